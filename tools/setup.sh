@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need on a fresh Debian 12 machine, and prepares the
+# project's own Wine prefix (never the home folder's). Safe to run again.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+
+packages=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-tools cmake ninja-build googletest
+          wine wine32 wine64 fonts-wine fonts-liberation xvfb xauth openssl osslsigncode python3
+          ca-certificates clang libclang-rt-14-dev)
+missing=()
+for p in "${packages[@]}"; do
+  arch_p=$p
+  [ "$p" = wine32 ] && arch_p=wine32:i386
+  dpkg-query -W -f='${Status}' "$arch_p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  "${sudo_cmd[@]}" dpkg --add-architecture i386
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+export WINEPREFIX="$root/build/wineprefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "setup: creating the Wine prefix $WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
+  (unset DISPLAY; wineboot -i >/dev/null 2>&1; wineserver -w)
+fi
