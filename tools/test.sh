@@ -35,7 +35,7 @@ echo "== Fuzz targets, ${fuzz_seconds}s each"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DLUMA_SANITIZE=address,undefined -DLUMA_FUZZ=ON >/dev/null
 cmake --build build-fuzz -j"$jobs"
-for target in build-fuzz/fuzz/*_fuzz; do
+for target in build-fuzz/bin/*_fuzz; do
   corpus="build-fuzz/corpus/$(basename "$target")"
   mkdir -p "$corpus"
   "$target" -max_total_time="$fuzz_seconds" -max_len=4096 -print_final_stats=0 "$corpus" 2>&1 | tail -n 2
