@@ -269,6 +269,44 @@ TEST_F(VirtualSmartCardClientTest, ServerStatusesPassUnchangedAndLeaveTheOutputs
   EXPECT_EQ(4, answers);  // no polling for a pending answer without a transaction
 }
 
+// A transport that first asks to be reset, then passes every call on to the pipe transport.
+class CResetFirstTransport final : public CRemotingClient {
+ public:
+  CResetFirstTransport(CRemotingClient& pipe, DWORD resetResult) : pipe(pipe), resetResult(resetResult) {}
+  DWORD Transact(const CSecureBuffer& request, CSecureBuffer& reply) override {
+    if (!askedForReset) {
+      askedForReset = true;
+      return 0x80100068;  // SCARD_W_RESET_CARD
+    }
+    return pipe.Transact(request, reply);
+  }
+  DWORD Reset() override {
+    ++resets;
+    return resetResult;
+  }
+  int resets = 0;
+
+ private:
+  CRemotingClient& pipe;
+  DWORD resetResult;
+  bool askedForReset = false;
+};
+
+TEST_F(VirtualSmartCardClientTest, AResetAnswerIsRetriedOnceAfterASuccessfulReset) {
+  Serve([](const CSecureBuffer&) { return Answer<CCloseSessionResponse>(0, 0); });
+
+  CResetFirstTransport resetting(transport, 0);
+  CVirtualSmartCardClient retrying(&resetting, L"lumaPassCSP");
+  EXPECT_EQ(0u, retrying.CloseSession(kSessionId));
+  EXPECT_EQ(1, resetting.resets);
+  EXPECT_EQ(1u, Requests().size());
+
+  CResetFirstTransport failing(transport, ERROR_GEN_FAILURE);
+  CVirtualSmartCardClient notRetrying(&failing, L"lumaPassCSP");
+  EXPECT_EQ(30u, notRetrying.CloseSession(kSessionId));
+  EXPECT_EQ(1u, Requests().size());  // a failed reset sends nothing more
+}
+
 TEST_F(VirtualSmartCardClientTest, WithoutATransportEveryOperationFails) {
   CVirtualSmartCardClient detached(nullptr, L"lumaPassCSP");
   EXPECT_EQ(30u, detached.CloseSession(kSessionId));
