@@ -7,7 +7,9 @@
 
 namespace {
 
-constexpr DWORD kMutexModifyState = 2;  // MUTEX_MODIFY_STATE: enough to release, as the owner needs
+// Waiting on and releasing a mutex need these rights; a handle with fewer only keeps the object alive.
+constexpr DWORD kUsableAccess = SYNCHRONIZE | MUTEX_MODIFY_STATE;
+constexpr DWORD kPresenceAccess = 2;
 
 unsigned long HandleValue(HANDLE handle) {
   return static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(handle));
@@ -22,7 +24,8 @@ CWinMutex::CWinMutex(const char* name, CModuleDebugLog* traceLog) : traceLog(tra
   if (handle == nullptr && GetLastError() == ERROR_ACCESS_DENIED) {
     // A named mutex made by another security context.
     if (Tracing(traceLog)) traceLog->print(kLogMutex, "     ### Opening existing mutex");
-    handle = OpenMutexA(kMutexModifyState, FALSE, name);
+    handle = OpenMutexA(kUsableAccess, FALSE, name);
+    if (handle == nullptr) handle = OpenMutexA(kPresenceAccess, FALSE, name);
   }
   if (Tracing(traceLog)) traceLog->print(kLogMutex, "     ### Mutex %08lx", HandleValue(handle));
 }
