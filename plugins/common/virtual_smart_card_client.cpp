@@ -52,6 +52,13 @@ bool FromBytes(const CSecureBuffer& bytes, CSerializableMessage& message) {
   return serialization.Deserialize(bytes, consumed) && message.Deserialize(serialization);
 }
 
+// Copies a result block out of a response; false when the copy cannot be allocated, so that a
+// missing result is never handed on as a successful one.
+bool CopyOut(const CSecureBuffer& from, CSecureBuffer& to) {
+  to = from;
+  return to.size == from.size;
+}
+
 }  // namespace
 
 void AssignSessionId(CSecureBuffer& target, const BYTE* sessionId) {
@@ -152,11 +159,15 @@ DWORD CVirtualSmartCardClient::GetContainerInfo(const BYTE sessionId[16], DWORD 
   CGetContainerInfoResponse response;
   request.SetSessionId(SessionIdBuffer(sessionId));
   request.SetIndex(index);
-  const bool exchanged = SendRequest(request, response);
+  bool exchanged = SendRequest(request, response);
   if (exchanged && response.GetStatus() == 0) {
-    containerInfo = response.GetContainerInfo();
-    keyInfo = response.GetKeyInfo();
-    certificate = response.GetCertificate();
+    exchanged = CopyOut(response.GetContainerInfo(), containerInfo) &&
+                CopyOut(response.GetKeyInfo(), keyInfo) && CopyOut(response.GetCertificate(), certificate);
+    if (!exchanged) {
+      containerInfo.Clear();
+      keyInfo.Clear();
+      certificate.Clear();
+    }
   }
   return Finish(exchanged, response.GetStatus());
 }
@@ -178,7 +189,7 @@ DWORD CVirtualSmartCardClient::SignData(const BYTE sessionId[16], const std::wst
   } catch (...) {
     exchanged = false;
   }
-  if (exchanged && response.GetStatus() == 0) result = response.GetResult();
+  if (exchanged && response.GetStatus() == 0) exchanged = CopyOut(response.GetResult(), result);
   return Finish(exchanged, response.GetStatus());
 }
 
@@ -196,6 +207,6 @@ DWORD CVirtualSmartCardClient::DecryptData(const BYTE sessionId[16], const std::
   } catch (...) {
     exchanged = false;
   }
-  if (exchanged && response.GetStatus() == 0) result = response.GetResult();
+  if (exchanged && response.GetStatus() == 0) exchanged = CopyOut(response.GetResult(), result);
   return Finish(exchanged, response.GetStatus());
 }
