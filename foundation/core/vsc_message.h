@@ -95,6 +95,8 @@ class CResponseMessage : public CSerializableMessage {
   void SetVersion(DWORD value) { version = value; }
   void SetStatus(DWORD value) { status = value; }
   void SetTransactionId(DWORD value) { transactionId = value; }
+  // The request still runs in lumaPassV: ask again with CheckTransaction and this transaction id.
+  bool IsPending() const { return status == ERROR_NOT_READY && transactionId != 0; }
 
   bool Deserialize(CMessageSerialization& in) override;
   bool Serialize(CMessageSerialization& out) const override;

@@ -1,0 +1,51 @@
+#include "pkcs11/diagnostics/function_tracer.h"
+
+CFunctionTracer::CFunctionTracer(CModuleDebugLog& log, const char* name, TraceExitForm form,
+                                 const void* object)
+    : log(log), name(name != nullptr ? name : ""), form(form) {
+  if (!log.isOn(kLogTrace)) return;
+  if (object != nullptr) {
+    log.print(kLogTrace, "-> %s [%p]", this->name, object);
+  } else {
+    log.print(kLogTrace, "-> %s", this->name);
+  }
+  startTick = GetTickCount();
+}
+
+CFunctionTracer::~CFunctionTracer() {
+  if (log.isOn(kLogTrace)) {
+    if (endTick == 0) takeEndTick();
+    const int elapsed = static_cast<int>(endTick - startTick);
+    if (!failed()) {
+      log.print(kLogTrace, "<- %s %dms SUCCESS", name, elapsed);
+    } else if (form == TraceExitForm::Pkcs11) {
+      log.print(kLogTrace, "<- %s %dms PKCS#11 ERROR 0x%08lx (LastError 0x%08lx: %s)", name, elapsed, result,
+                lastError, getErrorText(lastError).c_str());
+    } else if (form == TraceExitForm::SecurityStatus) {
+      log.print(kLogTrace, "<- %s %dms ERROR 0x%08lx: %s (LastError 0x%08lx: %s)", name, elapsed, result,
+                getErrorText(result).c_str(), lastError, getErrorText(lastError).c_str());
+    } else {
+      log.print(kLogTrace, "<- %s %dms ERROR: %s", name, elapsed, getErrorText(lastError).c_str());
+    }
+  }
+  SetLastError(lastError);
+}
+
+void CFunctionTracer::takeEndTick() {
+  if (log.isOn(kLogTrace)) endTick = GetTickCount();
+}
+
+DWORD CFunctionTracer::setResult(DWORD code) {
+  result = code;
+  // A CSP entry keeps the thread's last error in every case; the others keep it only for a failure.
+  lastError = (form == TraceExitForm::Bool || code != 0) ? GetLastError() : 0;
+  takeEndTick();
+  return code;
+}
+
+DWORD CFunctionTracer::setResult(DWORD code, DWORD error) {
+  result = code;
+  lastError = error;
+  takeEndTick();
+  return code;
+}

@@ -1,0 +1,274 @@
+#include "pkcs11/diagnostics/module_debug_log.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr char kKeyPrefix[] = "SOFTWARE\\nuvak\\";
+constexpr size_t kTextSize = 2048;  // every message and line is cut to 2047 characters
+constexpr DWORD kPathValueSize = 8192;
+constexpr DWORD kShortPath = 260;
+constexpr DWORD kStackFrames = 128;
+constexpr DWORD kSkippedFrames = 2;
+constexpr int kDumpRowBytes = 16;
+
+class RegistryKey {
+ public:
+  explicit RegistryKey(const std::string& moduleName) {
+    const std::string path = kKeyPrefix + moduleName;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) !=
+        ERROR_SUCCESS) {
+      key = nullptr;
+    }
+  }
+  ~RegistryKey() {
+    if (key != nullptr) RegCloseKey(key);
+  }
+  RegistryKey(const RegistryKey&) = delete;
+  RegistryKey& operator=(const RegistryKey&) = delete;
+
+  bool readDword(const char* name, DWORD& value) const {
+    if (key == nullptr) return false;
+    DWORD type = 0;
+    DWORD data = 0;
+    DWORD size = sizeof(data);
+    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) != ERROR_SUCCESS ||
+        type != REG_DWORD || size != sizeof(data)) {
+      return false;
+    }
+    value = data;
+    return true;
+  }
+
+  HKEY get() const { return key; }
+
+ private:
+  HKEY key = nullptr;
+};
+
+// The host program's file name without directory and extension.
+std::string HostProgramName() {
+  char path[kShortPath + 1] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, path, kShortPath);
+  std::string name(path, length < kShortPath ? length : 0);
+  const size_t slash = name.find_last_of("\\/:");
+  if (slash != std::string::npos) name.erase(0, slash + 1);
+  const size_t dot = name.find_last_of('.');
+  if (dot != std::string::npos) name.erase(dot);
+  return name;
+}
+
+}  // namespace
+
+bool readDebugLogPath(const std::string& moduleName, std::string& path) {
+  RegistryKey key(moduleName);
+  if (key.get() == nullptr) return false;
+  // One byte more than the value may fill, so the text always ends with a zero.
+  std::string buffer(kPathValueSize, '\0');
+  DWORD type = 0;
+  DWORD size = kPathValueSize - 1;
+  if (RegQueryValueExA(key.get(), "DebugLogPath", nullptr, &type, reinterpret_cast<BYTE*>(&buffer[0]),
+                       &size) != ERROR_SUCCESS ||
+      type != REG_SZ) {
+    return false;
+  }
+  path.assign(buffer.c_str());
+  return true;
+}
+
+std::string getErrorText(DWORD code) {
+  constexpr DWORD kFlags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS;
+  const DWORD language = MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT);
+  char* text = nullptr;
+  DWORD length = FormatMessageA(kFlags | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code, language,
+                                reinterpret_cast<char*>(&text), 0, nullptr);
+  const HMODULE wininet = GetModuleHandleA("WinINet.dll");
+  if (length == 0 && wininet != nullptr) {
+    length = FormatMessageA(kFlags | FORMAT_MESSAGE_FROM_HMODULE, wininet, code, language,
+                            reinterpret_cast<char*>(&text), 0, nullptr);
+  }
+  if (length == 0 || text == nullptr) {
+    if (text != nullptr) LocalFree(text);
+    return wininet != nullptr ? "(no descriptive message available)" : "Unknown error";
+  }
+  // Message texts end with a line end.
+  std::string result(text, length >= 2 ? length - 2 : 0);
+  LocalFree(text);
+  return result;
+}
+
+CModuleDebugLog::CModuleDebugLog(const char* name) : moduleName(name != nullptr ? name : "") {
+  mutex = CreateMutexA(nullptr, FALSE, nullptr);
+  if (mutex == nullptr) mutex = INVALID_HANDLE_VALUE;
+  readSettings();
+  print(kLogTrace, "Debug log started");
+}
+
+CModuleDebugLog::~CModuleDebugLog() { shutdown(); }
+
+void CModuleDebugLog::lockMutex() const {
+  if (mutex != INVALID_HANDLE_VALUE) WaitForSingleObject(mutex, INFINITE);
+}
+
+void CModuleDebugLog::unlockMutex() const {
+  if (mutex != INVALID_HANDLE_VALUE) ReleaseMutex(mutex);
+}
+
+void CModuleDebugLog::readSettings() {
+  lockMutex();
+  if (configured) {
+    unlockMutex();
+    return;
+  }
+  DWORD enable = 0;
+  if (RegistryKey(moduleName).readDword("EnableDebugLog", enable) && enable != 0) {
+    enabled = true;
+    DWORD configuredLevel = 0;
+    if (RegistryKey(moduleName).readDword("DebugLogLevel", configuredLevel)) {
+      level = static_cast<int>(configuredLevel);
+    }
+    std::string directory;
+    if (readDebugLogPath(moduleName, directory)) {
+      char expanded[kShortPath] = {};
+      const DWORD needed = ExpandEnvironmentStringsA(directory.c_str(), expanded, kShortPath);
+      // A path that does not expand within the limit cannot name a file: lines go to the debugger.
+      if (needed != 0 && needed <= kShortPath) {
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        char fileName[kTextSize];
+        std::snprintf(fileName, sizeof(fileName), "%s\\%s_%04d%02d%02d_%02d%02d%02d_P%06lu_%s.log", expanded,
+                      moduleName.c_str(), now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
+                      now.wSecond, GetCurrentProcessId(), HostProgramName().c_str());
+        unlockMutex();
+        openFile(fileName);
+        lockMutex();
+      }
+    }
+  }
+  configured = true;
+  unlockMutex();
+}
+
+void CModuleDebugLog::openFile(const char* path) {
+  lockMutex();
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  file = INVALID_HANDLE_VALUE;
+  if (path != nullptr && path[0] != '\0') {
+    // A file that cannot be created leaves INVALID_HANDLE_VALUE: lines then go to the debugger.
+    file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    enabled = true;
+  } else {
+    enabled = false;
+  }
+  unlockMutex();
+}
+
+void CModuleDebugLog::print(int lineLevel, const char* format, ...) {
+  if (!isOn(lineLevel)) return;
+  const DWORD lastError = GetLastError();
+  char message[kTextSize];
+  va_list arguments;
+  va_start(arguments, format);
+  if (std::vsnprintf(message, sizeof(message), format, arguments) < 0) message[0] = '\0';
+  va_end(arguments);
+  lockMutex();
+  writeLine(message);
+  unlockMutex();
+  SetLastError(lastError);
+}
+
+void CModuleDebugLog::writeLine(const char* text) {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  char line[kTextSize];
+  int length =
+      std::snprintf(line, sizeof(line), "%04d/%02d/%02d %02d:%02d:%02d.%03d - P%06lu/T%06lu - %s\r\n",
+                    now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds,
+                    GetCurrentProcessId(), GetCurrentThreadId(), text);
+  if (length < 0) return;
+  if (static_cast<size_t>(length) >= sizeof(line)) {
+    // A cut line still ends with its line end, so it never runs into the next one.
+    length = static_cast<int>(sizeof(line)) - 1;
+    line[length - 2] = '\r';
+    line[length - 1] = '\n';
+  }
+  if (file == INVALID_HANDLE_VALUE) {
+    OutputDebugStringA(line);
+    return;
+  }
+  SetFilePointer(file, 0, nullptr, FILE_END);
+  DWORD written = 0;
+  WriteFile(file, line, static_cast<DWORD>(length), &written, nullptr);
+  FlushFileBuffers(file);
+}
+
+void CModuleDebugLog::dump(const char* label, const void* data, DWORD size) {
+  if (!isOn(kLogTrace)) return;
+  const DWORD lastError = GetLastError();
+  lockMutex();
+  char line[kTextSize];
+  std::snprintf(line, sizeof(line), "     %s %lu bytes (0x%04lx)", label != nullptr ? label : "", size, size);
+  writeLine(line);
+  if (data == nullptr) {
+    writeLine("     NULL pointer!");
+  } else {
+    const auto* bytes = static_cast<const BYTE*>(data);
+    for (DWORD offset = 0; offset < size; offset += kDumpRowBytes) {
+      char row[128];
+      int used = std::snprintf(row, sizeof(row), "%08lx  ", offset);
+      char text[kDumpRowBytes + 1] = {};
+      for (int j = 0; j < kDumpRowBytes; ++j) {
+        if (j == 8) row[used++] = ' ';
+        const DWORD index = offset + j;
+        if (index < size) {
+          used += std::snprintf(row + used, sizeof(row) - used, "%02x ", bytes[index]);
+          text[j] = (bytes[index] >= 0x20 && bytes[index] <= 0x7E) ? static_cast<char>(bytes[index]) : '.';
+        } else {
+          used += std::snprintf(row + used, sizeof(row) - used, "   ");
+          text[j] = ' ';
+        }
+      }
+      std::snprintf(row + used, sizeof(row) - used, " |%s|", text);
+      std::snprintf(line, sizeof(line), "       %s", row);
+      writeLine(line);
+    }
+  }
+  if (file != INVALID_HANDLE_VALUE) FlushFileBuffers(file);
+  unlockMutex();
+  SetLastError(lastError);
+}
+
+void CModuleDebugLog::stackTrace() {
+  if (!isOn(kLogTrace)) return;
+  print(kLogTrace, "  Stack Trace");
+  void* frames[kStackFrames] = {};
+  const USHORT count = RtlCaptureStackBackTrace(kSkippedFrames, kStackFrames, frames, nullptr);
+  for (USHORT i = 0; i < count; ++i) {
+    HMODULE module = nullptr;
+    if (!GetModuleHandleExA(
+            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+            static_cast<const char*>(frames[i]), &module)) {
+      continue;
+    }
+    char path[kShortPath + 1] = {};
+    if (GetModuleFileNameA(module, path, kShortPath) != 0) {
+      print(kLogTrace, "     [%03d] %s!%p", i, path, frames[i]);
+    } else {
+      print(kLogTrace, "     [%03d] <unable to get module filename>!%p", i, frames[i]);
+    }
+  }
+}
+
+void CModuleDebugLog::shutdown() {
+  print(kLogTrace, "Debug log shutdown");
+  enabled = false;
+  lockMutex();
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  file = INVALID_HANDLE_VALUE;
+  unlockMutex();
+  if (mutex != INVALID_HANDLE_VALUE) CloseHandle(mutex);
+  mutex = INVALID_HANDLE_VALUE;
+}

@@ -1,0 +1,11 @@
+// The product version string of a file's version resource.
+#ifndef LUMA_PLUGINS_COMMON_FILE_PRODUCT_VERSION_H_
+#define LUMA_PLUGINS_COMMON_FILE_PRODUCT_VERSION_H_
+
+#include <string>
+
+// The ProductVersion of the first translation that has one; "0.0.0.0" when the file, its version
+// resource or every ProductVersion is missing (also for a null path).
+std::wstring GetFileProductVersion(const wchar_t* path);
+
+#endif  // LUMA_PLUGINS_COMMON_FILE_PRODUCT_VERSION_H_

@@ -1,0 +1,9 @@
+/* A DLL with nothing in it but (for some fixtures) a version resource. */
+#include <windows.h>
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+  (void)instance;
+  (void)reason;
+  (void)reserved;
+  return TRUE;
+}
