@@ -71,6 +71,11 @@ class CCompoundFilter {
   WString Quoted(const WCHAR* message, const WString& quoted) const { return message + quoted + WSTR("'"); }
   bool Finish(std::ptrdiff_t depth);
   bool ParseLeaf(const WString& leafText);
+  // Resolves the value's references through this node's provider; false when the bound was reached.
+  bool ExpandVariables(const WString& value, WString& expanded) const {
+    expanded = value;
+    return !variableProvider || ExpandFilterVariables(value, *variableProvider, expanded);
+  }
   bool MapOperator(const WString& leafText, const WString& operatorText, const WString& value,
                    AttributeFilterOperator& op);
 
@@ -202,8 +207,8 @@ bool CCompoundFilter<T>::ParseLeaf(const WString& leafText) {
   if (!MapOperator(leafText, operatorText, value, op)) return false;
 
   parameter = luma::filter_text::UnescapeFilterText(parameter);
-  WString expanded = value;
-  if (variableProvider) leafValueResolved = ExpandFilterVariables(value, *variableProvider, expanded);
+  WString expanded;
+  leafValueResolved = ExpandVariables(value, expanded);
   value = luma::filter_text::UnescapeFilterText(expanded);
 
   auto filter = factory ? factory->Create(name, parameter, op, value) : nullptr;
