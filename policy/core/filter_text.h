@@ -1,0 +1,37 @@
+// Text helpers of the certificate filter language: case mapping, trimming, white space, the
+// escapes of filter values and the decimal conversion of integer attributes.
+#ifndef LUMA_POLICY_CORE_FILTER_TEXT_H_
+#define LUMA_POLICY_CORE_FILTER_TEXT_H_
+
+#include <cstdint>
+
+#include "foundation/core/platform.h"
+
+namespace luma::filter_text {
+
+// Case mapping of the C runtime's "C" locale: only the ASCII letters change.
+WCHAR ToLower(WCHAR c);
+WCHAR ToUpper(WCHAR c);
+WString ToLowerCase(const WString& text);
+WString ToUpperCase(const WString& text);
+
+// White space of the parser: the wide-character test of the C runtime.
+bool IsWhiteSpace(WCHAR c);
+
+// Removes leading and trailing space, tab, line feed, carriage return, vertical tab and form feed.
+WString TrimWhitespace(const WString& text);
+
+// Replaces each occurrence of `from` (never empty) and goes on right after the inserted text.
+WString ReplaceAll(WString text, const WString& from, const WString& to);
+
+// The seven escapes of filter values ("\2a", "\28", "\29", "\5c", "\3a", "\7b", "\7d"), replaced in
+// that order over the whole text, so that the output of one step takes part in the later ones.
+WString UnescapeFilterText(const WString& text);
+
+// Decimal conversion in the manner of wcstol: leading white space, an optional sign, then digits;
+// anything after the digits is ignored. False without a digit or outside the signed 32-bit range.
+bool ParseDecimalInt32(const WString& text, std::int32_t& number);
+
+}  // namespace luma::filter_text
+
+#endif  // LUMA_POLICY_CORE_FILTER_TEXT_H_
