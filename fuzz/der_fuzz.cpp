@@ -42,21 +42,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Walk(input.data, input.size, 0);
 
   luma::der::AlgorithmIdentifier algorithm;
-  if (luma::der::DecodeAlgorithmIdentifier(input, algorithm) && algorithm.parameters.size == 2 &&
+  if (luma::der::ParseAlgorithmIdentifier(input, algorithm) && algorithm.parameters.size == 2 &&
       algorithm.parameters.data[0] == luma::der::kTagNull) {
     CSecureBuffer encoded;
-    if (!luma::der::EncodeAlgorithmIdentifier(algorithm.oid, encoded) || encoded != input) std::abort();
+    if (!luma::der::BuildAlgorithmIdentifier(algorithm.oid, encoded) || encoded != input) std::abort();
   }
   luma::der::CertificateTemplate templateValue;
-  luma::der::DecodeCertificateTemplate(input, templateValue);
+  luma::der::ParseCertificateTemplate(input, templateValue);
   std::vector<luma::der::AltName> names;
-  if (luma::der::DecodeSubjectAltName(input, names)) {
+  if (luma::der::ParseSubjectAltName(input, names)) {
     for (const auto& name : names) {
       if (name.choice < luma::der::kAltNameOtherName || name.choice > luma::der::kAltNameRegisteredId)
         std::abort();
     }
   }
   const CSecureBuffer payload = RemovePkcs1Type1Padding(input);
-  if (payload.size >= input.size) std::abort();
+  if (!payload.empty() && payload.size + 11 > input.size) std::abort();  // at least 00 01, 8 x FF, 00
   return 0;
 }

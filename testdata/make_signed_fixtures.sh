@@ -34,6 +34,7 @@ openssl x509 -req -in "$work/signer.csr" -CA "$work/ca.pem" -CAkey "$work/ca.key
   -days 3650 -extfile "$work/ca.cnf" -extensions signer -out "$work/signer.pem" 2>/dev/null
 cat "$work/signer.pem" "$work/ca.pem" > "$work/chain.pem"
 
+rm -f "$out/signed.dll" "$out/tampered.dll"
 cp "$dll" "$out/unsigned.dll"
 osslsigncode sign -certs "$work/chain.pem" -key "$work/signer.key" -h sha256 -n "lumaPass test" \
   -in "$dll" -out "$out/signed.dll" >/dev/null

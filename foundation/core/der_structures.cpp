@@ -76,7 +76,7 @@ bool DecodeGeneralName(const Element& element, AltName& name) {
 }
 }  // namespace
 
-bool DecodeAlgorithmIdentifier(const CSecureBuffer& encoding, AlgorithmIdentifier& out) {
+bool ParseAlgorithmIdentifier(const CSecureBuffer& encoding, AlgorithmIdentifier& out) {
   std::vector<Element> parts;
   if (!ReadTop(encoding, kTagSequence, parts) || parts.empty() || parts.size() > 2) return false;
   AlgorithmIdentifier result;
@@ -88,7 +88,7 @@ bool DecodeAlgorithmIdentifier(const CSecureBuffer& encoding, AlgorithmIdentifie
   return true;
 }
 
-bool EncodeAlgorithmIdentifier(const std::string& oid, CSecureBuffer& out) {
+bool BuildAlgorithmIdentifier(const std::string& oid, CSecureBuffer& out) {
   CSecureBuffer oidContent;
   if (!EncodeOid(oid, oidContent)) return false;
   CSecureBuffer content;
@@ -102,7 +102,7 @@ bool EncodeAlgorithmIdentifier(const std::string& oid, CSecureBuffer& out) {
   return true;
 }
 
-bool DecodeCertificateTemplate(const CSecureBuffer& encoding, CertificateTemplate& out) {
+bool ParseCertificateTemplate(const CSecureBuffer& encoding, CertificateTemplate& out) {
   std::vector<Element> parts;
   if (!ReadTop(encoding, kTagSequence, parts) || parts.size() < 2 || parts.size() > 3) return false;
   CertificateTemplate result;
@@ -116,7 +116,7 @@ bool DecodeCertificateTemplate(const CSecureBuffer& encoding, CertificateTemplat
   return true;
 }
 
-bool DecodeSubjectAltName(const CSecureBuffer& encoding, std::vector<AltName>& out) {
+bool ParseSubjectAltName(const CSecureBuffer& encoding, std::vector<AltName>& out) {
   std::vector<Element> parts;
   if (!ReadTop(encoding, kTagSequence, parts)) return false;
   std::vector<AltName> names(parts.size());

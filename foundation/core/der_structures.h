@@ -18,9 +18,9 @@ struct AlgorithmIdentifier {
   std::string oid;
   CSecureBuffer parameters;
 };
-bool DecodeAlgorithmIdentifier(const CSecureBuffer& encoding, AlgorithmIdentifier& out);
+bool ParseAlgorithmIdentifier(const CSecureBuffer& encoding, AlgorithmIdentifier& out);
 // The identifier with NULL parameters, as a DigestInfo carries it.
-bool EncodeAlgorithmIdentifier(const std::string& oid, CSecureBuffer& out);
+bool BuildAlgorithmIdentifier(const std::string& oid, CSecureBuffer& out);
 
 // Extension 1.3.6.1.4.1.311.21.7: SEQUENCE { OID, INTEGER major, INTEGER minor OPTIONAL }.
 struct CertificateTemplate {
@@ -29,7 +29,7 @@ struct CertificateTemplate {
   bool hasMinorVersion = false;
   DWORD minorVersion = 0;
 };
-bool DecodeCertificateTemplate(const CSecureBuffer& encoding, CertificateTemplate& out);
+bool ParseCertificateTemplate(const CSecureBuffer& encoding, CertificateTemplate& out);
 
 // The GeneralName choices, numbered as the platform numbers its alternative-name choices.
 enum AltNameChoice : DWORD {
@@ -54,7 +54,7 @@ struct AltName {
   WString text;
   CSecureBuffer value;
 };
-bool DecodeSubjectAltName(const CSecureBuffer& encoding, std::vector<AltName>& out);
+bool ParseSubjectAltName(const CSecureBuffer& encoding, std::vector<AltName>& out);
 
 constexpr char kUpnOtherNameOid[] = "1.3.6.1.4.1.311.20.2.3";
 

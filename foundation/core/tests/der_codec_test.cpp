@@ -28,7 +28,9 @@ TEST(DerCodecTest, ReadElementAcceptsOnlyStrictDefiniteLengths) {
   for (const auto& c : cases) {
     Element element;
     EXPECT_EQ(ReadElement(c.bytes.data, c.bytes.size, element), c.ok) << ::testing::PrintToString(c.bytes);
-    if (c.ok) EXPECT_EQ(element.contentSize, c.contentSize);
+    if (c.ok) {
+      EXPECT_EQ(element.contentSize, c.contentSize);
+    }
   }
   Element element;
   EXPECT_FALSE(ReadElement(nullptr, 0, element));
@@ -114,7 +116,9 @@ TEST(DerCodecTest, Int32NeedsMinimalFormAndFourBytesAtMost) {
     std::int32_t value = 0;
     EXPECT_EQ(DecodeInt32(c.content.data, c.content.size, value), c.ok)
         << ::testing::PrintToString(c.content);
-    if (c.ok) EXPECT_EQ(value, c.value);
+    if (c.ok) {
+      EXPECT_EQ(value, c.value);
+    }
   }
 }
 

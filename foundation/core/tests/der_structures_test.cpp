@@ -46,36 +46,36 @@ std::vector<std::vector<std::string>> Describe(const std::vector<AltName>& names
 
 TEST(DerStructuresTest, AlgorithmIdentifierRoundTrip) {
   CSecureBuffer encoding;
-  ASSERT_TRUE(EncodeAlgorithmIdentifier("2.16.840.1.101.3.4.2.1", encoding));
+  ASSERT_TRUE(BuildAlgorithmIdentifier("2.16.840.1.101.3.4.2.1", encoding));
   EXPECT_EQ(encoding, kSha256AlgorithmIdentifier);
   AlgorithmIdentifier decoded;
-  ASSERT_TRUE(DecodeAlgorithmIdentifier(encoding, decoded));
+  ASSERT_TRUE(ParseAlgorithmIdentifier(encoding, decoded));
   EXPECT_EQ(decoded.oid, "2.16.840.1.101.3.4.2.1");
   EXPECT_EQ(decoded.parameters, Bytes({0x05, 0x00}));
 
-  ASSERT_TRUE(DecodeAlgorithmIdentifier(Bytes({0x30, 0x03, 0x06, 0x01, 0x2A}), decoded));
+  ASSERT_TRUE(ParseAlgorithmIdentifier(Bytes({0x30, 0x03, 0x06, 0x01, 0x2A}), decoded));
   EXPECT_EQ(decoded.oid, "1.2");
   EXPECT_TRUE(decoded.parameters.empty());
   for (const CSecureBuffer& bad :
        {Bytes({0x30, 0x00}), Bytes({0x30, 0x03, 0x02, 0x01, 0x2A}), Bytes({0x31, 0x03, 0x06, 0x01, 0x2A}),
         Bytes({0x30, 0x07, 0x06, 0x01, 0x2A, 0x05, 0x00, 0x05, 0x00})}) {
-    EXPECT_FALSE(DecodeAlgorithmIdentifier(bad, decoded)) << ::testing::PrintToString(bad);
+    EXPECT_FALSE(ParseAlgorithmIdentifier(bad, decoded)) << ::testing::PrintToString(bad);
   }
   EXPECT_EQ(decoded.oid, "1.2");  // failures leave the output alone
-  EXPECT_FALSE(EncodeAlgorithmIdentifier("not an oid", encoding));
+  EXPECT_FALSE(BuildAlgorithmIdentifier("not an oid", encoding));
 }
 
 TEST(DerStructuresTest, CertificateTemplateWithAndWithoutMinorVersion) {
   CertificateTemplate value;
   ASSERT_TRUE(
-      DecodeCertificateTemplate(Bytes({0x30, 0x08, 0x06, 0x03, 0x2B, 0x06, 0x01, 0x02, 0x01, 0x64}), value));
+      ParseCertificateTemplate(Bytes({0x30, 0x08, 0x06, 0x03, 0x2B, 0x06, 0x01, 0x02, 0x01, 0x64}), value));
   EXPECT_EQ(value.oid, "1.3.6.1");
   EXPECT_EQ(value.majorVersion, 100u);
   EXPECT_FALSE(value.hasMinorVersion);
   for (const CSecureBuffer& bad : {Bytes({0x30, 0x05, 0x06, 0x03, 0x2B, 0x06, 0x01}),
                                    Bytes({0x30, 0x08, 0x06, 0x03, 0x2B, 0x06, 0x01, 0x02, 0x01, 0xFF}),
                                    Bytes({0x30, 0x08, 0x06, 0x03, 0x2B, 0x06, 0x01, 0x04, 0x01, 0x01})}) {
-    EXPECT_FALSE(DecodeCertificateTemplate(bad, value)) << ::testing::PrintToString(bad);
+    EXPECT_FALSE(ParseCertificateTemplate(bad, value)) << ::testing::PrintToString(bad);
   }
 }
 
@@ -84,14 +84,13 @@ TEST(DerStructuresTest, OpenSslCertificateExtensionsReadAsOpenSslReadsThem) {
   ASSERT_FALSE(certificate.empty()) << "fixture missing: " << TestDataPath("alt_names.der");
 
   std::vector<AltName> names;
-  ASSERT_TRUE(DecodeSubjectAltName(FindCertificateExtension(certificate, "2.5.29.17"), names));
+  ASSERT_TRUE(ParseSubjectAltName(FindCertificateExtension(certificate, "2.5.29.17"), names));
   EXPECT_EQ(Describe(names), ExpectedLines("san"));
 
   const auto expectedTemplate = ExpectedLines("template");
   ASSERT_EQ(expectedTemplate.size(), 1u);
   CertificateTemplate value;
-  ASSERT_TRUE(
-      DecodeCertificateTemplate(FindCertificateExtension(certificate, "1.3.6.1.4.1.311.21.7"), value));
+  ASSERT_TRUE(ParseCertificateTemplate(FindCertificateExtension(certificate, "1.3.6.1.4.1.311.21.7"), value));
   EXPECT_EQ(value.oid, expectedTemplate[0].at(0));
   EXPECT_EQ(std::to_string(value.majorVersion), expectedTemplate[0].at(1));
   ASSERT_TRUE(value.hasMinorVersion);
@@ -109,11 +108,11 @@ TEST(DerStructuresTest, SubjectAltNameRejectsMalformedNamesAsAWhole) {
       Bytes({0x30, 0x09, 0xA0, 0x07, 0x06, 0x01, 0x2A, 0xA0, 0x02, 0x0C, 0x01}),  // value cut off
   };
   for (const CSecureBuffer& bad : cases) {
-    EXPECT_FALSE(DecodeSubjectAltName(bad, names)) << ::testing::PrintToString(bad);
+    EXPECT_FALSE(ParseSubjectAltName(bad, names)) << ::testing::PrintToString(bad);
     EXPECT_EQ(names.size(), 1u);
   }
   // An otherName whose value is no string keeps its value and has no text.
-  ASSERT_TRUE(DecodeSubjectAltName(
+  ASSERT_TRUE(ParseSubjectAltName(
       Bytes({0x30, 0x0A, 0xA0, 0x08, 0x06, 0x01, 0x2A, 0xA0, 0x03, 0x02, 0x01, 0x05}), names));
   ASSERT_EQ(names.size(), 1u);
   EXPECT_EQ(names[0].oid, "1.2");
@@ -144,7 +143,7 @@ TEST(DerStructuresTest, OpenSslSignatureBlockYieldsTheDigestInfo) {
   const CSecureBuffer algorithm(parts[0].encodingSize, parts[0].encoding);
   EXPECT_EQ(algorithm, kSha256AlgorithmIdentifier);  // our encoder writes what OpenSSL wrote
   AlgorithmIdentifier decoded;
-  ASSERT_TRUE(DecodeAlgorithmIdentifier(algorithm, decoded));
+  ASSERT_TRUE(ParseAlgorithmIdentifier(algorithm, decoded));
   EXPECT_EQ(decoded.oid, "2.16.840.1.101.3.4.2.1");
   EXPECT_EQ(CSecureBuffer(parts[1].contentSize, parts[1].content), digest);
 }
