@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "foundation/core/secure_buffer.h"
+#include "foundation/core/system_utils_core.h"
 #include "foundation/win/windows_exception.h"
 
 // --- Interface language -------------------------------------------------------------------------
@@ -37,8 +38,8 @@ DWORD WriteFileData(const std::wstring& path, const CSecureBuffer& data);
 DWORD ReadFileData(const std::wstring& path, CSecureBuffer& data);
 // Full paths of the files (not directories) of directory matching pattern, in the system's order.
 void FindFiles(const std::wstring& directory, const std::wstring& pattern, std::list<std::wstring>& files);
-// EnumResourceNamesW callback: appends every non-empty resource to the std::list<CSecureBuffer>
-// passed as param.
+// EnumResourceNamesW callback: appends a copy of every non-empty resource to the
+// std::list<CSecureBuffer> whose address is param; always continues the enumeration.
 BOOL CALLBACK CollectResourceProc(HMODULE module, LPCWSTR type, LPWSTR name, LONG_PTR param);
 
 // --- Text, time and buffers ---------------------------------------------------------------------
@@ -59,7 +60,6 @@ void WipeString(std::wstring& text);
 
 bool ComputeSha1(const BYTE* data, DWORD length, CSecureBuffer& digest);
 std::wstring Sha1Hex(const BYTE* data, DWORD length);
-std::wstring FormatGuid(const BYTE bytes[16]);
 // Key container name of a certificate: the first 16 digest bytes in GUID form.
 std::wstring Sha1GuidString(const CSecureBuffer& data);
 std::wstring Sha1GuidString(const BYTE* data, DWORD length);
