@@ -11,6 +11,7 @@
 
 #include "foundation/core/platform.h"
 #include "foundation/win/system_utils.h"
+#include "foundation/win/version_strings.h"
 
 namespace {
 
@@ -77,13 +78,21 @@ DWORD GetFileVersionStrings(const std::wstring& path, std::wstring& productName,
   CSecureBuffer block(size);
   if (block.data == nullptr) return ERROR_NOT_ENOUGH_MEMORY;
   if (!getInfo(FILE_VER_GET_NEUTRAL, path.c_str(), 0, size, block.data)) return GetLastError();
-  if (!QueryProductPair(block.data, L"040004b0", productName, productVersion) &&
-      !QueryProductPair(block.data, L"040904b0", productName, productVersion)) {
+  return ReadVersionStrings(block.data, productName, productVersion, legalNotice);
+}
+
+DWORD ReadVersionStrings(const void* block, std::wstring& productName, std::wstring& productVersion,
+                         std::wstring& legalNotice) {
+  productName.clear();
+  productVersion.clear();
+  legalNotice.clear();
+  if (!QueryProductPair(block, L"040004b0", productName, productVersion) &&
+      !QueryProductPair(block, L"040904b0", productName, productVersion)) {
     const DWORD error = GetLastError();
     return error != ERROR_SUCCESS ? error : ERROR_RESOURCE_TYPE_NOT_FOUND;
   }
-  if (!QueryVersionString(block.data, L"\\StringFileInfo\\040004b0\\LegalCopyright", legalNotice)) {
-    QueryVersionString(block.data, L"\\StringFileInfo\\040904b0\\LegalCopyright", legalNotice);
+  if (!QueryVersionString(block, L"\\StringFileInfo\\040004b0\\LegalCopyright", legalNotice)) {
+    QueryVersionString(block, L"\\StringFileInfo\\040904b0\\LegalCopyright", legalNotice);
   }
   return ERROR_SUCCESS;
 }
