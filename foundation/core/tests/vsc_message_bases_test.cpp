@@ -11,7 +11,8 @@ namespace {
 // A GetAccounts response header with the given count and string items.
 CSecureBuffer ListWire(DWORD count, std::initializer_list<const WCHAR*> items) {
   CMessageSerialization s;
-  for (DWORD v : {static_cast<DWORD>(MessageTypeGetAccounts), 1u, 0u, 0u, count}) s.AddDWORD(v);
+  for (DWORD v : std::initializer_list<DWORD>{static_cast<DWORD>(MessageTypeGetAccounts), 1u, 0u, 0u, count})
+    s.AddDWORD(v);
   for (const WCHAR* item : items) s.AddString(item);
   CSecureBuffer wire;
   s.Serialize(wire);
@@ -38,7 +39,8 @@ TEST(MessageBasesTest, HugeRecordCountsFailFast) {
   // Authentication values and fields take several elements each; the count alone must not size
   // anything.
   CMessageSerialization s;
-  for (DWORD v : {static_cast<DWORD>(MessageTypeAuthenticateAccount), 1u}) s.AddDWORD(v);
+  for (DWORD v : std::initializer_list<DWORD>{static_cast<DWORD>(MessageTypeAuthenticateAccount), 1u})
+    s.AddDWORD(v);
   s.AddBlob(CSecureBuffer(16));
   s.AddString(WSTR("corp/alice"));
   s.AddDWORD(0xFFFFFFFF);
@@ -50,7 +52,8 @@ TEST(MessageBasesTest, HugeRecordCountsFailFast) {
   EXPECT_FALSE(FromWire(wire, request));
 
   CMessageSerialization f;
-  for (DWORD v : {static_cast<DWORD>(MessageTypeGetProviderInfo), 1u, 0u, 0u, 2u, 2u, 0xFFFFFFFFu})
+  for (DWORD v : std::initializer_list<DWORD>{static_cast<DWORD>(MessageTypeGetProviderInfo), 1u, 0u, 0u, 2u,
+                                              2u, 0xFFFFFFFFu})
     f.AddDWORD(v);
   ASSERT_TRUE(f.Serialize(wire));
   CGetProviderInfoResponse info;
