@@ -361,8 +361,16 @@ bool CVirtualSmartCardProtocolEndpointHandler::InsertNewSession(const CSecureBuf
   try {
     CSecureBuffer key(sessionId);
     if (key.size != sessionId.size) return false;
-    CMutexObjLock guard(sessionLock);
-    return sessions.emplace(std::move(key), session).second;  // never replaces another client's session
+    // The entry is built outside the lock, which then covers only the tree insertion.
+    std::map<CSecureBuffer, CVirtualSmartCardSession> staging;
+    staging.emplace(std::move(key), session);
+    auto node = staging.extract(staging.begin());
+    decltype(sessions)::insert_return_type result;
+    {
+      CMutexObjLock guard(sessionLock);
+      result = sessions.insert(std::move(node));  // never replaces another client's session
+    }
+    return result.inserted;
   } catch (...) {
     return false;
   }
