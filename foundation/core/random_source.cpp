@@ -89,6 +89,9 @@ bool GenerateRandomBytes(BYTE* data, DWORD size) {
 }
 
 namespace testing {
+bool SystemPrimaryRandom(BYTE* data, DWORD size) { return SystemPrimary(data, size); }
+bool SystemFallbackRandom(BYTE* data, DWORD size) { return SystemFallback(data, size); }
+
 ScopedRandomGenerators::ScopedRandomGenerators(RandomGenerator primary, RandomGenerator fallback)
     : savedPrimary(g_primary.exchange(primary)), savedFallback(g_fallback.exchange(fallback)) {}
 

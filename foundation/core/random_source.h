@@ -14,6 +14,10 @@ bool GenerateRandomBytes(BYTE* data, DWORD size);
 namespace testing {
 using RandomGenerator = bool (*)(BYTE* data, DWORD size);
 
+// The two system generators on their own, so tests can check each of them.
+bool SystemPrimaryRandom(BYTE* data, DWORD size);
+bool SystemFallbackRandom(BYTE* data, DWORD size);
+
 // Replaces the two system generators for the lifetime of the object. Install it before any
 // thread that draws random bytes starts, and let it go after they ended.
 class ScopedRandomGenerators {

@@ -17,6 +17,7 @@ DWORD CVirtualSmartCardTransactionManager::AddTransaction() {
 
 bool CVirtualSmartCardTransactionManager::SetTransactionResult(DWORD id,
                                                                std::unique_ptr<CResponseMessage> response) {
+  if (response == nullptr) return false;  // a null result would make the transaction look running again
   CMutexObjLock guard(lock);
   const auto entry = results.find(id);
   if (entry == results.end()) return false;  // `response` is destroyed on return, after the lock

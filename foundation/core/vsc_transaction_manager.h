@@ -25,7 +25,7 @@ class CVirtualSmartCardTransactionManager {
   // A new running transaction; numbers count up from 1 and are never 0.
   DWORD AddTransaction();
   // Stores a worker's response. False when the transaction is gone (cancelled): the response is
-  // then destroyed. A response stored before is replaced.
+  // then destroyed. A response stored before is replaced. A null response is refused.
   bool SetTransactionResult(DWORD id, std::unique_ptr<CResponseMessage> response);
   bool HasTransaction(DWORD id) const;
   bool IsTransactionComplete(DWORD id) const;

@@ -19,12 +19,20 @@ bool Sevens(BYTE* data, DWORD size) {
   return true;
 }
 
-TEST(RandomSourceTest, SystemGeneratorGivesFreshBytes) {
-  CSecureBuffer a(32), b(32);
-  ASSERT_TRUE(GenerateRandomBytes(a.data, a.size));
-  ASSERT_TRUE(GenerateRandomBytes(b.data, b.size));
-  EXPECT_NE(a, CSecureBuffer(32));
-  EXPECT_NE(a, b);
+bool NoRandom(BYTE*, DWORD) { return false; }
+
+// Each system generator on its own gives fresh bytes.
+TEST(RandomSourceTest, BothSystemGeneratorsWork) {
+  const testing::RandomGenerator pairs[][2] = {{testing::SystemPrimaryRandom, NoRandom},
+                                               {NoRandom, testing::SystemFallbackRandom}};
+  for (const auto& pair : pairs) {
+    testing::ScopedRandomGenerators generators(pair[0], pair[1]);
+    CSecureBuffer a(32), b(32);
+    ASSERT_TRUE(GenerateRandomBytes(a.data, a.size));
+    ASSERT_TRUE(GenerateRandomBytes(b.data, b.size));
+    EXPECT_NE(a, CSecureBuffer(32));
+    EXPECT_NE(a, b);
+  }
 }
 
 TEST(RandomSourceTest, FallsBackWhenTheFirstGeneratorFails) {
