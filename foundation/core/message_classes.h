@@ -6,6 +6,8 @@
 #include <memory>
 #include <vector>
 
+#include "foundation/core/vsc_account_messages.h"
+#include "foundation/core/vsc_pin_messages.h"
 #include "foundation/core/vsc_session_messages.h"
 
 namespace VirtualSmartCardProtocol {
