@@ -155,19 +155,15 @@ void CDebugLog::WriteLine(const wchar_t* text) { Instance().WriteLineLocked(text
 void CDebugLog::WriteLineLocked(const wchar_t* text) {
   // A fixed buffer on the stack: the line costs no heap memory.
   wchar_t line[kMaxLogLine + 1];
-  const CLogTime now = LocalLogTime();
-  const int written =
-      _snwprintf(line, kMaxLogLine, L"%04d/%02d/%02d %02d:%02d:%02d.%03d - P%06lu/T%06lu - %ls\r\n", now.year,
-                 now.month, now.day, now.hour, now.minute, now.second, now.millisecond, GetCurrentProcessId(),
-                 GetCurrentThreadId(), text != nullptr ? text : L"");
-  if (written < 0 || static_cast<size_t>(written) >= kMaxLogLine) line[kMaxLogLine] = 0;
+  const size_t length =
+      FormatLogLine(LocalLogTime(), GetCurrentProcessId(), GetCurrentThreadId(), text, line, kMaxLogLine + 1);
   if (file == INVALID_HANDLE_VALUE) {
     OutputDebugStringW(line);
     return;
   }
   SetFilePointer(file, 0, nullptr, FILE_END);
   DWORD bytesWritten = 0;
-  WriteFile(file, line, static_cast<DWORD>(wcslen(line) * sizeof(wchar_t)), &bytesWritten, nullptr);
+  WriteFile(file, line, static_cast<DWORD>(length * sizeof(wchar_t)), &bytesWritten, nullptr);
 }
 
 void CDebugLog::CloseFileLocked() {
