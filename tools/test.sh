@@ -15,7 +15,10 @@ unset DISPLAY
 echo "== Windows build, tests under Wine"
 cmake -S . -B build -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/i686-mingw.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$jobs"
-wineserver -p 600  # one server for all test processes
+wineserver -p 600 || true  # one server for all test processes (it may be running already)
+# A fresh server's first program starts Wine's system processes, which would inherit ctest's output
+# pipes and keep test discovery waiting until its time-out; start them here instead.
+tools/wine-run.sh cmd.exe /c exit >/dev/null 2>&1 || true
 trap 'WINEPREFIX="$root/build/wineprefix" wineserver -k 2>/dev/null || true' EXIT
 xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build -j"$jobs" --output-on-failure --timeout 300
 
