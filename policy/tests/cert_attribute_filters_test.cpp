@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
+#include <cwctype>
 #include <memory>
 #include <string>
 
