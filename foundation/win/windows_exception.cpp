@@ -41,4 +41,5 @@ std::wstring FormatSystemErrorMessage(DWORD code, bool appendCode) {
 
 CWindowsException::CWindowsException() : CWindowsException(GetLastError()) {}
 
-CWindowsException::CWindowsException(DWORD code) : error(code), message(FormatSystemErrorMessage(code, false)) {}
+CWindowsException::CWindowsException(DWORD code)
+    : error(code), message(FormatSystemErrorMessage(code, false)) {}

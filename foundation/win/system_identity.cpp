@@ -1,0 +1,145 @@
+// Facts about the machine, the user and the session.
+#define SECURITY_WIN32
+// windows.h first, and the LAN Manager headers need lmcons.h before the others.
+// clang-format off
+#include <windows.h>
+#include <lmcons.h>
+#include <lmapibuf.h>
+#include <lmerr.h>
+#include <lmjoin.h>
+#include <sddl.h>
+#include <secext.h>
+#include <winscard.h>
+#include <wtsapi32.h>
+// clang-format on
+
+#include <vector>
+
+#include "foundation/win/system_handles.h"
+#include "foundation/win/system_utils.h"
+
+namespace {
+constexpr ULONG kNameBuffer = 260;
+constexpr DWORD kTokenUserBuffer = 2048;
+constexpr DWORD kSidBuffer = 84;
+constexpr DWORD kDomainBuffer = 512;
+
+bool QueryUserName(EXTENDED_NAME_FORMAT format, std::wstring& name) {
+  wchar_t buffer[kNameBuffer];
+  ULONG size = kNameBuffer;
+  if (!GetUserNameExW(format, buffer, &size)) return false;
+  buffer[kNameBuffer - 1] = 0;
+  name = buffer;
+  return true;
+}
+
+// "DOMAIN\user" forms: the principal name is made of the two parts.
+bool PrincipalFromDomainUser(const std::wstring& name, std::wstring& upn, std::wstring& user,
+                             std::wstring& domain) {
+  if (!SplitDomainUserName(name, user, domain)) return false;
+  upn = user + L"@" + domain;
+  return true;
+}
+}  // namespace
+
+std::wstring GetJoinedDomainName() {
+  LPWSTR name = nullptr;
+  NETSETUP_JOIN_STATUS status = NetSetupUnknownStatus;
+  if (NetGetJoinInformation(nullptr, &name, &status) != NERR_Success) return std::wstring();
+  std::wstring domain;
+  if (status == NetSetupDomainName && name != nullptr) domain = name;
+  if (name != nullptr) NetApiBufferFree(name);
+  return domain;
+}
+
+std::wstring GetLocalComputerName() {
+  wchar_t name[16];
+  DWORD size = 16;
+  if (!GetComputerNameW(name, &size)) return std::wstring();
+  name[15] = 0;
+  return name;
+}
+
+std::wstring GetCurrentUserSidString() {
+  HANDLE rawToken = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &rawToken)) return std::wstring();
+  luma::UniqueHandle token(rawToken);
+  std::vector<BYTE> info(kTokenUserBuffer);
+  DWORD size = 0;
+  if (!GetTokenInformation(token.get(), TokenUser, info.data(), kTokenUserBuffer, &size))
+    return std::wstring();
+  LPWSTR text = nullptr;
+  if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(info.data())->User.Sid, &text))
+    return std::wstring();
+  luma::UniqueLocal<wchar_t> owned(text);
+  return text;
+}
+
+void GetCurrentUserUPN(std::wstring& upn, std::wstring& user, std::wstring& domain) {
+  upn.clear();
+  user.clear();
+  domain.clear();
+  std::wstring name;
+  if (QueryUserName(NameUserPrincipal, name)) {
+    SplitPrincipalName(name, upn, user, domain);
+    return;
+  }
+  if (QueryUserName(NameDnsDomain, name) || QueryUserName(NameSamCompatible, name)) {
+    if (!PrincipalFromDomainUser(name, upn, user, domain)) upn.clear();
+  }
+}
+
+void GetCurrentUserLogonName(std::wstring& user, std::wstring& domain) {
+  user.clear();
+  domain.clear();
+  std::wstring name;
+  if (QueryUserName(NameSamCompatible, name)) SplitDomainUserName(name, user, domain);
+}
+
+DWORD IsCurrentUserInGroup(const std::wstring& group, bool& member) {
+  member = false;
+  std::vector<BYTE> sid;
+  try {
+    sid.resize(kSidBuffer);
+  } catch (const std::bad_alloc&) {
+    return ERROR_OUTOFMEMORY;
+  }
+  std::vector<wchar_t> domain(kDomainBuffer);
+  DWORD sidSize = kSidBuffer, domainSize = kDomainBuffer;
+  SID_NAME_USE use;
+  if (!LookupAccountNameW(nullptr, group.c_str(), sid.data(), &sidSize, domain.data(), &domainSize, &use)) {
+    return GetLastError();
+  }
+  BOOL isMember = FALSE;
+  if (!CheckTokenMembership(nullptr, sid.data(), &isMember)) return GetLastError();
+  member = isMember != FALSE;
+  return ERROR_SUCCESS;
+}
+
+bool IsConsoleSession() {
+  LPWSTR buffer = nullptr;
+  DWORD bytes = 0;
+  if (!WTSQuerySessionInformationW(WTS_CURRENT_SERVER_HANDLE, WTS_CURRENT_SESSION, WTSClientProtocolType,
+                                   &buffer, &bytes)) {
+    return false;
+  }
+  const bool console =
+      buffer != nullptr && bytes >= sizeof(USHORT) && *reinterpret_cast<USHORT*>(buffer) == 0;
+  if (buffer != nullptr) WTSFreeMemory(buffer);
+  return console;
+}
+
+bool IsVirtualReaderPresent() {
+  SCARDCONTEXT context = 0;
+  if (SCardEstablishContext(SCARD_SCOPE_USER, nullptr, nullptr, &context) != SCARD_S_SUCCESS) return false;
+  LPWSTR readers = nullptr;
+  DWORD length = SCARD_AUTOALLOCATE;
+  bool present = false;
+  if (SCardListReadersW(context, nullptr, reinterpret_cast<LPWSTR>(&readers), &length) == SCARD_S_SUCCESS &&
+      readers != nullptr) {
+    present = ContainsVirtualReader(readers, length);
+  }
+  if (readers != nullptr) SCardFreeMemory(context, readers);
+  SCardReleaseContext(context);
+  return present;
+}
