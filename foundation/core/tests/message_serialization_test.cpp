@@ -21,7 +21,7 @@ TEST(MessageSerializationTest, GoldenBytesOfEachElementType) {
   strings.AddString(WSTR("AB"));
   strings.AddString(WSTR(""));
   EXPECT_EQ(Serialized(strings), Bytes({0x14, 0, 0, 0, 0, 1, 0, 0, 4, 0, 0, 0, 0x41, 0, 0x42, 0,  //
-                                        0, 1, 0, 0, 0, 0, 0, 0}));
+                                        0,    1, 0, 0, 0, 0, 0, 0}));
 
   CMessageSerialization blob;
   blob.AddBlob(CSecureBuffer());

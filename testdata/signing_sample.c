@@ -1,0 +1,11 @@
+/* The small DLL that the file-signer tests sign with a throw-away certificate. */
+#include <windows.h>
+
+__declspec(dllexport) int WINAPI SigningSampleAnswer(int value) { return value * 2 + 1; }
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+  (void)instance;
+  (void)reason;
+  (void)reserved;
+  return TRUE;
+}
