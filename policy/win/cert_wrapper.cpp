@@ -104,8 +104,11 @@ bool CCertWrapper::LoadEnhancedKeyUsages() {
   enhancedKeyUsages_.clear();
   if (certificate_ == nullptr) return false;
   DWORD size = 0;
-  if (!CertGetEnhancedKeyUsage(certificate_, CERT_FIND_EXT_ONLY_ENHKEY_USAGE_FLAG, nullptr, &size))
-    return false;
+  if (!CertGetEnhancedKeyUsage(certificate_, CERT_FIND_EXT_ONLY_ENHKEY_USAGE_FLAG, nullptr, &size)) {
+    // Windows answers a certificate without the extension with an empty list; some platforms
+    // fail the call instead. Both mean: no usages.
+    return FindExtension(certificate_, szOID_ENHANCED_KEY_USAGE) == nullptr;
+  }
   if (size < sizeof(CERT_ENHKEY_USAGE)) return size == 0;  // nothing to read
   CSecureBuffer block(size);
   if (block.empty()) return false;
