@@ -30,7 +30,7 @@ std::uint32_t KeyUsageOf(CCertWrapper& wrapper) {
 }  // namespace
 
 CKeyUsageCertFilter::CKeyUsageCertFilter(LegacyFilterOperator op, const WString& value)
-    : CCertFilterOf(op), mask(KeyUsageMaskOf(value)) {}
+    : CCloneableCertFilter(op), mask(KeyUsageMaskOf(value)) {}
 
 bool CKeyUsageCertFilter::Match(CCertWrapper* certificate) const {
   if (!certificate || mask == 0) return false;
@@ -38,7 +38,7 @@ bool CKeyUsageCertFilter::Match(CCertWrapper* certificate) const {
 }
 
 CExtendedKeyUsageCertFilter::CExtendedKeyUsageCertFilter(LegacyFilterOperator op, const WString& value)
-    : CCertFilterOf(op), usage(EnhancedKeyUsageOidOf(value)) {}
+    : CCloneableCertFilter(op), usage(EnhancedKeyUsageOidOf(value)) {}
 
 bool CExtendedKeyUsageCertFilter::Match(CCertWrapper* certificate) const {
   if (!certificate) return false;
@@ -47,7 +47,7 @@ bool CExtendedKeyUsageCertFilter::Match(CCertWrapper* certificate) const {
 }
 
 CAuthorityKeyIdentifierFilter::CAuthorityKeyIdentifierFilter(LegacyFilterOperator op, const WString& value)
-    : CCertFilterOf(op), text(LegacyTextValue(value)) {}
+    : CCloneableCertFilter(op), text(LegacyTextValue(value)) {}
 
 bool CAuthorityKeyIdentifierFilter::Match(CCertWrapper* certificate) const {
   if (!certificate) return false;
@@ -55,7 +55,7 @@ bool CAuthorityKeyIdentifierFilter::Match(CCertWrapper* certificate) const {
 }
 
 CIssuerDNFilter::CIssuerDNFilter(LegacyFilterOperator op, const WString& value)
-    : CCertFilterOf(op), text(LegacyTextValue(value)) {}
+    : CCloneableCertFilter(op), text(LegacyTextValue(value)) {}
 
 bool CIssuerDNFilter::Match(CCertWrapper* certificate) const {
   if (!certificate || !certificate->GetCertificate()) return false;
@@ -63,7 +63,7 @@ bool CIssuerDNFilter::Match(CCertWrapper* certificate) const {
 }
 
 CSubjectDNFilter::CSubjectDNFilter(LegacyFilterOperator op, const WString& value)
-    : CCertFilterOf(op), text(LegacyTextValue(value)) {}
+    : CCloneableCertFilter(op), text(LegacyTextValue(value)) {}
 
 bool CSubjectDNFilter::Match(CCertWrapper* certificate) const {
   if (!certificate || !certificate->GetCertificate()) return false;
@@ -71,7 +71,7 @@ bool CSubjectDNFilter::Match(CCertWrapper* certificate) const {
 }
 
 CUPNFilter::CUPNFilter(LegacyFilterOperator op, const WString& value)
-    : CCertFilterOf(op), text(LegacyTextValue(value)) {}
+    : CCloneableCertFilter(op), text(LegacyTextValue(value)) {}
 
 bool CUPNFilter::Match(CCertWrapper* certificate) const {
   if (!certificate || !certificate->GetCertificate()) return false;
@@ -79,7 +79,7 @@ bool CUPNFilter::Match(CCertWrapper* certificate) const {
 }
 
 CLifetimeFilter::CLifetimeFilter(LegacyFilterOperator op, const WString& value)
-    : CCertFilterOf(op), days(LegacyNumberValue(value)) {}
+    : CCloneableCertFilter(op), days(LegacyNumberValue(value)) {}
 
 bool CLifetimeFilter::Match(CCertWrapper* certificate) const {
   if (!certificate || !certificate->GetCertificate()) return false;
@@ -89,7 +89,7 @@ bool CLifetimeFilter::Match(CCertWrapper* certificate) const {
 }
 
 CRemainingLifetimeFilter::CRemainingLifetimeFilter(LegacyFilterOperator op, const WString& value)
-    : CCertFilterOf(op), days(LegacyNumberValue(value)) {}
+    : CCloneableCertFilter(op), days(LegacyNumberValue(value)) {}
 
 bool CRemainingLifetimeFilter::Match(CCertWrapper* certificate) const {
   if (!certificate || !certificate->GetCertificate()) return false;
@@ -101,7 +101,7 @@ bool CRemainingLifetimeFilter::Match(CCertWrapper* certificate) const {
 }
 
 CKeyLengthFilter::CKeyLengthFilter(LegacyFilterOperator op, const WString& value)
-    : CCertFilterOf(op), bits(LegacyNumberValue(value)) {}
+    : CCloneableCertFilter(op), bits(LegacyNumberValue(value)) {}
 
 bool CKeyLengthFilter::Match(CCertWrapper* certificate) const {
   if (!certificate || !certificate->GetCertificate()) return false;

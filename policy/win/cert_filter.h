@@ -34,7 +34,7 @@ class CCertFilter {
 
 // Gives each concrete filter its Clone.
 template <typename Derived>
-class CCertFilterOf : public CCertFilter {
+class CCloneableCertFilter : public CCertFilter {
  public:
   using CCertFilter::CCertFilter;
   std::unique_ptr<CCertFilter> Clone() const override {
@@ -43,7 +43,7 @@ class CCertFilterOf : public CCertFilter {
 };
 
 // "KU": the key usage bits; a keyword outside the table matches nothing.
-class CKeyUsageCertFilter : public CCertFilterOf<CKeyUsageCertFilter> {
+class CKeyUsageCertFilter : public CCloneableCertFilter<CKeyUsageCertFilter> {
  public:
   CKeyUsageCertFilter(LegacyFilterOperator op, const WString& value);
   bool Match(CCertWrapper* certificate) const override;
@@ -54,7 +54,7 @@ class CKeyUsageCertFilter : public CCertFilterOf<CKeyUsageCertFilter> {
 };
 
 // "EKU": the enhanced key usages, by keyword or object identifier.
-class CExtendedKeyUsageCertFilter : public CCertFilterOf<CExtendedKeyUsageCertFilter> {
+class CExtendedKeyUsageCertFilter : public CCloneableCertFilter<CExtendedKeyUsageCertFilter> {
  public:
   CExtendedKeyUsageCertFilter(LegacyFilterOperator op, const WString& value);
   bool Match(CCertWrapper* certificate) const override;
@@ -65,7 +65,7 @@ class CExtendedKeyUsageCertFilter : public CCertFilterOf<CExtendedKeyUsageCertFi
 };
 
 // "AKI": the authority key identifier as upper-case hexadecimal text, compared whole.
-class CAuthorityKeyIdentifierFilter : public CCertFilterOf<CAuthorityKeyIdentifierFilter> {
+class CAuthorityKeyIdentifierFilter : public CCloneableCertFilter<CAuthorityKeyIdentifierFilter> {
  public:
   CAuthorityKeyIdentifierFilter(LegacyFilterOperator op, const WString& value);
   bool Match(CCertWrapper* certificate) const override;
@@ -75,7 +75,7 @@ class CAuthorityKeyIdentifierFilter : public CCertFilterOf<CAuthorityKeyIdentifi
 };
 
 // The three name items compare an upper-cased certificate text with the upper-cased value.
-class CIssuerDNFilter : public CCertFilterOf<CIssuerDNFilter> {
+class CIssuerDNFilter : public CCloneableCertFilter<CIssuerDNFilter> {
  public:
   CIssuerDNFilter(LegacyFilterOperator op, const WString& value);
   bool Match(CCertWrapper* certificate) const override;
@@ -84,7 +84,7 @@ class CIssuerDNFilter : public CCertFilterOf<CIssuerDNFilter> {
   WString text;
 };
 
-class CSubjectDNFilter : public CCertFilterOf<CSubjectDNFilter> {
+class CSubjectDNFilter : public CCloneableCertFilter<CSubjectDNFilter> {
  public:
   CSubjectDNFilter(LegacyFilterOperator op, const WString& value);
   bool Match(CCertWrapper* certificate) const override;
@@ -93,7 +93,7 @@ class CSubjectDNFilter : public CCertFilterOf<CSubjectDNFilter> {
   WString text;
 };
 
-class CUPNFilter : public CCertFilterOf<CUPNFilter> {
+class CUPNFilter : public CCloneableCertFilter<CUPNFilter> {
  public:
   CUPNFilter(LegacyFilterOperator op, const WString& value);
   bool Match(CCertWrapper* certificate) const override;
@@ -103,7 +103,7 @@ class CUPNFilter : public CCertFilterOf<CUPNFilter> {
 };
 
 // "CLT": days from NotBefore to NotAfter.
-class CLifetimeFilter : public CCertFilterOf<CLifetimeFilter> {
+class CLifetimeFilter : public CCloneableCertFilter<CLifetimeFilter> {
  public:
   CLifetimeFilter(LegacyFilterOperator op, const WString& value);
   bool Match(CCertWrapper* certificate) const override;
@@ -113,7 +113,7 @@ class CLifetimeFilter : public CCertFilterOf<CLifetimeFilter> {
 };
 
 // "RLT": whole days from now to NotAfter, 0 once expired.
-class CRemainingLifetimeFilter : public CCertFilterOf<CRemainingLifetimeFilter> {
+class CRemainingLifetimeFilter : public CCloneableCertFilter<CRemainingLifetimeFilter> {
  public:
   CRemainingLifetimeFilter(LegacyFilterOperator op, const WString& value);
   bool Match(CCertWrapper* certificate) const override;
@@ -123,7 +123,7 @@ class CRemainingLifetimeFilter : public CCertFilterOf<CRemainingLifetimeFilter> 
 };
 
 // "LEN": the public key's length in bits, 0 when it cannot be determined.
-class CKeyLengthFilter : public CCertFilterOf<CKeyLengthFilter> {
+class CKeyLengthFilter : public CCloneableCertFilter<CKeyLengthFilter> {
  public:
   CKeyLengthFilter(LegacyFilterOperator op, const WString& value);
   bool Match(CCertWrapper* certificate) const override;
