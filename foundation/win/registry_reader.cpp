@@ -3,6 +3,7 @@
 #include <cstring>
 #include <cwchar>
 
+#include "foundation/core/secure_buffer.h"
 #include "foundation/core/string_utils.h"
 
 namespace {
@@ -29,11 +30,12 @@ class CRegKey {
 
 // A value's data in a zero-filled block two bytes longer than the data, so that a text without
 // its terminating zero still ends inside the block.
+// The block is a CSecureBuffer: values such as a proxy password pass through it.
 struct CValueData {
-  std::vector<BYTE> block;
+  CSecureBuffer block;
   DWORD size = 0;
 
-  const wchar_t* Text() const { return reinterpret_cast<const wchar_t*>(block.data()); }
+  const wchar_t* Text() const { return reinterpret_cast<const wchar_t*>(block.data); }
   DWORD Units() const { return size / sizeof(wchar_t); }  // whole UTF-16 units of the data only
 };
 
@@ -42,13 +44,14 @@ bool QueryValue(HKEY key, const wchar_t* valueName, DWORD expectedType, CValueDa
   DWORD type = 0, size = 0;
   if (RegQueryValueExW(key, valueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
   if (type != expectedType || size == 0 || size > 0x7FFFFFF0u) return false;
-  std::vector<BYTE> block(static_cast<size_t>(size) + 2, 0);
+  CSecureBuffer block(size + 2);
+  if (block.size != size + 2) return false;
   DWORD read = size;
   // The value may change between the two queries: a longer value fails here, a changed type is
   // checked again.
-  if (RegQueryValueExW(key, valueName, nullptr, &type, block.data(), &read) != ERROR_SUCCESS) return false;
+  if (RegQueryValueExW(key, valueName, nullptr, &type, block.data, &read) != ERROR_SUCCESS) return false;
   if (type != expectedType || read == 0 || read > size) return false;
-  data.block.swap(block);
+  data.block = std::move(block);
   data.size = read;
   return true;
 }
@@ -63,7 +66,7 @@ bool QueryText(HKEY key, const wchar_t* valueName, std::wstring& text) {
 bool QueryNumber(HKEY key, const wchar_t* valueName, DWORD& value) {
   CValueData data;
   if (!QueryValue(key, valueName, REG_DWORD, data) || data.size < sizeof(DWORD)) return false;
-  std::memcpy(&value, data.block.data(), sizeof(DWORD));
+  std::memcpy(&value, data.block.data, sizeof(DWORD));
   return true;
 }
 
