@@ -8,30 +8,80 @@ using luma::AppendAscii;
 using luma::AppendDecimal;
 using luma::AppendLowerHex;
 
+namespace {
+
+// Appends to a fixed buffer, keeping room for the terminating zero and for `reserve` characters.
+class CFixedWriter {
+ public:
+  CFixedWriter(WCHAR* out, std::size_t capacity) : out_(out), capacity_(capacity) {}
+
+  void Put(WCHAR c) {
+    if (length_ + 1 + reserve_ < capacity_) out_[length_++] = c;
+  }
+  void Ascii(const char* text) {
+    for (; *text != 0; ++text) Put(static_cast<WCHAR>(*text));
+  }
+  void Decimal(std::uint64_t value, int width) {
+    WCHAR digits[24];
+    int count = 0;
+    do {
+      digits[count++] = static_cast<WCHAR>('0' + value % 10);
+      value /= 10;
+    } while (value != 0);
+    for (int i = count; i < width; ++i) Put('0');
+    while (count > 0) Put(digits[--count]);
+  }
+  void Reserve(std::size_t count) { reserve_ = count; }
+  std::size_t Finish() {
+    if (capacity_ > 0) out_[length_] = 0;
+    return length_;
+  }
+
+ private:
+  WCHAR* out_;
+  std::size_t capacity_;
+  std::size_t length_ = 0;
+  std::size_t reserve_ = 0;
+};
+
+}  // namespace
+
+std::size_t FormatLogLine(const CLogTime& time, DWORD processId, DWORD threadId, const WCHAR* text,
+                          WCHAR* out, std::size_t capacity) {
+  if (out == nullptr || capacity == 0) return 0;
+  CFixedWriter line(out, capacity);
+  line.Reserve(2);  // the line end always fits
+  auto number = [&line](int value, int width) {
+    line.Decimal(value < 0 ? 0 : static_cast<unsigned>(value), width);
+  };
+  number(time.year, 4);
+  line.Put('/');
+  number(time.month, 2);
+  line.Put('/');
+  number(time.day, 2);
+  line.Put(' ');
+  number(time.hour, 2);
+  line.Put(':');
+  number(time.minute, 2);
+  line.Put(':');
+  number(time.second, 2);
+  line.Put('.');
+  number(time.millisecond, 3);
+  line.Ascii(" - P");
+  line.Decimal(processId, 6);
+  line.Ascii("/T");
+  line.Decimal(threadId, 6);
+  line.Ascii(" - ");
+  for (const WCHAR* p = text; p != nullptr && *p != 0; ++p) line.Put(*p);
+  line.Reserve(0);
+  line.Ascii("\r\n");
+  return line.Finish();
+}
+
 WString FormatLogLine(const CLogTime& time, DWORD processId, DWORD threadId, const WString& text) {
-  WString line;
-  line.reserve(48 + std::min(text.size(), kMaxLogText));
-  AppendDecimal(line, time.year, 4);
-  line.push_back('/');
-  AppendDecimal(line, time.month, 2);
-  line.push_back('/');
-  AppendDecimal(line, time.day, 2);
-  line.push_back(' ');
-  AppendDecimal(line, time.hour, 2);
-  line.push_back(':');
-  AppendDecimal(line, time.minute, 2);
-  line.push_back(':');
-  AppendDecimal(line, time.second, 2);
-  line.push_back('.');
-  AppendDecimal(line, time.millisecond, 3);
-  AppendAscii(line, " - P");
-  AppendDecimal(line, processId, 6);
-  AppendAscii(line, "/T");
-  AppendDecimal(line, threadId, 6);
-  AppendAscii(line, " - ");
-  line.append(text, 0, std::min(text.size(), kMaxLogLine - 2 - std::min(line.size(), kMaxLogLine - 2)));
-  AppendAscii(line, "\r\n");
-  return line;
+  WCHAR line[kMaxLogLine + 1];
+  const std::size_t length = FormatLogLine(time, processId, threadId, text.c_str(), line, kMaxLogLine + 1);
+  return WString(line, length);
 }
 
 std::vector<WString> FormatHexDump(const WString& label, const BYTE* data, std::size_t size) {

@@ -20,7 +20,12 @@ constexpr std::size_t kMaxLogText = 2047;
 // Longest whole line (time stamp, ids, text and line end).
 constexpr std::size_t kMaxLogLine = 4095;
 
-// "yyyy/mm/dd hh:mm:ss.mmm - P000123/T000456 - text\r\n", at most kMaxLogLine characters.
+// "yyyy/mm/dd hh:mm:ss.mmm - P000123/T000456 - text\r\n" into a fixed buffer of `capacity`
+// characters (terminating zero included; the text is cut so that the line end always fits); returns
+// the length of the line. Needs no heap memory.
+std::size_t FormatLogLine(const CLogTime& time, DWORD processId, DWORD threadId, const WCHAR* text,
+                          WCHAR* out, std::size_t capacity);
+// The same line as a string, at most kMaxLogLine characters.
 WString FormatLogLine(const CLogTime& time, DWORD processId, DWORD threadId, const WString& text);
 
 // The texts of a hex dump (each becomes one log line): the header, then "NULL pointer!" or one line

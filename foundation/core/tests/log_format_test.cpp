@@ -30,6 +30,16 @@ TEST(LogFormatTest, LineNeverExceedsItsBuffer) {
   EXPECT_EQ(WSTR("x\r\n"), line.substr(line.size() - 3));
 }
 
+TEST(LogFormatTest, FixedBufferKeepsTheLineEnd) {
+  WCHAR buffer[60];
+  const std::size_t length =
+      FormatLogLine(Time(2024, 1, 1, 0, 0), 7, 8, WSTR("0123456789abcdefghij"), buffer, 60);
+  EXPECT_EQ(59u, length);
+  EXPECT_EQ(WSTR("2024/01/01 00:00:00.000 - P000007/T000008 - 0123456789abc\r\n"), WString(buffer));
+  EXPECT_EQ(0u, FormatLogLine(Time(2024, 1, 1, 0, 0), 7, 8, WSTR("x"), buffer, 0));
+  EXPECT_EQ(1u, FormatLogLine(Time(2024, 1, 1, 0, 0), 7, 8, WSTR("x"), buffer, 2));  // only room for "\r"
+}
+
 TEST(LogFormatTest, HexDumpLayout) {
   const BYTE three[] = {0x41, 0x00, 0x7F};
   std::vector<WString> expected = {

@@ -41,6 +41,16 @@ TEST(SystemFilesTest, WriteAndReadWholeFiles) {
   EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), WriteFileData(dir / L"no\\such.bin", Pattern(3)));
 }
 
+TEST(SystemFilesTest, ReadReportsMemoryShortage) {
+  CTestTempDir dir;
+  ASSERT_EQ(0u, WriteFileData(dir / L"data.bin", Pattern(100)));
+  CSecureBuffer read = Pattern(5);
+  luma::testing::FailNextHeapAllocations(1);
+  EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY), ReadFileData(dir / L"data.bin", read));
+  luma::testing::FailNextHeapAllocations(0);
+  EXPECT_TRUE(read.empty());
+}
+
 TEST(SystemFilesTest, FindFilesListsFilesOnly) {
   CTestTempDir dir;
   ASSERT_EQ(0u, WriteFileData(dir / L"one.pol", Pattern(1)));

@@ -6,6 +6,7 @@
 // clang-format off
 #include <windows.h>
 #include <secext.h>
+#include <winscard.h>
 // clang-format on
 
 #include "foundation/win/system_utils.h"
@@ -62,12 +63,20 @@ TEST(SystemIdentityTest, GroupMembership) {
   EXPECT_TRUE(member);
 }
 
-TEST(SystemIdentityTest, SessionAndReaderQueriesAnswer) {
-  // Both depend on the machine; they must answer without failing. Under Wine: console, no reader.
-  const bool console = IsConsoleSession();
-  const bool reader = IsVirtualReaderPresent();
-  RecordProperty("console", console ? "yes" : "no");
-  RecordProperty("virtual_reader", reader ? "yes" : "no");
+TEST(SystemIdentityTest, ActiveConsoleSessionIsTheConsole) {
+  DWORD session = 0;
+  ASSERT_TRUE(ProcessIdToSessionId(GetCurrentProcessId(), &session));
+  if (session != WTSGetActiveConsoleSessionId()) GTEST_SKIP() << "running in a remote session";
+  EXPECT_TRUE(IsConsoleSession());
+}
+
+TEST(SystemIdentityTest, NoSmartCardServiceMeansNoVirtualReader) {
+  SCARDCONTEXT context = 0;
+  if (SCardEstablishContext(SCARD_SCOPE_USER, nullptr, nullptr, &context) == SCARD_S_SUCCESS) {
+    SCardReleaseContext(context);
+    GTEST_SKIP() << "a smart card service runs; its readers decide";
+  }
+  EXPECT_FALSE(IsVirtualReaderPresent());
 }
 
 TEST(SystemIdentityTest, DisplaySignatureOfTheDesktop) {

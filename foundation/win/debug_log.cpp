@@ -1,0 +1,238 @@
+#include "foundation/win/debug_log.h"
+
+#include <cstdarg>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "foundation/core/log_format.h"
+
+namespace {
+
+// Static initialisation makes the log before the program's own start-up code runs.
+CDebugLog& g_startupInstance = CDebugLog::Instance();
+
+constexpr std::int64_t kFileTimeTo1970 = 116444736000000000LL;  // 100 ns ticks from 1601 to 1970
+
+std::int64_t SecondsSince1970(const FILETIME& time) {
+  const std::int64_t ticks = static_cast<std::int64_t>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
+  return (ticks - kFileTimeTo1970) / 10000000;
+}
+
+CLogTime LocalLogTime() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  CLogTime time;
+  time.year = now.wYear;
+  time.month = now.wMonth;
+  time.day = now.wDay;
+  time.hour = now.wHour;
+  time.minute = now.wMinute;
+  time.second = now.wSecond;
+  time.millisecond = now.wMilliseconds;
+  return time;
+}
+
+// Restores the thread's last error when the log call ends.
+class CLastErrorKeeper {
+ public:
+  CLastErrorKeeper() : saved(GetLastError()) {}
+  ~CLastErrorKeeper() { SetLastError(saved); }
+
+ private:
+  DWORD saved;
+};
+
+}  // namespace
+
+// Holds the named mutex (when it can be had) and the in-process lock. A failed wait does not stop
+// the writer: an unserialised line is better than a lost one.
+class CDebugLogLock {
+ public:
+  explicit CDebugLogLock(CDebugLog& log) : threads(log.threadLock), mutex(log.mutex) {
+    if (mutex != nullptr) {
+      const DWORD wait = WaitForSingleObject(mutex, INFINITE);
+      owned = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+    }
+  }
+  ~CDebugLogLock() {
+    if (owned) ReleaseMutex(mutex);
+  }
+  CDebugLogLock(const CDebugLogLock&) = delete;
+  CDebugLogLock& operator=(const CDebugLogLock&) = delete;
+
+ private:
+  CMutexObjLock threads;
+  HANDLE mutex;
+  bool owned = false;
+};
+
+CDebugLog& CDebugLog::Instance() {
+  static CDebugLog instance;
+  return instance;
+}
+
+CDebugLog::CDebugLog() {
+  mutex = CreateMutexW(nullptr, FALSE, kMutexName);
+  if (mutex == nullptr && GetLastError() == ERROR_ACCESS_DENIED) mutex = OpenExistingMutex(kMutexName);
+}
+
+CDebugLog::~CDebugLog() {
+  enabled = false;
+  {
+    CDebugLogLock lock(*this);
+    CloseFileLocked();
+  }
+  if (mutex != nullptr) CloseHandle(mutex);
+  mutex = nullptr;
+}
+
+HANDLE CDebugLog::OpenExistingMutex(const wchar_t* name) {
+  // Waiting needs SYNCHRONIZE and releasing needs MUTEX_MODIFY_STATE.
+  return OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, name);
+}
+
+HANDLE CDebugLog::ReplaceMutexForTesting(HANDLE replacement) {
+  CDebugLog& log = Instance();
+  CMutexObjLock lock(log.threadLock);
+  HANDLE previous = log.mutex;
+  log.mutex = replacement;
+  return previous;
+}
+
+void CDebugLog::SetLevel(int newLevel) {
+  CDebugLog& log = Instance();
+  log.level = newLevel;
+  log.enabled = newLevel != 0;
+}
+
+void CDebugLog::SetRotation(DWORD newMaxGenerations, DWORD newRotateSize, DWORD newRotateAgeDays) {
+  CDebugLog& log = Instance();
+  CDebugLogLock lock(log);
+  log.maxGenerations = newMaxGenerations;
+  log.rotateSize = newRotateSize;
+  log.rotateAge = newRotateAgeDays;
+}
+
+bool CDebugLog::IsLevelEnabled(int lineLevel) {
+  const CDebugLog& log = Instance();
+  return log.enabled && lineLevel <= log.level;
+}
+
+void CDebugLog::Log(int lineLevel, const wchar_t* format, ...) {
+  if (!IsLevelEnabled(lineLevel) || format == nullptr) return;
+  CLastErrorKeeper keepError;
+  wchar_t text[kMaxLogText + 1];
+  va_list args;
+  va_start(args, format);
+  // The C runtime's own wide printf: %s takes a wide string, as every caller's format expects.
+  const int written = _vsnwprintf(text, kMaxLogText, format, args);
+  va_end(args);
+  if (written < 0 || static_cast<size_t>(written) >= kMaxLogText) text[kMaxLogText] = 0;
+
+  CDebugLog& log = Instance();
+  CDebugLogLock lock(log);
+  log.WriteLineLocked(text);
+  if (log.file != INVALID_HANDLE_VALUE) FlushFileBuffers(log.file);
+}
+
+void CDebugLog::LogHexDump(const wchar_t* label, const BYTE* data, DWORD size) {
+  CDebugLog& log = Instance();
+  if (!log.enabled || log.level < LOG_DEBUG) return;
+  CLastErrorKeeper keepError;
+  try {
+    const std::vector<std::wstring> lines = FormatHexDump(label != nullptr ? label : L"", data, size);
+    CDebugLogLock lock(log);
+    for (const auto& line : lines) log.WriteLineLocked(line.c_str());
+    if (log.file != INVALID_HANDLE_VALUE) FlushFileBuffers(log.file);
+  } catch (const std::bad_alloc&) {
+    // Logging never fails its caller; a dump that does not fit in memory is left out.
+  }
+}
+
+void CDebugLog::WriteLine(const wchar_t* text) { Instance().WriteLineLocked(text); }
+
+void CDebugLog::WriteLineLocked(const wchar_t* text) {
+  // A fixed buffer on the stack: the line costs no heap memory.
+  wchar_t line[kMaxLogLine + 1];
+  const size_t length =
+      FormatLogLine(LocalLogTime(), GetCurrentProcessId(), GetCurrentThreadId(), text, line, kMaxLogLine + 1);
+  if (file == INVALID_HANDLE_VALUE) {
+    OutputDebugStringW(line);
+    return;
+  }
+  SetFilePointer(file, 0, nullptr, FILE_END);
+  DWORD bytesWritten = 0;
+  WriteFile(file, line, static_cast<DWORD>(length * sizeof(wchar_t)), &bytesWritten, nullptr);
+}
+
+void CDebugLog::CloseFileLocked() {
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  file = INVALID_HANDLE_VALUE;
+}
+
+void CDebugLog::RotateLocked(const wchar_t* path) {
+  CLogFileFacts facts;
+  HANDLE existing = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (existing == INVALID_HANDLE_VALUE) return;  // missing (or busy): nothing to rotate
+  LARGE_INTEGER size;
+  if (GetFileSizeEx(existing, &size)) {
+    facts.haveSize = true;
+    facts.size = static_cast<std::uint64_t>(size.QuadPart);
+  }
+  FILETIME created;
+  if (GetFileTime(existing, &created, nullptr, nullptr)) {
+    facts.haveCreationTime = true;
+    facts.creationSeconds = SecondsSince1970(created);
+  }
+  CloseHandle(existing);
+
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  if (!IsLogRotationDue(facts, SecondsSince1970(now), rotateAge, rotateSize)) return;
+  const std::wstring rotated = RotatedLogName(path, LocalLogTime());
+  // A second rotation within the same minute finds the name taken and leaves the file in place.
+  if (!MoveFileW(path, rotated.c_str()) || maxGenerations == 0) return;
+
+  const std::wstring directory = LogDirectoryPart(path);
+  std::vector<std::wstring> generations;
+  WIN32_FIND_DATAW entry;
+  HANDLE find = FindFirstFileW((std::wstring(path) + L"_20*").c_str(), &entry);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        generations.push_back(directory + entry.cFileName);
+    } while (FindNextFileW(find, &entry));
+    FindClose(find);
+  }
+  for (const auto& old : SelectLogGenerationsToDelete(std::move(generations), maxGenerations)) {
+    DeleteFileW(old.c_str());
+  }
+}
+
+void CDebugLog::Open(const wchar_t* path) {
+  CDebugLog& log = Instance();
+  CLastErrorKeeper keepError;
+  CDebugLogLock lock(log);
+  log.CloseFileLocked();
+  if (path == nullptr || *path == 0) {
+    log.enabled = false;
+    return;
+  }
+  try {
+    log.RotateLocked(path);
+  } catch (const std::bad_alloc&) {
+    // Rotation is best effort; the log goes on in the current file.
+  }
+  log.file = CreateFileW(path, FILE_APPEND_DATA | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                         nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (log.file != INVALID_HANDLE_VALUE && GetLastError() != ERROR_ALREADY_EXISTS) {
+    // The age of a log counts from its creation; a file reusing an old name would keep the old time.
+    SYSTEMTIME now;
+    FILETIME created;
+    GetSystemTime(&now);
+    if (SystemTimeToFileTime(&now, &created)) SetFileTime(log.file, &created, nullptr, nullptr);
+  }
+  log.enabled = true;
+}
