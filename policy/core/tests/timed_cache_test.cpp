@@ -157,7 +157,9 @@ TEST(TimedCache, ConcurrentUseKeepsEntriesWhole) {
             cache.Put(key, key + key);
             break;
           case 1:
-            if (cache.Get(key, value)) EXPECT_EQ(value, key + key);
+            if (cache.Get(key, value)) {
+              EXPECT_EQ(value, key + key);
+            }
             break;
           case 2:
             if (cache.Lookup(key, entry, true)) cache.RemoveEntry(key, entry);
