@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "foundation/core/mutex_obj.h"
+#include "foundation/core/string_utils.h"
 #include "foundation/win/system_utils.h"
 #include "policy/policy.h"
 #include "policy/policy_observer.h"
