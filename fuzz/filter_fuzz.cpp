@@ -1,11 +1,15 @@
 // Feeds arbitrary text to the filter expression parser. Every text must parse into a tree that keeps
 // the parser's invariants, or fail with a message and a position inside the text and match nothing;
-// nothing may crash or recurse without bound.
+// nothing may crash or recurse without bound. The same text goes through the list syntax's parser,
+// whose items must each come from one piece of the text.
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
 
 #include "policy/core/compound_filter.h"
+#include "policy/core/legacy_filter_list.h"
+#include "policy/core/legacy_filter_rules.h"
+#include "policy/core/legacy_keyword_tables.h"
 #include "policy/core/tests/test_filters.h"
 
 namespace {
@@ -45,6 +49,19 @@ std::shared_ptr<CVariableProvider> MakeVariables() {
   return provider;
 }
 
+void CheckLegacyList(const WString& text) {
+  const auto items = ParseLegacyFilterList(text);
+  if (items.size() > text.size() / 3 + 1) std::abort();  // an item takes a name, an operator and ";"
+  for (const auto& item : items) {
+    if (item.value.size() > text.size()) std::abort();
+    if (static_cast<int>(item.op) < 0 || static_cast<int>(item.op) > 3) std::abort();
+    KeyUsageMaskOf(item.value);
+    EnhancedKeyUsageOidOf(item.value);
+    MatchLegacyText(item.op, text, LegacyTextValue(item.value));
+    MatchLegacyNumber(item.op, 2048, LegacyNumberValue(item.value));
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -60,6 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } else {
     for (size_t i = 1; i < size; ++i) text += static_cast<WCHAR>(data[i]);
   }
+
+  CheckLegacyList(text);
 
   auto filter = std::make_shared<Filter>(factory, variables);
   TestItem item;

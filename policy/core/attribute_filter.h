@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "foundation/core/platform.h"
+#include "foundation/core/string_utils.h"
 #include "policy/core/filter_text.h"
 
 enum class AttributeFilterOperator : std::int32_t {
@@ -52,10 +53,7 @@ class CAttributeFilter {
   CAttributeFilter() = default;
   CAttributeFilter(const WString& name, const WString& parameterText, AttributeFilterOperator op,
                    const WString& valueText)
-      : attributeName(luma::filter_text::ToLowerCase(name)),
-        parameter(parameterText),
-        filterOperator(op),
-        value(valueText) {}
+      : attributeName(ToLowerCase(name)), parameter(parameterText), filterOperator(op), value(valueText) {}
   CAttributeFilter(const CAttributeFilter&) = default;
   CAttributeFilter& operator=(const CAttributeFilter&) = delete;
 

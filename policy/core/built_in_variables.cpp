@@ -1,8 +1,6 @@
 #include "policy/core/built_in_variables.h"
 
-#include "policy/core/filter_text.h"
-
-using luma::filter_text::TrimWhitespace;
+#include "foundation/core/string_utils.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "foundation/core/string_utils.h"
 #include "policy/core/attribute_filter_factory.h"
 #include "policy/core/filter_messages.h"
 #include "policy/core/filter_text.h"
@@ -166,7 +167,6 @@ bool CCompoundFilter<T>::Finish(std::ptrdiff_t depth) {
 
 template <typename T>
 bool CCompoundFilter<T>::ParseLeaf(const WString& leafText) {
-  using luma::filter_text::TrimWhitespace;
   enum class State { ATTRIBUTE, PARAMETER, OPERATOR, VALUE } state = State::ATTRIBUTE;
   const auto isOperatorStart = [](WCHAR c) {
     return c == WSTR('<') || c == WSTR('>') || c == WSTR('~') || c == WSTR('=');

@@ -5,38 +5,7 @@
 
 namespace luma::filter_text {
 
-WCHAR ToLower(WCHAR c) { return (c >= WSTR('A') && c <= WSTR('Z')) ? static_cast<WCHAR>(c + 0x20) : c; }
-
-WCHAR ToUpper(WCHAR c) { return (c >= WSTR('a') && c <= WSTR('z')) ? static_cast<WCHAR>(c - 0x20) : c; }
-
-WString ToLowerCase(const WString& text) {
-  WString result(text);
-  for (auto& c : result) c = ToLower(c);
-  return result;
-}
-
-WString ToUpperCase(const WString& text) {
-  WString result(text);
-  for (auto& c : result) c = ToUpper(c);
-  return result;
-}
-
 bool IsWhiteSpace(WCHAR c) { return std::iswspace(static_cast<std::wint_t>(c)) != 0; }
-
-namespace {
-bool IsTrimmedSpace(WCHAR c) {
-  return c == WSTR(' ') || c == WSTR('\t') || c == WSTR('\n') || c == WSTR('\r') || c == WSTR('\v') ||
-         c == WSTR('\f');
-}
-}  // namespace
-
-WString TrimWhitespace(const WString& text) {
-  std::size_t first = 0;
-  std::size_t last = text.size();
-  while (first < last && IsTrimmedSpace(text[first])) ++first;
-  while (last > first && IsTrimmedSpace(text[last - 1])) --last;
-  return text.substr(first, last - first);
-}
 
 WString ReplaceAll(WString text, const WString& from, const WString& to) {
   if (from.empty()) return text;

@@ -1,25 +1,23 @@
-// Text helpers of the certificate filter language: case mapping, trimming, white space, the
-// escapes of filter values and the decimal conversion of integer attributes.
+// Text helpers of the certificate filter language: white space, the escapes of filter values and the
+// decimal conversion of integer attributes; case mapping and trimming are the general string helpers.
 #ifndef LUMA_POLICY_CORE_FILTER_TEXT_H_
 #define LUMA_POLICY_CORE_FILTER_TEXT_H_
 
 #include <cstdint>
 
 #include "foundation/core/platform.h"
+#include "foundation/core/string_utils.h"
 
 namespace luma::filter_text {
 
-// Case mapping of the C runtime's "C" locale: only the ASCII letters change.
-WCHAR ToLower(WCHAR c);
-WCHAR ToUpper(WCHAR c);
-WString ToLowerCase(const WString& text);
-WString ToUpperCase(const WString& text);
+// Case mapping of the C runtime's "C" locale (only the ASCII letters change) and trimming of space,
+// tab, line feed, carriage return, vertical tab and form feed.
+using ::ToLowerCase;
+using ::ToUpperCase;
+using ::TrimWhitespace;
 
 // White space of the parser: the wide-character test of the C runtime.
 bool IsWhiteSpace(WCHAR c);
-
-// Removes leading and trailing space, tab, line feed, carriage return, vertical tab and form feed.
-WString TrimWhitespace(const WString& text);
 
 // Replaces each occurrence of `from` (never empty) and goes on right after the inserted text.
 WString ReplaceAll(WString text, const WString& from, const WString& to);

@@ -19,7 +19,7 @@ class CStringBasedAttributeFilter : public CAttributeFilter<T> {
       case AttributeFilterOperator::PRESENT:
         return found;
       case AttributeFilterOperator::CONTAINS:
-        return luma::filter_text::ToUpperCase(text).find(upperValue) != WString::npos;
+        return ToUpperCase(text).find(upperValue) != WString::npos;
       default:
         return false;
     }
@@ -42,7 +42,7 @@ class CStringBasedAttributeFilter : public CAttributeFilter<T> {
   void SetValue(const WString& text) {
     this->value = text;
     if (this->filterOperator == AttributeFilterOperator::CONTAINS) {
-      upperValue = luma::filter_text::ToUpperCase(text);
+      upperValue = ToUpperCase(text);
     }
   }
 

@@ -1,12 +1,12 @@
 #include "policy/core/variable_provider.h"
 
-#include "policy/core/filter_text.h"
+#include "foundation/core/string_utils.h"
 
 void CMapVariableProvider::SetVariables(const std::map<WString, WString>& values) {
-  for (const auto& entry : values) variables[luma::filter_text::ToUpperCase(entry.first)] = entry.second;
+  for (const auto& entry : values) variables[ToUpperCase(entry.first)] = entry.second;
 }
 
 WString CMapVariableProvider::GetValue(const WString& name) const {
-  const auto found = variables.find(luma::filter_text::ToUpperCase(name));
+  const auto found = variables.find(ToUpperCase(name));
   return found != variables.end() ? found->second : defaultValue;
 }
