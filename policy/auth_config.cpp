@@ -74,6 +74,7 @@ CCertificateConfig::CCertificateConfig(HKEY providerKey, const CConfigEnvironmen
   CertStoreName = RegQueryString(key.get(), L"CertStoreName", L"MY");
   CertStoreType = RegQueryDWORD(kCurrentUserStoreLocation, key.get(), L"CertStoreType");
   AuthenticationCertificateFilter = RegQueryString(key.get(), L"AuthenticationCertificateFilter");
+  filter = CCertificateFilter(L"", AuthenticationCertificateFilter);
 }
 
 CKerberosConfig::CKerberosConfig(HKEY providerKey) : CAuthConfig(AUTH_TYPE_KERBEROS, false) {

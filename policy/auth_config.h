@@ -13,6 +13,7 @@
 #include "policy/config_environment.h"
 #include "policy/core/auth_type.h"
 #include "policy/service_config.h"
+#include "policy/win/certificate_filter.h"
 
 constexpr DWORD kDefaultAutoRefreshInterval = 28800;  // seconds
 // CERT_SYSTEM_STORE_CURRENT_USER: the current user's certificate stores.
@@ -91,6 +92,7 @@ class CCertificateConfig : public CExplicitAuthConfig {
   }
 
   std::wstring AuthenticationCertificateFilter;  // filter text choosing the client certificate
+  CCertificateFilter filter{L"", L""};           // built from that text
   std::wstring CertStoreName = L"MY";
   DWORD CertStoreType = kCurrentUserStoreLocation;
 };

@@ -9,6 +9,7 @@
 #include "foundation/core/secure_buffer.h"
 #include "foundation/win/data_protection.h"
 #include "policy/core/timed_cache.h"
+#include "policy/policy.h"
 
 class CAuthTokenCache {
  public:
@@ -16,7 +17,22 @@ class CAuthTokenCache {
   CAuthTokenCache(const CAuthTokenCache&) = delete;
   CAuthTokenCache& operator=(const CAuthTokenCache&) = delete;
 
-  // Each takes the account key of the account's policy.
+  // Keyed by the policy's account key.
+  bool HasToken(const CPolicy& policy) { return HasToken(policy.accountKey); }
+  bool StoreToken(const CPolicy& policy, const CSecureBuffer& token) {
+    return StoreToken(policy.accountKey, token);
+  }
+  bool GetToken(const CPolicy& policy, CSecureBuffer& token) { return GetToken(policy.accountKey, token); }
+  void RemoveToken(const CPolicy& policy) { RemoveToken(policy.accountKey); }
+  void StoreCertFingerprint(const CPolicy& policy, const std::wstring& fingerprint) {
+    StoreCertFingerprint(policy.accountKey, fingerprint);
+  }
+  bool GetCertFingerprint(const CPolicy& policy, std::wstring& fingerprint) {
+    return GetCertFingerprint(policy.accountKey, fingerprint);
+  }
+  void RemoveCertFingerprint(const CPolicy& policy) { RemoveCertFingerprint(policy.accountKey); }
+
+  // The same by account key.
   bool HasToken(const std::wstring& accountKey);
   // False, storing nothing, for an empty token or when it cannot be protected.
   bool StoreToken(const std::wstring& accountKey, const CSecureBuffer& token);

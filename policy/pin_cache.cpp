@@ -2,7 +2,24 @@
 
 #include <algorithm>
 
+CPinCacheLimits PinCacheLimitsOf(const CPinPolicy& pinPolicy) {
+  return CPinCacheLimits{pinPolicy.maxPinCacheTime, pinPolicy.maxPinCacheReuse};
+}
+
 CPinCache::CPinCache(luma::CacheClock clock) : pins(std::move(clock)) {}
+
+bool CPinCache::StorePin(const CCertificatePolicy& certificate, const CSecureBuffer& pin) {
+  const CPinConstraints& rules = certificate.pinPolicy.pinConstraints;
+  return StorePin(certificate.alias, pin, rules.minLength == 0 && rules.maxLength != 0);
+}
+
+bool CPinCache::IsPinCached(const CCertificatePolicy& certificate) {
+  return IsPinCached(certificate.alias, PinCacheLimitsOf(certificate.pinPolicy));
+}
+
+bool CPinCache::GetPin(const CCertificatePolicy& certificate, CSecureBuffer& pin) {
+  return GetPin(certificate.alias, PinCacheLimitsOf(certificate.pinPolicy), pin);
+}
 
 bool CPinCache::StorePin(const std::wstring& alias, const CSecureBuffer& pin, bool emptyPinAllowed) {
   if (pin.empty() && !emptyPinAllowed) return false;

@@ -10,8 +10,11 @@
 #include "foundation/core/mutex_obj.h"
 #include "foundation/core/secure_buffer.h"
 #include "foundation/win/data_protection.h"
+#include "policy/certificate_policy.h"
 #include "policy/core/pin_cache_rule.h"
 #include "policy/core/timed_cache.h"
+
+CPinCacheLimits PinCacheLimitsOf(const CPinPolicy& pinPolicy);
 
 class CPinCache {
  public:
@@ -19,7 +22,14 @@ class CPinCache {
   CPinCache(const CPinCache&) = delete;
   CPinCache& operator=(const CPinCache&) = delete;
 
-  // Each takes the certificate policy's alias, compared exactly.
+  // The certificate policy's alias is the key (compared exactly) and its PIN policy sets the limits.
+  bool StorePin(const CCertificatePolicy& certificate, const CSecureBuffer& pin);
+  bool IsPinCached(const CCertificatePolicy& certificate);
+  bool GetPin(const CCertificatePolicy& certificate, CSecureBuffer& pin);
+  void RemovePin(const CCertificatePolicy& certificate) { RemovePin(certificate.alias); }
+  bool MarkBlocked(const CCertificatePolicy& certificate) { return MarkBlocked(certificate.alias); }
+
+  // The same by alias, limits and rules given as plain values.
   // An empty PIN is stored only where the certificate allows one (emptyPinAllowed: its PIN
   // constraints have minLength 0 and a maxLength that is not 0). False when nothing was stored.
   bool StorePin(const std::wstring& alias, const CSecureBuffer& pin, bool emptyPinAllowed);

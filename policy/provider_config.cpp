@@ -67,7 +67,8 @@ CProviderConfig::CProviderConfig(HKEY parent, const std::wstring& subKey,
   ReadAuthentication(key.get(), environment);
   PolicyStore = ExpandEnvironmentText(RegQueryString(key.get(), L"PolicyStore"));
   PolicySignerValidationPolicy = RegQueryDWORD(0, key.get(), L"PolicySignerValidationPolicy");
-  PolicySignerCertificateFilterText = RegQueryString(key.get(), L"PolicySignerCertificateFilter");
+  PolicySignerCertificateFilter =
+      CCertificateFilter(L"", RegQueryString(key.get(), L"PolicySignerCertificateFilter"));
 }
 
 void CProviderConfig::ReadMembership(HKEY key, const CConfigEnvironment& environment) {

@@ -12,6 +12,7 @@
 #include "policy/auth_config.h"
 #include "policy/config_environment.h"
 #include "policy/service_config.h"
+#include "policy/win/certificate_filter.h"
 
 class CProviderConfig {
  public:
@@ -48,8 +49,8 @@ class CProviderConfig {
   CServiceConfig service;
   std::shared_ptr<CAuthConfig> authConfig;
   DWORD PolicySignerValidationPolicy = 0;
-  // Accepted policy signers when no trust module names any, as written in the registry.
-  std::wstring PolicySignerCertificateFilterText;
+  // Accepted policy signers when no trust module names any; no condition by default.
+  CCertificateFilter PolicySignerCertificateFilter{L"", L""};
 
  private:
   void ReadMembership(HKEY key, const CConfigEnvironment& environment);

@@ -7,7 +7,9 @@
 
 #include "policy/browser_auth_config.h"
 #include "policy/tests/fake_config_environment.h"
+#include "policy/tests/test_certificates.h"
 #include "policy/tests/test_registry.h"
+#include "policy/win/cert_wrapper.h"
 
 namespace {
 
@@ -153,13 +155,21 @@ TEST_F(AuthConfigTest, LocalisedTextsFallBackToEnglishWithLineBreaks) {
 }
 
 TEST_F(AuthConfigTest, CertificateMethodReadsItsStoreAndFilter) {
-  provider.SetText(L"Certificate", L"AuthenticationCertificateFilter", L"(ISSUER=CN=Test CA)");
+  provider.SetText(L"Certificate", L"AuthenticationCertificateFilter", L"KU+digitalSignature");
   provider.SetText(L"Certificate", L"CertStoreName", L"Root");
   provider.SetNumber(L"Certificate", L"CertStoreType", 0x20000);
   provider.SetMulti(L"Certificate", L"ServiceParameters", {L"ignored"});
   const CCertificateConfig config(provider.get(), environment);
   EXPECT_TRUE(config.IsValid());
-  EXPECT_EQ(config.AuthenticationCertificateFilter, L"(ISSUER=CN=Test CA)");
+  EXPECT_EQ(config.AuthenticationCertificateFilter, L"KU+digitalSignature");
+  EXPECT_EQ(config.filter.name, L"");
+  EXPECT_EQ(config.filter.legacyFilters.size(), 1u);
+  const UniqueCertContext client = LoadTestCertificate("filter_client.der");
+  const UniqueCertContext device = LoadTestCertificate("filter_device.der");
+  ASSERT_TRUE(client && device);
+  CCertWrapper clientWrapper(client.get()), deviceWrapper(device.get());
+  EXPECT_TRUE(config.filter.Match(&clientWrapper));
+  EXPECT_FALSE(config.filter.Match(&deviceWrapper));
   EXPECT_EQ(config.CertStoreName, L"Root");
   EXPECT_EQ(config.CertStoreType, 0x20000u);
 

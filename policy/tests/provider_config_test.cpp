@@ -4,7 +4,9 @@
 
 #include "policy/browser_auth_config.h"
 #include "policy/tests/fake_config_environment.h"
+#include "policy/tests/test_certificates.h"
 #include "policy/tests/test_registry.h"
+#include "policy/win/cert_wrapper.h"
 
 namespace {
 
@@ -49,7 +51,8 @@ TEST_F(ProviderConfigTest, EmptyKeyGivesTheDefaults) {
   EXPECT_EQ(config.authConfig->type, AUTH_TYPE_NONE);
   EXPECT_FALSE(config.authConfig->IsValid());
   EXPECT_EQ(config.PolicySignerValidationPolicy, 0u);
-  EXPECT_EQ(config.PolicySignerCertificateFilterText, L"");
+  EXPECT_EQ(config.PolicySignerCertificateFilter.expression, nullptr);  // no condition
+  EXPECT_TRUE(config.PolicySignerCertificateFilter.legacyFilters.empty());
   EXPECT_TRUE(environment.groupQueries.empty());
 
   const CProviderConfig missing = Read(L"NoSuchProvider");
@@ -82,7 +85,7 @@ TEST_F(ProviderConfigTest, ReadsEveryValue) {
   Set(L"CardReaderImage", L"reader.png");
   Set(L"PolicyStore", L"%LUMA_TEST_POLICY_ROOT%\\acme");
   Set(L"PolicySignerValidationPolicy", 3);
-  Set(L"PolicySignerCertificateFilter", L"(SUBJECT=CN=Signer)");
+  Set(L"PolicySignerCertificateFilter", L" (KeyUsage~=digitalSignature)");
 
   const CProviderConfig config = Read();
   EXPECT_EQ(config.disabled, 1u);
@@ -100,7 +103,12 @@ TEST_F(ProviderConfigTest, ReadsEveryValue) {
   EXPECT_EQ(config.CardReaderImage, L"reader.png");
   EXPECT_EQ(config.PolicyStore, L"C:\\policies\\acme");
   EXPECT_EQ(config.PolicySignerValidationPolicy, 3u);
-  EXPECT_EQ(config.PolicySignerCertificateFilterText, L"(SUBJECT=CN=Signer)");
+  EXPECT_EQ(config.PolicySignerCertificateFilter.name, L"");
+  EXPECT_NE(config.PolicySignerCertificateFilter.expression, nullptr);
+  const UniqueCertContext signer = LoadTestCertificate("filter_client.der");
+  ASSERT_TRUE(signer);
+  CCertWrapper wrapper(signer.get());
+  EXPECT_TRUE(CProviderConfig(config).PolicySignerCertificateFilter.Match(&wrapper));
   SetEnvironmentVariableW(L"LUMA_TEST_POLICY_ROOT", nullptr);
 }
 

@@ -8,6 +8,8 @@ Writes into OUTPUT_FOLDER:
   other_ca.der          an unrelated CA
   valid.p7 / valid.der  a policy with two certificate policies (signed / its content)
   valid_noattr.p7       the same signed without signed attributes
+  valid_with_ca.p7      the same content signed again, with policy_ca inside as well
+  reissued.p7           the same policy issued a day later (only thisUpdate differs)
   outdated.p7           a policy whose nextUpdate has passed
   data_type.p7          signed with the standard data content type
   untrusted.p7          signed by a certificate of other_ca
@@ -220,6 +222,9 @@ def main():
     signed = d.sign_policy(body, *signer)
     write(out, 'valid.p7', signed)
     write(out, 'valid_noattr.p7', d.sign_policy(body, *signer, signed_attributes=False))
+    write(out, 'valid_with_ca.p7', d.sign_policy(body, *signer, extra_certs_pem=os.path.join(work, 'policy_ca.pem')))
+    reissued = dict(description, thisUpdate='20261202080000Z')
+    write(out, 'reissued.p7', d.sign_policy(d.encode(d.policy_tree(reissued)), *signer))
     outdated = dict(description, nextUpdate='20200101000000Z')
     write(out, 'outdated.p7', d.sign_policy(d.encode(d.policy_tree(outdated)), *signer))
     write(out, 'data_type.p7', d.sign_policy(body, *signer, content_type='1.2.840.113549.1.7.1'))
