@@ -8,8 +8,7 @@
 
 #include "policy/certificate_policy.h"
 #include "policy/policy.h"
-
-class CProviderContext;
+#include "policy/provider_context.h"
 
 // No lock of its own: the vectors that hold contexts are guarded by their owner. A copy shares the
 // three objects, so it stays valid after that owner's lock is released.
