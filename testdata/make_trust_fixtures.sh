@@ -3,15 +3,18 @@
 # policy-signer certificates and whose "PROVIDER" resources hold provider-name prefixes (UTF-16LE,
 # no terminator), compiled with windres and the MinGW compiler, then signed with osslsigncode by two
 # code-signing certificates of a throw-away OpenSSL CA; one unsigned, one altered after signing.
-# Usage: make_trust_fixtures.sh <mingw cc> <windres> <source of the DLL code> <output folder>
+# With a policy-signing CA certificate, a further signed DLL in "Binding" names it for the provider
+# prefix ACME, so that the tests can verify real policies through a discovered trust.
+# Usage: make_trust_fixtures.sh <mingw cc> <windres> <source of the DLL code> <output folder> [<CA .der>]
 set -euo pipefail
 cc=$1
 windres=$2
 source=$3
 out=$4
+policy_ca=${5:-}
 folder="$out/Provider"
-rm -rf "$folder"
-mkdir -p "$folder"
+rm -rf "$folder" "$out/Binding"
+mkdir -p "$folder" "$out/Binding"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -83,6 +86,12 @@ sign() {
     -in "$work/$1.dll" -out "$3" >/dev/null
 }
 sign acme trusted_signer "$folder/acme-trust-0-0-1.dll"
+if [ -n "$policy_ca" ]; then
+  cp "$policy_ca" "$work/policy_ca.der"
+  dll binding '1 CERT "policy_ca.der"
+1 PROVIDER "acme.bin"'
+  sign binding trusted_signer "$out/Binding/acme-policy-0-0-1.dll"
+fi
 sign any other_signer "$folder/other-trust-0-0-2.dll"
 cp "$work/any.dll" "$folder/unsigned-trust-0-0-3.dll"
 sign any trusted_signer "$folder/tampered-trust-0-0-4.dll"

@@ -4,8 +4,11 @@
 
 #include <string>
 
+#include "policy/core/policy_exception.h"
 #include "policy/tests/fake_config_environment.h"
+#include "policy/tests/policy_test_fixtures.h"
 #include "policy/tests/test_registry.h"
+#include "policy/tests/trust_fixtures.h"
 
 namespace {
 
@@ -133,6 +136,30 @@ TEST_F(ProviderDiscoveryTest, EveryProviderGetsAContextOfItsOwn) {
   ASSERT_EQ(contexts.size(), 2u);
   EXPECT_EQ(contexts.at(L"ACME")->config.Name, L"Acme one");
   EXPECT_EQ(contexts.at(L"ZED")->config.Name, L"Zed one");
+}
+
+// The binding DLL names the policy signers' CA for the prefix ACME: a provider whose name starts so
+// verifies the signed policies of that CA, any other provider does not.
+TEST(ProviderBindingTest, ProvidersTrustTheSignersOfTheTrustDllsThatApplyToThem) {
+  const CSecureBuffer operatorSigner = luma::testing::TrustCertificate("trusted_signer");
+  const std::wstring folder = luma::testing::TrustPath("Binding");
+  CProviderConfigMap providers;
+  for (const wchar_t* name : {L"ACME-TEST", L"ZED"})
+    providers[name] = policy_test::MakeConfig(L"C:\\Store", name);
+  const CSecureBuffer alice = policy_test::SignedPolicy(L"alice");
+  ASSERT_FALSE(alice.empty());
+
+  CProviderContextMap contexts = CreateProviderContexts(
+      providers, LoadPolicySignerTrusts(folder, luma::testing::TrustOnly(operatorSigner)));
+  CPolicyPtr policy;
+  EXPECT_NO_THROW(contexts.at(L"ACME-TEST")->CreatePolicy(policy, alice));
+  EXPECT_THROW(contexts.at(L"ZED")->CreatePolicy(policy, alice), CPolicyException);
+
+  // Signed by an operator that is not trusted, the same DLL gives nothing.
+  contexts = CreateProviderContexts(
+      providers, LoadPolicySignerTrusts(
+                     folder, luma::testing::TrustOnly(luma::testing::TrustCertificate("other_signer"))));
+  EXPECT_THROW(contexts.at(L"ACME-TEST")->CreatePolicy(policy, alice), CPolicyException);
 }
 
 }  // namespace

@@ -8,30 +8,15 @@
 #include "foundation/core/tests/test_bytes.h"
 #include "foundation/core/tests/test_data.h"
 #include "foundation/win/file_signer.h"
+#include "policy/tests/trust_fixtures.h"
 
 namespace {
 
-std::wstring TrustPath(const std::string& name) {
-  const std::string path = TestDataPath("trust\\" + name);
-  return std::wstring(path.begin(), path.end());
-}
+using luma::testing::TrustCertificate;
+using luma::testing::TrustOnly;
+using luma::testing::TrustPath;
 
 std::wstring TrustDll(const std::string& name) { return TrustPath("Provider\\" + name); }
-
-CSecureBuffer TrustCertificate(const std::string& name) {
-  return ReadTestData("trust\\trust_" + name + ".der");
-}
-
-// Stands in for a machine that trusts the test root for one signer alone: the file's signature must
-// be intact (the system may only object to the root) and its signer must be that certificate.
-FileSignerReader TrustOnly(const CSecureBuffer& trusted) {
-  return [trusted](const std::wstring& path) {
-    const LONG verdict = VerifyFileTrust(path);
-    const bool intact = verdict == 0 || verdict == CERT_E_UNTRUSTEDROOT || verdict == CERT_E_CHAINING;
-    CSecureBuffer signer = ReadFileSignerCertificate(path);
-    return intact && signer == trusted ? signer : CSecureBuffer();
-  };
-}
 
 bool DllEntryPointRan() { return GetEnvironmentVariableW(L"LUMA_TRUST_DLL_RAN", nullptr, 0) != 0; }
 
