@@ -45,6 +45,21 @@ TEST_F(TrustDllTest, TrustedDllGivesItsCertificatesAndPrefixesWithoutRunningIt) 
   EXPECT_FALSE(DllEntryPointRan()) << "the trust DLL's code ran while its resources were read";
 }
 
+TEST_F(TrustDllTest, TheFileCannotBeWrittenBetweenTheSignatureCheckAndTheReading) {
+  bool writable = true;
+  const FileSignerReader trustOnly = TrustOnly(trustedSigner);
+  const CPolicySignerTrustConfig trust(TrustDll("acme-trust-0-0-1.dll"), [&](const std::wstring& path) {
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    writable = file != INVALID_HANDLE_VALUE;
+    if (writable) CloseHandle(file);
+    return trustOnly(path);
+  });
+  EXPECT_FALSE(writable);
+  EXPECT_EQ(trust.certificates.size(), 2u);
+}
+
 TEST_F(TrustDllTest, PrefixesMatchTheStartOfTheProviderNameInEitherCase) {
   const CPolicySignerTrustConfig trust(TrustDll("acme-trust-0-0-1.dll"), TrustOnly(trustedSigner));
   const struct {

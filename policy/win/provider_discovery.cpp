@@ -59,9 +59,10 @@ void LoadProviderConfigsFromKey(CProviderConfigMap& providers, HKEY key,
   for (DWORD index = 0;; ++index) {
     wchar_t name[kMaxSubKeyName] = {};
     const LONG status = RegEnumKeyW(key, index, name, kMaxSubKeyName);
-    if (status == ERROR_NO_MORE_ITEMS) break;
-    // A name that cannot be read (too long for the buffer) is passed over; the next index is tried.
-    if (status != ERROR_SUCCESS) continue;
+    // A name too long for the buffer is passed over. Any other failure ends the walk: it would repeat
+    // for every further index and never reach the end of the list.
+    if (status == ERROR_MORE_DATA) continue;
+    if (status != ERROR_SUCCESS) break;
     const std::wstring subKey(name);
     CProviderConfig config(key, subKey, *source.environment);
     bool userDisabled = false;

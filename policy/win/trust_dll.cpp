@@ -33,6 +33,22 @@ class CResourceModule {
   HMODULE module;
 };
 
+// Keeps a file from being written, renamed or deleted while it is open; readers may share it.
+class CFileWriteLock {
+ public:
+  explicit CFileWriteLock(const std::wstring& path)
+      : file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+  CFileWriteLock(const CFileWriteLock&) = delete;
+  CFileWriteLock& operator=(const CFileWriteLock&) = delete;
+  ~CFileWriteLock() {
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  }
+
+ private:
+  HANDLE file;
+};
+
 }  // namespace
 
 std::wstring ProviderPrefixFromResource(const CSecureBuffer& resource) {
@@ -45,8 +61,11 @@ CPolicySignerTrustConfig::CPolicySignerTrustConfig(const std::wstring& path)
     : CPolicySignerTrustConfig(path, GetFileSignerCertificate) {}
 
 CPolicySignerTrustConfig::CPolicySignerTrustConfig(const std::wstring& path,
-                                                   const FileSignerReader& readSigner)
-    : signer(readSigner(path)) {
+                                                   const FileSignerReader& readSigner) {
+  // Held open against writing and replacing from the signature check until the resources are read,
+  // so that the resources read are those of the file whose signature was checked.
+  const CFileWriteLock writeLock(path);
+  signer = readSigner(path);
   if (signer.empty()) return;
   ReadResources(path);
 }
