@@ -27,7 +27,7 @@ cleanup() {
 }
 trap cleanup EXIT
 export DISPLAY=":$display"
-wineserver -p 600  # one server for all test processes
+wineserver -p 600 || true  # one server for all test processes (it may be running already)
 sleep 1
 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 ctest --test-dir build -j"$jobs" --output-on-failure --timeout 300
