@@ -81,9 +81,13 @@ bool ConvertAltName(const CERT_ALT_NAME_ENTRY& entry, luma::der::AltName& name) 
       SetOtherNameText(name);
       return true;
     case CERT_ALT_NAME_RFC822_NAME:
+      if (entry.pwszRfc822Name != nullptr) name.text = entry.pwszRfc822Name;
+      return true;
     case CERT_ALT_NAME_DNS_NAME:
+      if (entry.pwszDNSName != nullptr) name.text = entry.pwszDNSName;
+      return true;
     case CERT_ALT_NAME_URL:
-      if (entry.pwszURL != nullptr) name.text = entry.pwszURL;  // the three share the union member
+      if (entry.pwszURL != nullptr) name.text = entry.pwszURL;
       return true;
     case CERT_ALT_NAME_DIRECTORY_NAME:
       return CopyBytes(entry.DirectoryName.pbData, entry.DirectoryName.cbData, name.value);
