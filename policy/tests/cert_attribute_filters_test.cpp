@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
+#include <cwctype>
 #include <memory>
 #include <string>
 
 #include "policy/core/compound_filter.h"
 #include "policy/core/filter_messages.h"
+#include "policy/core/process_filter_objects.h"
+#include "policy/core/variable_provider.h"
 #include "policy/tests/test_certificates.h"
 #include "policy/win/cert_filter_objects.h"
 #include "policy/win/cert_wrapper.h"
@@ -263,6 +267,20 @@ TEST_F(CertAttributeFiltersTest, ToStringAndClonesKeepTheDerivedFields) {
   EXPECT_TRUE(usage->Leaf()->Clone()->Match(ca_.get()));
   EXPECT_EQ(Parse(L"(KeyLength>=2048)")->Leaf()->ToString(), L"keylength GREATER_OR_EQUAL 2048");
   EXPECT_EQ(Parse(L"(KeyType=rsa)")->Leaf()->ToString(), L"keytype EQUALS 1.2.840.113549.1.1.1");
+}
+
+TEST_F(CertAttributeFiltersTest, VariablesInValuesAreResolvedBeforeTheAttributeSeesThem) {
+  auto variables = std::make_shared<CMapVariableProvider>(kUndefinedVariableValue);
+  variables->SetVariables({{L"user_upn", L"client.one@corp.example.test"}});
+  const auto objects = GetCertFilterObjects();
+  CCompoundFilter<CertFilterItem> known(objects.factory, variables);
+  ASSERT_TRUE(known.Parse(L"(&(SubjectAltName:UPN={USER_UPN})(KeyUsage~=digitalSignature))"));
+  EXPECT_TRUE(known.Match(client_.get()));
+  EXPECT_FALSE(known.Match(server_.get()));
+  // An undefined name reads as "<undef>", which no certificate carries.
+  CCompoundFilter<CertFilterItem> undefined(objects.factory, variables);
+  ASSERT_TRUE(undefined.Parse(L"(SubjectAltName:UPN={NO_SUCH_NAME})"));
+  EXPECT_FALSE(undefined.Match(client_.get()));
 }
 
 TEST_F(CertAttributeFiltersTest, ANullCertificateMatchesNothing) {
