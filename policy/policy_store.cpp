@@ -1,9 +1,12 @@
 #include "policy/policy_store.h"
 
+#include <memory>
+
 #include "foundation/core/string_utils.h"
 #include "foundation/win/system_utils.h"
 #include "policy/core/policy_exception.h"
 #include "policy/core/policy_file_name.h"
+#include "policy/win/cert_wrapper.h"
 
 namespace {
 
@@ -53,7 +56,13 @@ CPolicyProviderSettings MakePolicyProviderSettings(const CProviderConfig& config
   CPolicyProviderSettings settings;
   settings.providerName = config.name;
   settings.signerValidationPolicy = config.PolicySignerValidationPolicy;
-  // Without a filter, only the trusted signers of the provider's trust modules are accepted.
+  const CCertificateFilter& filter = config.PolicySignerCertificateFilter;
+  if (filter.legacyFilters.empty() && !filter.expression) return settings;  // no condition: no filter
+  auto held = std::make_shared<const CCertificateFilter>(filter);
+  settings.signerFilter = [held](PCCERT_CONTEXT certificate) {
+    CCertWrapper wrapper(certificate);
+    return held->Match(&wrapper);
+  };
   return settings;
 }
 

@@ -1,14 +1,39 @@
 #include "policy/provider_context.h"
 
 #include <algorithm>
+#include <vector>
 
-#include "foundation/core/string_utils.h"
 #include "policy/policy_store.h"
+
+namespace {
+
+// Called under the context's lock.
+void MarkDisabledCertificates(CPolicy& policy) {
+  for (const CCertificatePolicyPtr& certificate : policy.certificatePolicies) {
+    if (IsCertificateDisabled(*certificate)) certificate->enabled = false;
+  }
+}
+
+}  // namespace
 
 CProviderContext::CProviderContext() : CProviderContext(CProviderConfig()) {}
 
 CProviderContext::CProviderContext(const CProviderConfig& providerConfig, luma::CacheClock timeSource)
-    : config(providerConfig), tokenCache(timeSource), pinCache(timeSource), clock(timeSource) {}
+    : config(providerConfig),
+      tokenCache(timeSource),
+      pinCache(timeSource),
+      clock(timeSource),
+      policies(lock, MakeHooks()) {}
+
+CPolicyList<CPolicy>::Hooks CProviderContext::MakeHooks() {
+  CPolicyList<CPolicy>::Hooks hooks;
+  hooks.prepare = MarkDisabledCertificates;
+  hooks.saveFile = [this](const CPolicy& policy) { SavePolicyFile(config, policy); };
+  hooks.deleteFile = [this](const CPolicy& policy) { DeletePolicyFile(config, policy); };
+  hooks.logout = [this](const CPolicy& policy) { Logout(policy); };
+  hooks.notify = [this](PolicyChange change, const CPolicyPtr& policy) { Notify(change, policy); };
+  return hooks;
+}
 
 void CProviderContext::AddPolicySignerTrusts(const std::list<CSecureBuffer>& certificates) {
   CMutexObjLock guard(lock);
@@ -28,39 +53,35 @@ void CProviderContext::RemoveObserver(CPolicyObserver* observer) {
   if (found != observers.end()) observers.erase(found);
 }
 
-std::vector<CPolicyObserver*> CProviderContext::CopyObservers() {
-  CMutexObjLock guard(lock);
-  return std::vector<CPolicyObserver*>(observers.begin(), observers.end());
-}
-
-// Caller holds lock.
-void CProviderContext::MarkDisabledCertificates(const CPolicy& policy) {
-  for (const CCertificatePolicyPtr& certificate : policy.certificatePolicies) {
-    if (IsCertificateDisabled(*certificate)) certificate->enabled = false;
+// The observers are called from a copy taken under the lock, with the lock released.
+void CProviderContext::Notify(PolicyChange change, const CPolicyPtr& policy) {
+  std::vector<CPolicyObserver*> current;
+  {
+    CMutexObjLock guard(lock);
+    current.assign(observers.begin(), observers.end());
+  }
+  for (CPolicyObserver* observer : current) {
+    switch (change) {
+      case PolicyChange::kAdded:
+        observer->PolicyAdded(policy);
+        break;
+      case PolicyChange::kRemoved:
+        observer->PolicyRemoved(policy);
+        break;
+      case PolicyChange::kUpdated:
+        observer->PolicyUpdated(policy);
+        break;
+    }
   }
 }
 
 int CProviderContext::LoadPolicies() {
-  CMutexObjLock update(updateLock);
-  std::list<CPolicyPtr> taken;
-  {
-    CMutexObjLock guard(lock);
-    std::list<CPolicyPtr> loaded;
-    LoadPolicyFiles(config, trustedSigners, loaded);
-    for (const CPolicyPtr& policy : loaded) {
-      // A policy for another place stays in its file but not in memory.
-      if (!policy->constraints.IsDomainAllowed() || !policy->constraints.IsHostAllowed()) continue;
-      policy->persistent = true;
-      MarkDisabledCertificates(*policy);
-      policies.push_back(policy);
-      taken.push_back(policy);
-    }
-  }
-  const std::vector<CPolicyObserver*> toldOnes = CopyObservers();
-  for (const CPolicyPtr& policy : taken) {
-    for (CPolicyObserver* observer : toldOnes) observer->PolicyAdded(policy);
-  }
-  return static_cast<int>(taken.size());
+  return policies.Load(
+      [this](std::list<CPolicyPtr>& loaded) { LoadPolicyFiles(config, trustedSigners, loaded); },
+      [](const CPolicy& policy) {
+        // A policy for another place stays in its file but not in memory.
+        return policy.constraints.IsDomainAllowed() && policy.constraints.IsHostAllowed();
+      });
 }
 
 void CProviderContext::CreatePolicy(CPolicyPtr& policy, const CSecureBuffer& encoded) const {
@@ -69,40 +90,7 @@ void CProviderContext::CreatePolicy(CPolicyPtr& policy, const CSecureBuffer& enc
 }
 
 bool CProviderContext::AddPolicy(const CPolicyPtr& policy, bool persist) {
-  CMutexObjLock update(updateLock);
-  CPolicyPtr existing;
-  if (FindPolicy(policy->accountKey, existing)) {
-    bool sameThisUpdate = false;
-    if (existing->IsSameContent(*policy, sameThisUpdate)) {
-      bool save = false;
-      bool remove = false;
-      {
-        CMutexObjLock guard(lock);
-        if (persist != existing->persistent) {
-          save = persist;
-          remove = !persist;
-          existing->persistent = persist;
-        }
-        if (!sameThisUpdate) {
-          existing->thisUpdate = policy->thisUpdate;
-          save = save || existing->persistent;
-        }
-      }
-      if (remove) DeletePolicyFile(config, *existing);
-      if (save) SavePolicyFile(config, *policy);
-      return false;
-    }
-    RemovePolicy(*existing);
-  }
-  {
-    CMutexObjLock guard(lock);
-    MarkDisabledCertificates(*policy);
-    policy->persistent = persist;
-    policies.push_back(policy);
-  }
-  for (CPolicyObserver* observer : CopyObservers()) observer->PolicyAdded(policy);
-  if (persist) SavePolicyFile(config, *policy);
-  return true;
+  return policies.Add(policy, persist);
 }
 
 bool CProviderContext::AddEncodedPolicy(CPolicyPtr& policy, const CSecureBuffer& encoded) {
@@ -110,44 +98,19 @@ bool CProviderContext::AddEncodedPolicy(CPolicyPtr& policy, const CSecureBuffer&
   return AddPolicy(policy, true);
 }
 
-void CProviderContext::RemovePolicy(const CPolicy& policy) {
-  CMutexObjLock update(updateLock);
-  Logout(policy);
-  CPolicyPtr removed;
-  {
-    CMutexObjLock guard(lock);
-    auto found = std::find_if(policies.begin(), policies.end(), [&policy](const CPolicyPtr& stored) {
-      return stored->userId == policy.userId;
-    });
-    if (found != policies.end()) {
-      removed = *found;
-      policies.erase(found);
-    }
-  }
-  if (!removed) return;
-  for (CPolicyObserver* observer : CopyObservers()) observer->PolicyRemoved(removed);
-  DeletePolicyFile(config, *removed);
-}
+void CProviderContext::RemovePolicy(const CPolicy& policy) { policies.Remove(policy); }
 
 void CProviderContext::SetCertificateEnabled(const CCertificatePolicy& certificate, bool enabled) {
-  CMutexObjLock update(updateLock);
-  CPolicyPtr changed;
-  {
-    CMutexObjLock guard(lock);
-    for (const CPolicyPtr& policy : policies) {
-      for (const CCertificatePolicyPtr& stored : policy->certificatePolicies) {
-        if (stored->enabled != enabled && *stored == certificate) {
-          stored->enabled = enabled;
-          SetCertificateDisabled(certificate, !enabled);
-          changed = policy;
-          break;
-        }
+  policies.ChangeFirst([&certificate, enabled](CPolicy& policy) {
+    for (const CCertificatePolicyPtr& stored : policy.certificatePolicies) {
+      if (stored->enabled != enabled && *stored == certificate) {
+        stored->enabled = enabled;
+        SetCertificateDisabled(certificate, !enabled);
+        return true;
       }
-      if (changed) break;
     }
-  }
-  if (!changed) return;
-  for (CPolicyObserver* observer : CopyObservers()) observer->PolicyUpdated(changed);
+    return false;
+  });
 }
 
 void CProviderContext::Logout(const CPolicy& policy) {
@@ -158,25 +121,14 @@ void CProviderContext::Logout(const CPolicy& policy) {
 }
 
 void CProviderContext::LogoutAll() {
-  CMutexObjLock guard(lock);
-  for (const CPolicyPtr& policy : policies) Logout(*policy);
+  policies.ForEach([this](const CPolicy& policy) { Logout(policy); });
 }
 
 bool CProviderContext::FindPolicy(const std::wstring& accountKey, CPolicyPtr& policy) {
-  CMutexObjLock guard(lock);
-  for (const CPolicyPtr& stored : policies) {
-    if (EqualsIgnoreCase(stored->accountKey, accountKey)) {
-      policy = stored;
-      return true;
-    }
-  }
-  return false;
+  return policies.Find(accountKey, policy);
 }
 
-void CProviderContext::GetPolicies(std::list<CPolicyPtr>& out) {
-  CMutexObjLock guard(lock);
-  out.insert(out.end(), policies.begin(), policies.end());
-}
+void CProviderContext::GetPolicies(std::list<CPolicyPtr>& out) { policies.GetAll(out); }
 
 bool CProviderContext::IsAutoUpdateSuspended() const {
   const std::shared_ptr<CAuthConfig> auth = AuthConfig();
@@ -188,16 +140,13 @@ bool CProviderContext::IsAutoProvisionDue() {
   if (!auth || IsAutoUpdateSuspended()) return false;
   const DWORD interval =
       auth->AutoRefreshInterval != 0 ? auth->AutoRefreshInterval : kDefaultAutoProvisionInterval;
-  CMutexObjLock guard(lock);
-  return policies.empty() && !auth->interactive && auth->AutoProvision &&
+  return policies.IsEmpty() && !auth->interactive && auth->AutoProvision &&
          IsIntervalPast(OleDateFromTime(clock()), lastAutoUpdate, interval);
 }
 
 bool CProviderContext::IsAutoRefreshEnabled() {
   const std::shared_ptr<CAuthConfig> auth = AuthConfig();
-  if (!auth) return false;
-  CMutexObjLock guard(lock);
-  return !policies.empty() && !auth->interactive && auth->AutoRefresh;
+  return auth && !policies.IsEmpty() && !auth->interactive && auth->AutoRefresh;
 }
 
 bool CProviderContext::IsAutoRefreshDue() const {

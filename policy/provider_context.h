@@ -2,22 +2,22 @@
 // user's accounts there, its trusted policy signers, its PIN and token caches, the bookkeeping of
 // automatic provisioning and refresh, and the observers told of every policy change.
 //
-// Locks: updateLock serialises whole changes (load, add, remove, enable) so that two threads adding
-// one account cannot store it twice; lock guards the lists and flags for single steps. Observers are
-// called under updateLock only, never under lock. Order: updateLock, then the protocol handler's main
-// lock (taken by observers), then lock, then a cache's lock.
+// Locks: the policy list's update lock serialises whole changes (load, add, remove, enable) so that
+// two threads adding one account cannot store it twice; lock guards the lists and flags for single
+// steps. Observers are called under the update lock only, never under lock. Order: the update lock,
+// then the protocol handler's main lock (taken by observers), then lock, then a cache's lock.
 #ifndef LUMA_POLICY_PROVIDER_CONTEXT_H_
 #define LUMA_POLICY_PROVIDER_CONTEXT_H_
 
 #include <list>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "foundation/core/mutex_obj.h"
 #include "foundation/core/secure_buffer.h"
 #include "policy/auth_token_cache.h"
 #include "policy/core/auto_update_schedule.h"
+#include "policy/core/policy_list.h"
 #include "policy/pin_cache.h"
 #include "policy/policy.h"
 #include "policy/policy_observer.h"
@@ -76,15 +76,14 @@ class CProviderContext {
 
  private:
   std::shared_ptr<CAuthConfig> AuthConfig() const { return config.GetAuthConfig(); }
-  std::vector<CPolicyObserver*> CopyObservers();
-  void MarkDisabledCertificates(const CPolicy& policy);
+  CPolicyList<CPolicy>::Hooks MakeHooks();
+  void Notify(PolicyChange change, const CPolicyPtr& policy);
 
   luma::CacheClock clock;
-  CMutexObj updateLock;
   CMutexObj lock;
-  std::list<CPolicyPtr> policies;
   std::list<CPolicyObserver*> observers;
   std::list<CSecureBuffer> trustedSigners;
+  CPolicyList<CPolicy> policies;
 };
 
 using CProviderContextPtr = std::shared_ptr<CProviderContext>;

@@ -4,7 +4,9 @@
 
 #include "foundation/core/string_utils.h"
 #include "foundation/win/tests/test_temp_dir.h"
+#include "policy/core/policy_exception.h"
 #include "policy/tests/policy_test_fixtures.h"
+#include "policy/tests/user_registry_override.h"
 
 namespace {
 
@@ -96,6 +98,7 @@ TEST_F(PolicyStoreTest, AnInterruptedRewriteLeavesTheOldFileWhole) {
 
 class DisabledCertificatesTest : public ::testing::Test {
  protected:
+  CUserRegistryOverride userRegistry;
   const CSecureBuffer certificate{5, "cert1"};
   const std::wstring valueName = Sha1Hex(certificate.data, certificate.size);
   HKEY key = nullptr;
@@ -143,6 +146,24 @@ TEST_F(DisabledCertificatesTest, OtherValuesCountAsEnabled) {
   const BYTE shortValue[2] = {1, 0};
   SetRaw(REG_DWORD, shortValue, sizeof(shortValue));
   EXPECT_FALSE(IsCertificateDisabled(certificate));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PolicySignerSettings, TheProvidersSignerFilterAcceptsSignersWithoutTrustModules) {
+  CProviderConfig config = policy_test::MakeConfig(L"C:\\unused");
+  const CSecureBuffer signedPolicy = policy_test::SignedPolicy(L"alice");
+  EXPECT_FALSE(MakePolicyProviderSettings(config).signerFilter) << "no condition: no filter";
+  EXPECT_THROW(CPolicy(MakePolicyProviderSettings(config), {}, signedPolicy), CPolicyException);
+
+  config.PolicySignerCertificateFilter = CCertificateFilter(L"", L"(KeyUsage~=digitalSignature)");
+  const CPolicy accepted(MakePolicyProviderSettings(config), {}, signedPolicy);
+  EXPECT_EQ(accepted.providerName, L"ACME");
+
+  config.PolicySignerCertificateFilter = CCertificateFilter(L"", L"(KeyLength>=8192)");
+  EXPECT_THROW(CPolicy(MakePolicyProviderSettings(config), {}, signedPolicy), CPolicyException);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "policy/core/policy_exception.h"
 #include "policy/tests/manual_clock.h"
 #include "policy/tests/policy_test_fixtures.h"
+#include "policy/tests/user_registry_override.h"
 
 namespace {
 
@@ -27,15 +28,6 @@ class ProviderContextTest : public ::testing::Test {
     context->AddPolicySignerTrusts(TrustedSigners());
     context->AddObserver(&observer);
   }
-  void TearDown() override {
-    // The certificates' registry values are shared by every test.
-    for (const wchar_t* name : {L"alice", L"elsewhere"}) {
-      const CPolicyPtr policy = Decode(config, name);
-      for (const CCertificatePolicyPtr& certificate : policy->certificatePolicies) {
-        SetCertificateDisabled(*certificate, false);
-      }
-    }
-  }
   CPolicyPtr Policy(const wchar_t* name) { return Decode(config, name); }
   std::wstring PathOf(const CPolicy& policy) {
     std::wstring path;
@@ -48,6 +40,7 @@ class ProviderContextTest : public ::testing::Test {
     return stored;
   }
 
+  CUserRegistryOverride userRegistry;  // the disabled certificates of this test alone
   CTestTempDir dir;
   CProviderConfig config = MakeConfig(dir.path());
   ManualClock clock;
@@ -260,6 +253,7 @@ class AutoUpdateTest : public ::testing::Test {
     context->AddPolicySignerTrusts(TrustedSigners());
     return context;
   }
+  CUserRegistryOverride userRegistry;
   CTestTempDir dir;
   ManualClock clock;
 };
