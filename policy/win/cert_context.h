@@ -1,0 +1,34 @@
+// One certificate of the virtual smart card as the protocol handler holds it: the provider that
+// holds the account, the account's signed policy and the certificate's policy.
+#ifndef LUMA_POLICY_WIN_CERT_CONTEXT_H_
+#define LUMA_POLICY_WIN_CERT_CONTEXT_H_
+
+#include <cstdint>
+#include <memory>
+
+#include "policy/certificate_policy.h"
+#include "policy/policy.h"
+#include "policy/provider_context.h"
+
+// No lock of its own: the vectors that hold contexts are guarded by their owner. A copy shares the
+// three objects, so it stays valid after that owner's lock is released.
+class CCertContext {
+ public:
+  CCertContext(std::shared_ptr<CProviderContext> providerContext, std::shared_ptr<CPolicy> policy,
+               std::shared_ptr<CCertificatePolicy> certificatePolicy)
+      : providerContext(std::move(providerContext)),
+        policy(std::move(policy)),
+        certificatePolicy(std::move(certificatePolicy)) {}
+  CCertContext(const CCertContext& other) = default;
+  CCertContext& operator=(const CCertContext& other) = default;
+  virtual ~CCertContext() = default;
+
+  std::shared_ptr<CProviderContext> providerContext;
+  std::shared_ptr<CPolicy> policy;
+  std::shared_ptr<CCertificatePolicy> certificatePolicy;
+  // 1 once the pending list changed after this context was made; the first integer of its key
+  // information record.
+  std::int32_t marker = 0;
+};
+
+#endif  // LUMA_POLICY_WIN_CERT_CONTEXT_H_
