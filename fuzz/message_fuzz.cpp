@@ -15,7 +15,8 @@ void CheckMessage(VirtualSmartCardProtocol::CSerializableMessage& message, const
   CSecureBuffer bytes;
   if (!message.Serialize(out) || !out.Serialize(bytes)) std::abort();
   CMessageSerialization again;
-  if (!again.Deserialize(bytes, consumed) || consumed != bytes.size || !message.Deserialize(again)) std::abort();
+  if (!again.Deserialize(bytes, consumed) || consumed != bytes.size || !message.Deserialize(again))
+    std::abort();
 }
 }  // namespace
 

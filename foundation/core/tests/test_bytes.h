@@ -18,7 +18,8 @@ inline CSecureBuffer Bytes(std::initializer_list<int> values) {
 inline void PrintTo(const CSecureBuffer& buffer, std::ostream* os) {
   static const char hex[] = "0123456789ABCDEF";
   *os << buffer.size << " bytes:";
-  for (DWORD i = 0; i < buffer.size && i < 64; ++i) *os << ' ' << hex[buffer.data[i] >> 4] << hex[buffer.data[i] & 15];
+  for (DWORD i = 0; i < buffer.size && i < 64; ++i)
+    *os << ' ' << hex[buffer.data[i] >> 4] << hex[buffer.data[i] & 15];
   if (buffer.size > 64) *os << " ...";
 }
 
