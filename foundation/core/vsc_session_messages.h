@@ -125,7 +125,7 @@ class CGetCertStoreInfoRequest : public CContainerRequest {
 };
 
 // The 92-byte container record: UTF-16LE name in 40 characters (zero-terminated), default flag,
-// key specification and key length in bits.
+// key spec and key length in bits.
 struct ContainerInfoRecord {
   static constexpr DWORD kSize = 92;
   static constexpr DWORD kNameChars = 40;

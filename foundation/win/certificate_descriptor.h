@@ -1,4 +1,4 @@
-// The certificate of a key container with its key provider, container name, key specification,
+// The certificate of a key container with its key provider, container name, key spec,
 // key length and key usage, as the policies carry it and the provisioning writes it to the stores.
 #ifndef LUMA_FOUNDATION_WIN_CERTIFICATE_DESCRIPTOR_H_
 #define LUMA_FOUNDATION_WIN_CERTIFICATE_DESCRIPTOR_H_
@@ -16,7 +16,7 @@ class CCertificateDescriptor {
   // From a certificate context (duplicated) and its key provider information, when it has some;
   // a null context gives an empty descriptor.
   explicit CCertificateDescriptor(PCCERT_CONTEXT context = nullptr);
-  // From a DER certificate: the key specification follows the key usage (signature-only keys get
+  // From a DER certificate: the key spec follows the key usage (signature-only keys get
   // AT_SIGNATURE). An encoding the platform rejects leaves no certificate.
   CCertificateDescriptor(const std::wstring& containerName, const CSecureBuffer& encodedCertificate);
   CCertificateDescriptor(const CCertificateDescriptor& other);
