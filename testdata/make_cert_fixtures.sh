@@ -3,10 +3,8 @@
 # OpenSSL itself reads from them into expected.txt, so the tests compare with OpenSSL's answer.
 # Usage: make_cert_fixtures.sh <output folder>
 set -euo pipefail
-out=$1
-mkdir -p "$out"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/fixture_ca.sh"
+fixture_begin "$1"
 
 cat > "$work/ext.cnf" <<'CNF'
 [req]

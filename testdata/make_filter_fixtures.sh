@@ -5,30 +5,10 @@
 # filter_expected.txt holds what OpenSSL reads from them (fingerprints, key identifiers).
 # Usage: make_filter_fixtures.sh <output folder>
 set -euo pipefail
-out=$1
-mkdir -p "$out"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/new"
-: > "$work/index.txt"
-
-cat > "$work/ca.cnf" <<CNF
-[ca]
-default_ca = ca_default
-[ca_default]
-dir = $work
-database = $work/index.txt
-new_certs_dir = $work/new
-serial = $work/serial
-default_md = sha256
-policy = policy_any
-unique_subject = no
-email_in_dn = no
-[policy_any]
-commonName = supplied
-[req]
-distinguished_name = dn
-[dn]
+source "$(dirname "$0")/fixture_ca.sh"
+fixture_begin "$1"
+fixture_ca_database 01
+cat >> "$work/ca.cnf" <<'CNF'
 [root]
 basicConstraints = critical, CA:TRUE
 keyUsage = critical, keyCertSign, cRLSign

@@ -4,31 +4,10 @@
 # before the 32-bit seconds count (since 1601) wrapped in 2009.
 # Usage: make_legacy_filter_fixtures.sh <output folder>
 set -euo pipefail
-out=$1
-mkdir -p "$out"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/new"
-: > "$work/index.txt"
-echo 2009 > "$work/serial"
-
-cat > "$work/ca.cnf" <<CNF
-[ca]
-default_ca = ca_default
-[ca_default]
-dir = $work
-database = $work/index.txt
-new_certs_dir = $work/new
-serial = $work/serial
-default_md = sha256
-policy = policy_any
-unique_subject = no
-email_in_dn = no
-[policy_any]
-commonName = supplied
-[req]
-distinguished_name = dn
-[dn]
+source "$(dirname "$0")/fixture_ca.sh"
+fixture_begin "$1"
+fixture_ca_database 2009
+cat >> "$work/ca.cnf" <<'CNF'
 [old]
 keyUsage = critical, digitalSignature
 extendedKeyUsage = serverAuth

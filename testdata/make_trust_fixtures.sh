@@ -15,46 +15,20 @@ policy_ca=${5:-}
 folder="$out/Provider"
 rm -rf "$folder" "$out/Binding"
 mkdir -p "$folder" "$out/Binding"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-cat > "$work/ca.cnf" <<'CNF'
-[req]
-distinguished_name = dn
-[dn]
-[ca]
-basicConstraints = critical, CA:TRUE
-keyUsage = critical, keyCertSign, cRLSign
-subjectKeyIdentifier = hash
-[signer]
-basicConstraints = CA:FALSE
-keyUsage = critical, digitalSignature
-extendedKeyUsage = codeSigning
-subjectKeyIdentifier = hash
-authorityKeyIdentifier = keyid
+source "$(dirname "$0")/fixture_ca.sh"
+fixture_begin "$out"
+fixture_code_signing_ca "/CN=lumaPass Trust Test Root"
+cat >> "$work/ca.cnf" <<'CNF'
 [policy]
 basicConstraints = CA:FALSE
 keyUsage = critical, digitalSignature
 CNF
 
-openssl req -new -x509 -newkey rsa:2048 -nodes -keyout "$work/ca.key" -subj "/CN=lumaPass Trust Test Root" \
-  -days 3650 -config "$work/ca.cnf" -extensions ca -out "$work/ca.pem" 2>/dev/null
-
-# issue <name> <subject> <extensions>: a certificate of the test CA as <name>.pem, <name>.key, <name>.der
-serial=4096
-issue() {
-  serial=$((serial + 1))
-  openssl req -new -newkey rsa:2048 -nodes -keyout "$work/$1.key" -subj "$2" -config "$work/ca.cnf" \
-    -out "$work/$1.csr" 2>/dev/null
-  openssl x509 -req -in "$work/$1.csr" -CA "$work/ca.pem" -CAkey "$work/ca.key" -set_serial "$serial" \
-    -days 3650 -extfile "$work/ca.cnf" -extensions "$3" -out "$work/$1.pem" 2>/dev/null
-  openssl x509 -in "$work/$1.pem" -outform DER -out "$work/$1.der"
-}
-issue trusted_signer "/O=Example/CN=Trusted Provider Operator" signer
-issue other_signer "/O=Example/CN=Other Provider Operator" signer
-issue policy_signer_1 "/O=Example/CN=Policy Signer One" policy
-issue policy_signer_2 "/O=Example/CN=Policy Signer Two" policy
-issue policy_signer_3 "/O=Example/CN=Policy Signer Three" policy
+fixture_issue trusted_signer "/O=Example/CN=Trusted Provider Operator" signer 4097
+fixture_issue other_signer "/O=Example/CN=Other Provider Operator" signer 4098
+fixture_issue policy_signer_1 "/O=Example/CN=Policy Signer One" policy 4099
+fixture_issue policy_signer_2 "/O=Example/CN=Policy Signer Two" policy 4100
+fixture_issue policy_signer_3 "/O=Example/CN=Policy Signer Three" policy 4101
 for name in trusted_signer other_signer policy_signer_1 policy_signer_2 policy_signer_3; do
   cp "$work/$name.der" "$out/trust_$name.der"
 done
@@ -97,11 +71,5 @@ cp "$work/any.dll" "$folder/unsigned-trust-0-0-3.dll"
 sign any trusted_signer "$folder/tampered-trust-0-0-4.dll"
 sign any trusted_signer "$folder/trust.dll"
 
-# Altered: the first byte of the first section's raw data (the code) is inverted after signing.
-target="$folder/tampered-trust-0-0-4.dll"
-pe=$(od -An -tu4 -j 60 -N 4 "$target" | tr -d ' ')
-optional_size=$(od -An -tu2 -j $((pe + 20)) -N 2 "$target" | tr -d ' ')
-section=$((pe + 24 + optional_size))
-raw=$(od -An -tu4 -j $((section + 20)) -N 4 "$target" | tr -d ' ')
-byte=$(od -An -tu1 -j "$raw" -N 1 "$target" | tr -d ' ')
-printf "$(printf '\\%03o' $((byte ^ 0xFF)))" | dd of="$target" bs=1 seek="$raw" conv=notrunc status=none
+# Altered: the code of a signed copy changed after signing.
+fixture_alter_code "$folder/tampered-trust-0-0-4.dll"
