@@ -60,6 +60,20 @@ TEST_F(TrustDllTest, TheFileCannotBeWrittenBetweenTheSignatureCheckAndTheReading
   EXPECT_EQ(trust.certificates.size(), 2u);
 }
 
+TEST_F(TrustDllTest, DllThatAnotherWriterHoldsOpenAddsNothing) {
+  const std::wstring path = TrustDll("acme-trust-0-0-1.dll");
+  HANDLE writer = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+  // The writer could change the file between the signature check and the reading of its resources,
+  // even where the signature check itself shares the file with writers.
+  const CPolicySignerTrustConfig trust(path, [this](const std::wstring&) { return trustedSigner; });
+  CloseHandle(writer);
+  EXPECT_TRUE(trust.signer.empty());
+  EXPECT_TRUE(trust.certificates.empty());
+  EXPECT_TRUE(trust.providerPrefixes.empty());
+}
+
 TEST_F(TrustDllTest, PrefixesMatchTheStartOfTheProviderNameInEitherCase) {
   const CPolicySignerTrustConfig trust(TrustDll("acme-trust-0-0-1.dll"), TrustOnly(trustedSigner));
   const struct {
