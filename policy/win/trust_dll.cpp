@@ -44,6 +44,8 @@ class CFileWriteLock {
   ~CFileWriteLock() {
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
   }
+  // False when the file is missing or someone holds it open for writing.
+  bool IsHeld() const { return file != INVALID_HANDLE_VALUE; }
 
  private:
   HANDLE file;
@@ -65,6 +67,7 @@ CPolicySignerTrustConfig::CPolicySignerTrustConfig(const std::wstring& path,
   // Held open against writing and replacing from the signature check until the resources are read,
   // so that the resources read are those of the file whose signature was checked.
   const CFileWriteLock writeLock(path);
+  if (!writeLock.IsHeld()) return;
   signer = readSigner(path);
   if (signer.empty()) return;
   ReadResources(path);
