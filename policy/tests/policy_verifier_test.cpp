@@ -67,6 +67,7 @@ TEST(PolicyVerifierTest, RejectedMessages) {
       {"tampered_signature.p7", L""},
       {"tampered_digest.p7", L""},
       {"tampered_content.p7", L""},  // the content's digest no longer matches the signed one
+      {"empty_attributes.p7", L""},  // signed attributes without a digest bind no content
   };
   for (const Case& c : cases) {
     const std::wstring error = VerifyError(c.fixture, TrustedSigners());

@@ -15,6 +15,8 @@ Writes into OUTPUT_FOLDER:
   untrusted.p7          signed by a certificate of other_ca
   forged.p7             signed by a certificate that names policy_ca as issuer but was signed by another key
   tampered_content.p7, tampered_digest.p7, tampered_signature.p7   valid.p7 with one byte changed
+  empty_attributes.p7   valid.der under a signature over an empty set of signed attributes, which
+                        binds no content
   not_a_message.p7      bytes that are no signed message
   expired_12h.der, expired_36h.der   certificates that expired that long before this run
   malformed.txt         one line per malformed policy: name TAB expected message; each has name.p7
@@ -166,6 +168,19 @@ def flip(data, offset):
     return bytes(changed)
 
 
+def sign_with_empty_attributes(content, signer_der, signer_key_pem, issuer, serial):
+    """A SignedData whose signer info carries an empty set of signed attributes (no messageDigest):
+    the signature covers that empty set alone, so any content can be put beside it."""
+    sha256 = d.sequence(d.oid('2.16.840.1.101.3.4.2.1'))
+    signature = d.run('openssl', 'dgst', '-sha256', '-sign', signer_key_pem, stdin=d.encode((d.TAG_SET, [])))
+    signer_info = d.sequence(d.integer(1), d.sequence(d.name(issuer), d.integer(serial)), sha256, (0xA0, []),
+                             d.sequence(d.oid('1.2.840.113549.1.1.1'), (0x05, b'')), d.octets(signature))
+    signed_data = d.sequence(d.integer(1), (d.TAG_SET, [sha256]),
+                             d.sequence(d.oid(d.content_type_of_product()), d.tagged(0, d.octets(content))),
+                             (0xA0, [d.raw(signer_der)]), (d.TAG_SET, [signer_info]))
+    return d.encode(d.sequence(d.oid('1.2.840.113549.1.7.2'), d.tagged(0, signed_data)))
+
+
 def main():
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
@@ -238,6 +253,10 @@ def main():
     digest_offset = signed.index(digest_oid) + len(digest_oid) + 4  # SET and OCTET STRING headers
     write(out, 'tampered_digest.p7', flip(signed, digest_offset))
     write(out, 'tampered_signature.p7', flip(signed, len(signed) - 1))
+    with open(os.path.join(out, 'policy_signer.der'), 'rb') as source:
+        signer_der = source.read()
+    write(out, 'empty_attributes.p7',
+          sign_with_empty_attributes(body, signer_der, keys['leaf'], 'Policy Signing CA', 2))
 
     with open(os.path.join(out, 'malformed.txt'), 'w', encoding='utf-8', newline='\n') as manifest:
         for name, tree, message in malformed_variants(valid):
