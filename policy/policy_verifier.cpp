@@ -92,9 +92,9 @@ void CheckContentDigest(const CSecureBuffer& encoded, const BYTE* content, DWORD
       return;  // the signature covers the content
     FailWithSystemText(CRYPT_E_HASH_VALUE);
   }
-  if (attributesBlock.size() < sizeof(CRYPT_ATTRIBUTES)) return;
+  // Signed attributes without a messageDigest (an empty set included) bind no content at all.
+  if (attributesBlock.size() < sizeof(CRYPT_ATTRIBUTES)) FailWithSystemText(CRYPT_E_HASH_VALUE);
   const auto* attributes = reinterpret_cast<const CRYPT_ATTRIBUTES*>(attributesBlock.data());
-  if (attributes->cAttr == 0) return;
 
   const CRYPT_ATTRIBUTE* messageDigest = nullptr;
   for (DWORD i = 0; i < attributes->cAttr; ++i) {
