@@ -243,6 +243,8 @@ void CModuleDebugLog::dump(const char* label, const void* data, DWORD size) {
 
 void CModuleDebugLog::stackTrace() {
   if (!isOn(kLogTrace)) return;
+  // A frame outside every module makes the look-ups fail; the caller's last error must survive them.
+  const DWORD lastError = GetLastError();
   print(kLogTrace, "  Stack Trace");
   void* frames[kStackFrames] = {};
   const USHORT count = RtlCaptureStackBackTrace(kSkippedFrames, kStackFrames, frames, nullptr);
@@ -260,6 +262,7 @@ void CModuleDebugLog::stackTrace() {
       print(kLogTrace, "     [%03d] <unable to get module filename>!%p", i, frames[i]);
     }
   }
+  SetLastError(lastError);
 }
 
 void CModuleDebugLog::shutdown() {
