@@ -142,10 +142,14 @@ void CDebugLog::LogHexDump(const wchar_t* label, const BYTE* data, DWORD size) {
   if (!log.enabled || log.level < LOG_DEBUG) return;
   CLastErrorKeeper keepError;
   try {
-    const std::vector<std::wstring> lines = FormatHexDump(label != nullptr ? label : L"", data, size);
-    CDebugLogLock lock(log);
-    for (const auto& line : lines) log.WriteLineLocked(line.c_str());
-    if (log.file != INVALID_HANDLE_VALUE) FlushFileBuffers(log.file);
+    std::vector<std::wstring> lines = FormatHexDump(label != nullptr ? label : L"", data, size);
+    {
+      CDebugLogLock lock(log);
+      for (const auto& line : lines) log.WriteLineLocked(line.c_str());
+      if (log.file != INVALID_HANDLE_VALUE) FlushFileBuffers(log.file);
+    }
+    // Dumps show pipe requests and responses, PINs and decrypted blocks among them.
+    for (auto& line : lines) luma::SecureWipe(&line[0], line.size() * sizeof(wchar_t));
   } catch (const std::bad_alloc&) {
     // Logging never fails its caller; a dump that does not fit in memory is left out.
   }
