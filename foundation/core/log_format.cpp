@@ -94,17 +94,23 @@ std::vector<WString> FormatHexDump(const WString& label, const BYTE* data, std::
   AppendAscii(header, " bytes (0x");
   AppendLowerHex(header, size, 4);
   header.push_back(')');
+  // The dumped bytes may be secrets (PINs in a pipe request): every row gets its full room at once,
+  // so that no grown copy of it is freed before the owner wipes the rows.
+  lines.reserve(2 + size / 16 + 1);
   lines.push_back(header);
   if (data == nullptr) {
     lines.push_back(WSTR("     NULL pointer!"));
     return lines;
   }
+  constexpr std::size_t kRowLength = 7 + 8 + 2 + 1 + 16 * 3 + 2 + 16 + 1;
   for (std::size_t offset = 0; offset < size; offset += 16) {
     WString line;
+    line.reserve(kRowLength);
     AppendAscii(line, "       ");
     AppendLowerHex(line, offset, 8);
     AppendAscii(line, "  ");
     WString chars;
+    chars.reserve(16);
     for (std::size_t i = 0; i < 16; ++i) {
       if (i == 8) line.push_back(' ');
       if (offset + i < size) {
@@ -120,7 +126,8 @@ std::vector<WString> FormatHexDump(const WString& label, const BYTE* data, std::
     AppendAscii(line, " |");
     line += chars;
     line.push_back('|');
-    lines.push_back(line);
+    luma::SecureWipe(&chars[0], chars.size() * sizeof(WCHAR));
+    lines.push_back(std::move(line));
   }
   return lines;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "foundation/core/log_format.h"
+#include "foundation/win/system_handles.h"
 
 namespace {
 
@@ -141,10 +142,14 @@ void CDebugLog::LogHexDump(const wchar_t* label, const BYTE* data, DWORD size) {
   if (!log.enabled || log.level < LOG_DEBUG) return;
   CLastErrorKeeper keepError;
   try {
-    const std::vector<std::wstring> lines = FormatHexDump(label != nullptr ? label : L"", data, size);
-    CDebugLogLock lock(log);
-    for (const auto& line : lines) log.WriteLineLocked(line.c_str());
-    if (log.file != INVALID_HANDLE_VALUE) FlushFileBuffers(log.file);
+    std::vector<std::wstring> lines = FormatHexDump(label != nullptr ? label : L"", data, size);
+    {
+      CDebugLogLock lock(log);
+      for (const auto& line : lines) log.WriteLineLocked(line.c_str());
+      if (log.file != INVALID_HANDLE_VALUE) FlushFileBuffers(log.file);
+    }
+    // Dumps show pipe requests and responses, PINs and decrypted blocks among them.
+    for (auto& line : lines) luma::SecureWipe(&line[0], line.size() * sizeof(wchar_t));
   } catch (const std::bad_alloc&) {
     // Logging never fails its caller; a dump that does not fit in memory is left out.
   }
@@ -173,20 +178,21 @@ void CDebugLog::CloseFileLocked() {
 
 void CDebugLog::RotateLocked(const wchar_t* path) {
   CLogFileFacts facts;
-  HANDLE existing = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (existing == INVALID_HANDLE_VALUE) return;  // missing (or busy): nothing to rotate
-  LARGE_INTEGER size;
-  if (GetFileSizeEx(existing, &size)) {
-    facts.haveSize = true;
-    facts.size = static_cast<std::uint64_t>(size.QuadPart);
+  {
+    luma::UniqueHandle existing(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!luma::IsValid(existing)) return;  // missing (or busy): nothing to rotate
+    LARGE_INTEGER size;
+    if (GetFileSizeEx(existing.get(), &size)) {
+      facts.haveSize = true;
+      facts.size = static_cast<std::uint64_t>(size.QuadPart);
+    }
+    FILETIME created;
+    if (GetFileTime(existing.get(), &created, nullptr, nullptr)) {
+      facts.haveCreationTime = true;
+      facts.creationSeconds = SecondsSince1970(created);
+    }
   }
-  FILETIME created;
-  if (GetFileTime(existing, &created, nullptr, nullptr)) {
-    facts.haveCreationTime = true;
-    facts.creationSeconds = SecondsSince1970(created);
-  }
-  CloseHandle(existing);
 
   FILETIME now;
   GetSystemTimeAsFileTime(&now);
@@ -198,13 +204,13 @@ void CDebugLog::RotateLocked(const wchar_t* path) {
   const std::wstring directory = LogDirectoryPart(path);
   std::vector<std::wstring> generations;
   WIN32_FIND_DATAW entry;
-  HANDLE find = FindFirstFileW((std::wstring(path) + L"_20*").c_str(), &entry);
-  if (find != INVALID_HANDLE_VALUE) {
+  // Owned, so that a list that runs out of memory does not leave the search open.
+  luma::UniqueFindHandle find(FindFirstFileW((std::wstring(path) + L"_20*").c_str(), &entry));
+  if (find.get() != INVALID_HANDLE_VALUE) {
     do {
       if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
         generations.push_back(directory + entry.cFileName);
-    } while (FindNextFileW(find, &entry));
-    FindClose(find);
+    } while (FindNextFileW(find.get(), &entry));
   }
   for (const auto& old : SelectLogGenerationsToDelete(std::move(generations), maxGenerations)) {
     DeleteFileW(old.c_str());

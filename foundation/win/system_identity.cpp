@@ -13,6 +13,7 @@
 #include <wtsapi32.h>
 // clang-format on
 
+#include <memory>
 #include <vector>
 
 #include "foundation/win/system_handles.h"
@@ -20,6 +21,10 @@
 
 namespace {
 constexpr ULONG kNameBuffer = 260;
+
+struct NetApiBufferDeleter {
+  void operator()(void* buffer) const { NetApiBufferFree(buffer); }
+};
 constexpr DWORD kTokenUserBuffer = 2048;
 constexpr DWORD kSidBuffer = 84;
 constexpr DWORD kDomainBuffer = 512;
@@ -46,10 +51,10 @@ std::wstring GetJoinedDomainName() {
   LPWSTR name = nullptr;
   NETSETUP_JOIN_STATUS status = NetSetupUnknownStatus;
   if (NetGetJoinInformation(nullptr, &name, &status) != NERR_Success) return std::wstring();
-  std::wstring domain;
-  if (status == NetSetupDomainName && name != nullptr) domain = name;
-  if (name != nullptr) NetApiBufferFree(name);
-  return domain;
+  // Freed on every path, also when the copy runs out of memory.
+  const std::unique_ptr<wchar_t, NetApiBufferDeleter> owned(name);
+  if (status != NetSetupDomainName || name == nullptr) return std::wstring();
+  return name;
 }
 
 std::wstring GetLocalComputerName() {
@@ -130,16 +135,30 @@ bool IsConsoleSession() {
 }
 
 bool IsVirtualReaderPresent() {
-  SCARDCONTEXT context = 0;
-  if (SCardEstablishContext(SCARD_SCOPE_USER, nullptr, nullptr, &context) != SCARD_S_SUCCESS) return false;
-  LPWSTR readers = nullptr;
-  DWORD length = SCARD_AUTOALLOCATE;
-  bool present = false;
-  if (SCardListReadersW(context, nullptr, reinterpret_cast<LPWSTR>(&readers), &length) == SCARD_S_SUCCESS &&
-      readers != nullptr) {
-    present = ContainsVirtualReader(readers, length);
+  // Owners of the context and of the list the service allocates: both are released on every path,
+  // also when a reader name cannot be copied for want of memory.
+  struct CardContext {
+    SCARDCONTEXT handle = 0;
+    ~CardContext() {
+      if (handle != 0) SCardReleaseContext(handle);
+    }
+  } context;
+  if (SCardEstablishContext(SCARD_SCOPE_USER, nullptr, nullptr, &context.handle) != SCARD_S_SUCCESS) {
+    context.handle = 0;
+    return false;
   }
-  if (readers != nullptr) SCardFreeMemory(context, readers);
-  SCardReleaseContext(context);
-  return present;
+  struct ReaderList {
+    SCARDCONTEXT context;
+    LPWSTR names = nullptr;
+    ~ReaderList() {
+      if (names != nullptr) SCardFreeMemory(context, names);
+    }
+  } readers{context.handle};
+  DWORD length = SCARD_AUTOALLOCATE;
+  if (SCardListReadersW(context.handle, nullptr, reinterpret_cast<LPWSTR>(&readers.names), &length) !=
+          SCARD_S_SUCCESS ||
+      readers.names == nullptr) {
+    return false;
+  }
+  return ContainsVirtualReader(readers.names, length);
 }

@@ -2,6 +2,8 @@
 
 #include <cwchar>
 
+#include "foundation/win/system_handles.h"
+
 namespace {
 std::wstring Hex(DWORD code) {
   wchar_t text[16];
@@ -25,12 +27,10 @@ std::wstring FormatSystemErrorMessage(DWORD code, bool appendCode) {
                               reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     }
   }
-  if (length == 0 || buffer == nullptr) {
-    if (buffer != nullptr) LocalFree(buffer);
-    return Hex(code);
-  }
+  // Freed on every path, also when a copy below runs out of memory.
+  const luma::UniqueLocal<wchar_t> owned(buffer);
+  if (length == 0 || buffer == nullptr) return Hex(code);
   std::wstring text(buffer, length);
-  LocalFree(buffer);
   size_t begin = 0, end = text.size();
   while (begin < end && IsSpace(text[begin])) ++begin;
   while (end > begin && IsSpace(text[end - 1])) --end;

@@ -1,5 +1,17 @@
 #include "pkcs11/diagnostics/function_tracer.h"
 
+namespace {
+// The exit line is written from a destructor inside a host process: a text that cannot be made for
+// want of memory is left empty rather than let an exception end the process.
+std::string ErrorTextOrNothing(DWORD code) noexcept {
+  try {
+    return getErrorText(code);
+  } catch (...) {
+    return std::string();
+  }
+}
+}  // namespace
+
 CFunctionTracer::CFunctionTracer(CModuleDebugLog& log, const char* name, TraceExitForm form,
                                  const void* object)
     : log(log), name(name != nullptr ? name : ""), form(form) {
@@ -20,12 +32,12 @@ CFunctionTracer::~CFunctionTracer() {
       log.print(kLogTrace, "<- %s %dms SUCCESS", name, elapsed);
     } else if (form == TraceExitForm::Pkcs11) {
       log.print(kLogTrace, "<- %s %dms PKCS#11 ERROR 0x%08lx (LastError 0x%08lx: %s)", name, elapsed, result,
-                lastError, getErrorText(lastError).c_str());
+                lastError, ErrorTextOrNothing(lastError).c_str());
     } else if (form == TraceExitForm::SecurityStatus) {
       log.print(kLogTrace, "<- %s %dms ERROR 0x%08lx: %s (LastError 0x%08lx: %s)", name, elapsed, result,
-                getErrorText(result).c_str(), lastError, getErrorText(lastError).c_str());
+                ErrorTextOrNothing(result).c_str(), lastError, ErrorTextOrNothing(lastError).c_str());
     } else {
-      log.print(kLogTrace, "<- %s %dms ERROR: %s", name, elapsed, getErrorText(lastError).c_str());
+      log.print(kLogTrace, "<- %s %dms ERROR: %s", name, elapsed, ErrorTextOrNothing(lastError).c_str());
     }
   }
   SetLastError(lastError);

@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -89,14 +90,13 @@ std::string getErrorText(DWORD code) {
     length = FormatMessageA(kFlags | FORMAT_MESSAGE_FROM_HMODULE, wininet, code, language,
                             reinterpret_cast<char*>(&text), 0, nullptr);
   }
+  // The system's buffer is freed on every path, also when the copy below runs out of memory.
+  const std::unique_ptr<char, decltype(&LocalFree)> owned(text, &LocalFree);
   if (length == 0 || text == nullptr) {
-    if (text != nullptr) LocalFree(text);
     return wininet != nullptr ? "(no descriptive message available)" : "Unknown error";
   }
   // Message texts end with a line end.
-  std::string result(text, length >= 2 ? length - 2 : 0);
-  LocalFree(text);
-  return result;
+  return std::string(text, length >= 2 ? length - 2 : 0);
 }
 
 CModuleDebugLog::CModuleDebugLog(const char* name) : moduleName(name != nullptr ? name : "") {
@@ -243,6 +243,8 @@ void CModuleDebugLog::dump(const char* label, const void* data, DWORD size) {
 
 void CModuleDebugLog::stackTrace() {
   if (!isOn(kLogTrace)) return;
+  // A frame outside every module makes the look-ups fail; the caller's last error must survive them.
+  const DWORD lastError = GetLastError();
   print(kLogTrace, "  Stack Trace");
   void* frames[kStackFrames] = {};
   const USHORT count = RtlCaptureStackBackTrace(kSkippedFrames, kStackFrames, frames, nullptr);
@@ -260,6 +262,7 @@ void CModuleDebugLog::stackTrace() {
       print(kLogTrace, "     [%03d] <unable to get module filename>!%p", i, frames[i]);
     }
   }
+  SetLastError(lastError);
 }
 
 void CModuleDebugLog::shutdown() {

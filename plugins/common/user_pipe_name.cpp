@@ -4,6 +4,8 @@
 // windows.h first: sddl.h needs its types.
 #include <sddl.h>
 
+#include <memory>
+
 namespace {
 
 constexpr wchar_t kPipePrefix[] = L"\\\\.\\pipe\\{06303303-1134-404F-88FF-7C10DE37620A}";
@@ -40,9 +42,9 @@ std::string GetCurrentUserSidString() {
   if (!ok) return std::string();
   char* text = nullptr;
   if (!ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text)) return std::string();
-  std::string sid(text);
-  LocalFree(text);
-  return sid;
+  // The system's copy is released on every path, also when the copy below runs out of memory.
+  const std::unique_ptr<char, decltype(&LocalFree)> owned(text, &LocalFree);
+  return std::string(text);
 }
 
 std::wstring BuildUserPipeName(const std::string& sid) {

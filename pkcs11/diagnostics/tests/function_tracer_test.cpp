@@ -2,11 +2,27 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <map>
+#include <new>
 #include <regex>
 #include <thread>
 
 #include "pkcs11/diagnostics/tests/log_test_support.h"
+
+// The test program's allocator refuses every request while a test asks it to, so that the paths a
+// host process takes when its memory runs out can be driven.
+std::atomic<bool> g_refuseAllocations{false};
+
+void* operator new(size_t size) {
+  if (g_refuseAllocations.load()) throw std::bad_alloc();
+  if (void* block = HeapAlloc(GetProcessHeap(), 0, size != 0 ? size : 1)) return block;
+  throw std::bad_alloc();
+}
+void operator delete(void* block) noexcept {
+  if (block != nullptr) HeapFree(GetProcessHeap(), 0, block);
+}
+void operator delete(void* block, size_t) noexcept { operator delete(block); }
 
 namespace {
 
@@ -84,6 +100,31 @@ TEST(FunctionTracerTest, BelowTraceLevelWritesNothingButStillSetsTheLastError) {
     EXPECT_EQ(static_cast<DWORD>(NTE_BAD_KEYSET), GetLastError());
   }
   EXPECT_TRUE(settings.lines().empty());
+}
+
+// The exit line of a failed call needs memory for the error text; without it the host process must
+// neither end nor lose the recorded last error.
+TEST(FunctionTracerTest, ExitOfAFailedCallWithoutMemoryStillWritesItsLineAndLastError) {
+  CTestLogSettings settings;
+  settings.enableFile(kLogTrace);
+  DWORD lastError = 0;
+  {
+    CModuleDebugLog log(settings.moduleName().c_str());
+    {
+      CFunctionTracer tracer(log, "C_Sign", TraceExitForm::SecurityStatus);
+      tracer.setResult(kNteBadKeyset, ERROR_INVALID_PARAMETER);
+      g_refuseAllocations = true;
+    }
+    g_refuseAllocations = false;
+    lastError = GetLastError();
+  }
+  EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), lastError);
+  std::vector<std::string> messages;
+  for (const std::string& line : settings.lines()) messages.push_back(MessageOf(line));
+  ASSERT_EQ(4u, messages.size());
+  EXPECT_TRUE(std::regex_match(
+      messages[2], std::regex(R"(<- C_Sign \d+ms ERROR 0x80090016: .* \(LastError 0x00000057: .*\))")))
+      << messages[2];
 }
 
 TEST(FunctionTracerTest, TwoThreadsTracingAtOnceKeepEveryLineWholeAndEveryDumpTogether) {
