@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include <algorithm>
 #include <vector>
 
@@ -61,7 +63,17 @@ TEST_F(TrustDllTest, TheFileCannotBeWrittenBetweenTheSignatureCheckAndTheReading
 }
 
 TEST_F(TrustDllTest, DllThatAnotherWriterHoldsOpenAddsNothing) {
-  const std::wstring path = TrustDll("acme-trust-0-0-1.dll");
+  // A copy of its own: other test processes read the shared fixture at the same time, and a writer
+  // on it would make them fail (and theirs this one).
+  wchar_t folder[MAX_PATH] = {};
+  ASSERT_NE(GetTempPathW(MAX_PATH, folder), 0u);
+  const std::wstring path =
+      std::wstring(folder) + L"acme-trust-writer-" + std::to_wstring(GetCurrentProcessId()) + L".dll";
+  ASSERT_TRUE(CopyFileW(TrustDll("acme-trust-0-0-1.dll").c_str(), path.c_str(), FALSE));
+  struct RemoveOnExit {
+    const std::wstring& file;
+    ~RemoveOnExit() { DeleteFileW(file.c_str()); }
+  } removeCopy{path};
   HANDLE writer = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(writer, INVALID_HANDLE_VALUE);
