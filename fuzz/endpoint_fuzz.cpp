@@ -3,6 +3,7 @@
 // completely and starts with four integers, the version being 1.
 #include <cstdlib>
 
+#include "foundation/core/little_endian.h"
 #include "foundation/core/random_source.h"
 #include "foundation/core/tests/test_endpoint_handler.h"
 
@@ -24,9 +25,7 @@ void CheckResponse(const CSecureBuffer& bytes) {
   if (!s.Deserialize(bytes, consumed) || consumed != bytes.size || s.ElementCount() < 4) std::abort();
   CSerializationElement first;
   if (!s.PeekElement(first) || first.type != ElementTypeDWORD || first.value.size != 4) std::abort();
-  const DWORD type = static_cast<DWORD>(first.value.data[0]) | static_cast<DWORD>(first.value.data[1]) << 8 |
-                     static_cast<DWORD>(first.value.data[2]) << 16 |
-                     static_cast<DWORD>(first.value.data[3]) << 24;
+  const DWORD type = luma::ReadLE32(first.value.data);
   CResponseMessage header(type);
   if (!header.Deserialize(s) || header.GetVersion() != kProtocolVersion) std::abort();
 }

@@ -3,21 +3,14 @@
 #include <cstring>
 #include <new>
 
+#include "foundation/core/little_endian.h"
+
+using luma::ReadLE32;
+using luma::WriteLE32;
+
 namespace {
 constexpr DWORD kHeaderSize = 4;
 constexpr DWORD kElementHeaderSize = 8;
-
-DWORD ReadLE32(const BYTE* p) {
-  return static_cast<DWORD>(p[0]) | static_cast<DWORD>(p[1]) << 8 | static_cast<DWORD>(p[2]) << 16 |
-         static_cast<DWORD>(p[3]) << 24;
-}
-
-void WriteLE32(BYTE* p, DWORD v) {
-  p[0] = static_cast<BYTE>(v);
-  p[1] = static_cast<BYTE>(v >> 8);
-  p[2] = static_cast<BYTE>(v >> 16);
-  p[3] = static_cast<BYTE>(v >> 24);
-}
 
 bool Fail(DWORD error) {
   SetLastError(error);

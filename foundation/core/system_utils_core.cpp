@@ -1,5 +1,6 @@
 #include "foundation/core/system_utils_core.h"
 
+#include "foundation/core/little_endian.h"
 #include "foundation/core/string_utils.h"
 #include "foundation/core/text_format.h"
 
@@ -48,8 +49,7 @@ bool ContainsVirtualReader(const WCHAR* readers, std::size_t length) {
 WString FormatGuid(const BYTE b[16]) {
   using luma::AppendLowerHex;
   WString text;
-  AppendLowerHex(text, static_cast<std::uint32_t>(b[0] | b[1] << 8 | b[2] << 16) | std::uint32_t{b[3]} << 24,
-                 8);
+  AppendLowerHex(text, luma::ReadLE32(b), 8);
   text.push_back('-');
   AppendLowerHex(text, static_cast<std::uint32_t>(b[4] | b[5] << 8), 4);
   text.push_back('-');

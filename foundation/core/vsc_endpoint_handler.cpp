@@ -4,17 +4,13 @@
 #include <new>
 #include <utility>
 
+#include "foundation/core/little_endian.h"
 #include "foundation/core/random_source.h"
 
 namespace VirtualSmartCardProtocol {
 namespace {
 // Draws before OpenSession gives up on a generator that keeps repeating identifiers in use.
 constexpr int kSessionIdAttempts = 8;
-
-DWORD ReadLE32(const BYTE* p) {
-  return static_cast<DWORD>(p[0]) | static_cast<DWORD>(p[1]) << 8 | static_cast<DWORD>(p[2]) << 16 |
-         static_cast<DWORD>(p[3]) << 24;
-}
 
 bool IsAllZero(const CSecureBuffer& bytes) {
   return std::all_of(bytes.data, bytes.data + bytes.size, [](BYTE b) { return b == 0; });
@@ -67,7 +63,7 @@ DWORD CVirtualSmartCardProtocolEndpointHandler::Dispatch(const CSecureBuffer& re
   if (!in.PeekElement(first) || first.type != ElementTypeDWORD || first.value.size < 4)
     return ERROR_INVALID_DATA;
 
-  switch (ReadLE32(first.value.data)) {
+  switch (luma::ReadLE32(first.value.data)) {
     case MessageTypeCheckTransaction:
       return DispatchTransaction<CCheckTransactionRequest>(in, out);
     case MessageTypeCancelTransaction:

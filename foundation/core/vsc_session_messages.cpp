@@ -2,17 +2,9 @@
 
 #include <algorithm>
 
-namespace VirtualSmartCardProtocol {
-namespace {
-void PutLE32(BYTE* p, DWORD v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<BYTE>(v >> (8 * i));
-}
+#include "foundation/core/little_endian.h"
 
-DWORD GetLE32(const BYTE* p) {
-  return static_cast<DWORD>(p[0]) | static_cast<DWORD>(p[1]) << 8 | static_cast<DWORD>(p[2]) << 16 |
-         static_cast<DWORD>(p[3]) << 24;
-}
-}  // namespace
+namespace VirtualSmartCardProtocol {
 
 bool CTransactionRequest::Deserialize(CMessageSerialization& in) {
   return CRequestMessage::Deserialize(in) && in.GetDWORD(requestType) && in.GetDWORD(transactionId);
@@ -60,9 +52,9 @@ CSecureBuffer ContainerInfoRecord::Encode() const {
     blob.data[2 * i] = static_cast<BYTE>(unit);
     blob.data[2 * i + 1] = static_cast<BYTE>(unit >> 8);
   }
-  PutLE32(blob.data + 80, defaultFlag);
-  PutLE32(blob.data + 84, keySpec);
-  PutLE32(blob.data + 88, keyBits);
+  luma::WriteLE32(blob.data + 80, defaultFlag);
+  luma::WriteLE32(blob.data + 84, keySpec);
+  luma::WriteLE32(blob.data + 88, keyBits);
   return blob;
 }
 
@@ -75,9 +67,9 @@ bool ContainerInfoRecord::Decode(const CSecureBuffer& blob, ContainerInfoRecord&
     text.push_back(unit);
   }
   out.name = text;
-  out.defaultFlag = GetLE32(blob.data + 80);
-  out.keySpec = GetLE32(blob.data + 84);
-  out.keyBits = GetLE32(blob.data + 88);
+  out.defaultFlag = luma::ReadLE32(blob.data + 80);
+  out.keySpec = luma::ReadLE32(blob.data + 84);
+  out.keyBits = luma::ReadLE32(blob.data + 88);
   return true;
 }
 
@@ -93,13 +85,13 @@ ContainerKeyInfoRecord ContainerKeyInfoRecord::ForCertificate(DWORD marker, BYTE
 CSecureBuffer ContainerKeyInfoRecord::Encode() const {
   CSecureBuffer blob(kSize);
   if (blob.size != kSize) return blob;
-  for (int i = 0; i < 6; ++i) PutLE32(blob.data + 4 * i, values[i]);
+  for (int i = 0; i < 6; ++i) luma::WriteLE32(blob.data + 4 * i, values[i]);
   return blob;
 }
 
 bool ContainerKeyInfoRecord::Decode(const CSecureBuffer& blob, ContainerKeyInfoRecord& out) {
   if (blob.size != kSize) return false;
-  for (int i = 0; i < 6; ++i) out.values[i] = GetLE32(blob.data + 4 * i);
+  for (int i = 0; i < 6; ++i) out.values[i] = luma::ReadLE32(blob.data + 4 * i);
   return true;
 }
 

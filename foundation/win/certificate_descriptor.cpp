@@ -3,6 +3,8 @@
 #include <cwchar>
 #include <vector>
 
+#include "foundation/core/little_endian.h"
+
 namespace {
 // encipherOnly, keyAgreement, dataEncipherment, keyEncipherment, decipherOnly.
 constexpr DWORD kEncryptionKeyUsages = 0x8039;
@@ -55,7 +57,7 @@ CCertificateDescriptor::CCertificateDescriptor(const std::wstring& container,
   keyLengthBits = KeyLength(certificate);
   BYTE usage[4] = {};
   if (CertGetIntendedKeyUsage(X509_ASN_ENCODING, certificate->pCertInfo, usage, sizeof(usage))) {
-    keyUsage = usage[0] | (usage[1] << 8) | (usage[2] << 16) | (static_cast<DWORD>(usage[3]) << 24);
+    keyUsage = luma::ReadLE32(usage);
     if ((keyUsage & kEncryptionKeyUsages) == 0) keySpec = AT_SIGNATURE;
   }
 }

@@ -2,6 +2,7 @@
 
 #include <wincrypt.h>
 
+#include "foundation/core/little_endian.h"
 #include "foundation/core/string_utils.h"
 #include "policy/core/legacy_filter_rules.h"
 #include "policy/core/legacy_keyword_tables.h"
@@ -20,8 +21,7 @@ std::uint32_t KeyUsageOf(CCertWrapper& wrapper) {
   if (wrapper.GetKeyUsage() == 0 && wrapper.GetCertificate()) {
     BYTE bits[4] = {};
     if (CertGetIntendedKeyUsage(kEncoding, wrapper.GetCertificate()->pCertInfo, bits, sizeof(bits))) {
-      wrapper.SetKeyUsage(static_cast<DWORD>(bits[0]) | (static_cast<DWORD>(bits[1]) << 8) |
-                          (static_cast<DWORD>(bits[2]) << 16) | (static_cast<DWORD>(bits[3]) << 24));
+      wrapper.SetKeyUsage(luma::ReadLE32(bits));
     }
   }
   return wrapper.GetKeyUsage();
