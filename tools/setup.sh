@@ -7,7 +7,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 
-packages=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-tools cmake ninja-build googletest
+packages=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+          mingw-w64-tools cmake ninja-build googletest
           wine wine32 wine64 fonts-wine fonts-liberation xvfb xauth openssl osslsigncode python3
           ca-certificates clang libclang-rt-14-dev)
 missing=()
@@ -23,9 +24,17 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-export WINEPREFIX="$root/build/wineprefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# The Windows tests run in the 32-bit prefix where this machine runs 32-bit programs; where it
+# cannot (its kernel refuses them, so Wine's 32-bit loader cannot start), they run as a 64-bit build
+# of the same sources in a 64-bit prefix.
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+if bash "$root/tools/wine-arch.sh" | grep -q win32; then
+  export WINEPREFIX="$root/build/wineprefix" WINEARCH=win32 loader=wine
+else
+  export WINEPREFIX="$root/build/wineprefix64" WINEARCH=win64 loader=/usr/lib/wine/wine64
+fi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "setup: creating the Wine prefix $WINEPREFIX"
   mkdir -p "$WINEPREFIX"
-  (unset DISPLAY; wineboot -i >/dev/null 2>&1; wineserver -w)
+  (unset DISPLAY; "$loader" wineboot -i >/dev/null 2>&1; wineserver -w)
 fi
