@@ -5,7 +5,7 @@ namespace {
 // want of memory is left empty rather than let an exception end the process.
 std::string ErrorTextOrNothing(DWORD code) noexcept {
   try {
-    return getErrorText(code);
+    return luma::diagnostics::getErrorText(code);
   } catch (...) {
     return std::string();
   }

@@ -19,33 +19,38 @@ bool Tracing(const CModuleDebugLog* log) { return log != nullptr && log->isOn(kL
 
 }  // namespace
 
-CWinMutex::CWinMutex(const char* name, CModuleDebugLog* traceLog) : traceLog(traceLog) {
-  handle = CreateMutexA(nullptr, FALSE, name);
-  if (handle == nullptr && GetLastError() == ERROR_ACCESS_DENIED) {
+CWinMutex::CWinMutex(const char* name, CModuleDebugLog* traceLog) noexcept
+    : handle(CreateMutexA(nullptr, FALSE, name)), traceLog(traceLog) {
+  if (!handle && GetLastError() == ERROR_ACCESS_DENIED) {
     // A named mutex made by another security context.
     if (Tracing(traceLog)) traceLog->print(kLogMutex, "     ### Opening existing mutex");
-    handle = OpenMutexA(kUsableAccess, FALSE, name);
-    if (handle == nullptr) handle = OpenMutexA(kPresenceAccess, FALSE, name);
+    handle.reset(OpenMutexA(kUsableAccess, FALSE, name));
+    if (!handle) handle.reset(OpenMutexA(kPresenceAccess, FALSE, name));
   }
-  if (Tracing(traceLog)) traceLog->print(kLogMutex, "     ### Mutex %08lx", HandleValue(handle));
+  if (Tracing(traceLog)) traceLog->print(kLogMutex, "     ### Mutex %08lx", HandleValue(handle.get()));
 }
 
-CWinMutex::~CWinMutex() {
-  if (handle != nullptr) CloseHandle(handle);
-  handle = nullptr;
-}
-
-CWinMutexLock CWinMutex::lock() {
-  if (Tracing(traceLog)) traceLog->print(kLogMutex, "     ### Acquiring mutex %08lx", HandleValue(handle));
-  WaitForSingleObject(handle, INFINITE);
-  if (Tracing(traceLog)) traceLog->print(kLogMutex, "     ### Mutex %08lx acquired", HandleValue(handle));
-  return CWinMutexLock(handle, traceLog);
+CWinMutexLock CWinMutex::lock() noexcept {
+  const HANDLE raw = handle.get();
+  if (Tracing(traceLog)) traceLog->print(kLogMutex, "     ### Acquiring mutex %08lx", HandleValue(raw));
+  const DWORD waited = raw != nullptr ? WaitForSingleObject(raw, INFINITE) : WAIT_FAILED;
+  // An abandoned mutex is owned by this thread now, like one released in order.
+  const bool locked = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+  if (Tracing(traceLog)) {
+    if (locked) {
+      traceLog->print(kLogMutex, "     ### Mutex %08lx acquired", HandleValue(raw));
+    } else {
+      traceLog->print(kLogMutex, "     ### Mutex %08lx not acquired (error %lu)", HandleValue(raw),
+                      GetLastError());
+    }
+  }
+  return CWinMutexLock(locked, raw, traceLog);
 }
 
 CWinMutexLock::CWinMutexLock(CWinMutexLock&& other) noexcept
     : locked(std::exchange(other.locked, false)), handle(other.handle), traceLog(other.traceLog) {}
 
-void CWinMutexLock::release() {
+void CWinMutexLock::release() noexcept {
   if (!locked) return;
   if (Tracing(traceLog)) traceLog->print(kLogMutex, "     ### Releasing %08lx", HandleValue(handle));
   ReleaseMutex(handle);

@@ -1,11 +1,16 @@
 // The owner of a Win32 kernel mutex and its scoped lock; they guard a module's shared tables.
+// Nothing here throws.
 #ifndef LUMA_PKCS11_DIAGNOSTICS_WIN_MUTEX_H_
 #define LUMA_PKCS11_DIAGNOSTICS_WIN_MUTEX_H_
 
 #include <windows.h>
 
+#include "foundation/win/unique_handle.h"
+
 class CModuleDebugLog;
 
+// Made only by CWinMutex::lock. Callers test isLocked before they touch what the mutex guards: a
+// wait that failed leaves the lock unlocked.
 class CWinMutexLock {
  public:
   CWinMutexLock(CWinMutexLock&& other) noexcept;
@@ -15,33 +20,35 @@ class CWinMutexLock {
   ~CWinMutexLock() { release(); }
 
   // Gives the mutex up before the end of the scope; later calls do nothing.
-  void release();
-  bool isLocked() const { return locked; }
+  void release() noexcept;
+  bool isLocked() const noexcept { return locked; }
 
  private:
   friend class CWinMutex;
-  CWinMutexLock(HANDLE handle, CModuleDebugLog* traceLog)
-      : locked(true), handle(handle), traceLog(traceLog) {}
+  CWinMutexLock(bool locked, HANDLE handle, CModuleDebugLog* traceLog) noexcept
+      : locked(locked), handle(handle), traceLog(traceLog) {}
 
   bool locked;
-  HANDLE handle;
+  HANDLE handle;  // owned by the CWinMutex, which outlives its locks
   CModuleDebugLog* traceLog;
 };
 
 class CWinMutex {
  public:
   // An unnamed mutex unless a name is given; with a trace log, level-4 lines follow every step.
-  explicit CWinMutex(const char* name = nullptr, CModuleDebugLog* traceLog = nullptr);
-  ~CWinMutex();
+  // A named mutex of another security context is opened with the rights to wait on it; when even
+  // those are refused, a handle that only keeps the object alive is kept, and lock() fails.
+  explicit CWinMutex(const char* name = nullptr, CModuleDebugLog* traceLog = nullptr) noexcept;
   CWinMutex(const CWinMutex&) = delete;
   CWinMutex& operator=(const CWinMutex&) = delete;
 
-  // Waits without a time-out. The mutex is re-entrant for the owning thread.
-  CWinMutexLock lock();
-  HANDLE getHandle() const { return handle; }
+  // Waits without a time-out. The mutex is re-entrant for the owning thread; a mutex its last owner
+  // left without releasing it is taken over. The lock is unlocked when the wait failed.
+  CWinMutexLock lock() noexcept;
+  HANDLE getHandle() const noexcept { return handle.get(); }
 
  private:
-  HANDLE handle = nullptr;
+  luma::CKernelHandle handle;
   CModuleDebugLog* traceLog;
 };
 

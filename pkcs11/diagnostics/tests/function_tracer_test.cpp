@@ -4,26 +4,14 @@
 
 #include <atomic>
 #include <map>
-#include <new>
+#include <optional>
 #include <regex>
 #include <thread>
 
 #include "pkcs11/diagnostics/tests/log_test_support.h"
+#include "pkcs11/diagnostics/tests/refused_allocations.h"
 
-// The test program's allocator refuses every request while a test asks it to, so that the paths a
-// host process takes when its memory runs out can be driven.
-std::atomic<bool> g_refuseAllocations{false};
-
-void* operator new(size_t size) {
-  if (g_refuseAllocations.load()) throw std::bad_alloc();
-  if (void* block = HeapAlloc(GetProcessHeap(), 0, size != 0 ? size : 1)) return block;
-  throw std::bad_alloc();
-}
-void operator delete(void* block) noexcept {
-  if (block != nullptr) HeapFree(GetProcessHeap(), 0, block);
-}
-void operator delete(void* block, size_t) noexcept { operator delete(block); }
-
+namespace luma::diagnostics {
 namespace {
 
 constexpr DWORD kCkrFunctionFailed = 6;
@@ -110,12 +98,14 @@ TEST(FunctionTracerTest, ExitOfAFailedCallWithoutMemoryStillWritesItsLineAndLast
   DWORD lastError = 0;
   {
     CModuleDebugLog log(settings.moduleName().c_str());
+    std::optional<luma::testing::CRefusedAllocations> refusal;
     {
       CFunctionTracer tracer(log, "C_Sign", TraceExitForm::SecurityStatus);
       tracer.setResult(kNteBadKeyset, ERROR_INVALID_PARAMETER);
-      g_refuseAllocations = true;
+      refusal.emplace();
     }
-    g_refuseAllocations = false;
+    EXPECT_TRUE(refusal->refusedAny());
+    refusal.reset();
     lastError = GetLastError();
   }
   EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), lastError);
@@ -184,3 +174,4 @@ TEST(FunctionTracerTest, TwoThreadsTracingAtOnceKeepEveryLineWholeAndEveryDumpTo
 }
 
 }  // namespace
+}  // namespace luma::diagnostics

@@ -7,6 +7,8 @@
 #include <regex>
 #include <sstream>
 
+#include "foundation/win/unique_handle.h"
+
 namespace {
 constexpr char kKeyPrefix[] = "SOFTWARE\\nuvak\\";
 std::atomic<int> g_counter{0};
@@ -29,20 +31,18 @@ CTestLogSettings::~CTestLogSettings() {
 }
 
 void CTestLogSettings::setDword(const char* value, DWORD data) {
-  HKEY key = nullptr;
+  luma::CRegistryKeyHandle key;
   ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, KeyPath(name).c_str(), 0, nullptr, 0,
-                                           KEY_WRITE | KEY_WOW64_64KEY, nullptr, &key, nullptr));
-  RegSetValueExA(key, value, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof(data));
-  RegCloseKey(key);
+                                           KEY_WRITE | KEY_WOW64_64KEY, nullptr, key.put(), nullptr));
+  RegSetValueExA(key.get(), value, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof(data));
 }
 
 void CTestLogSettings::setString(const char* value, const std::string& data, DWORD type) {
-  HKEY key = nullptr;
+  luma::CRegistryKeyHandle key;
   ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, KeyPath(name).c_str(), 0, nullptr, 0,
-                                           KEY_WRITE | KEY_WOW64_64KEY, nullptr, &key, nullptr));
-  RegSetValueExA(key, value, 0, type, reinterpret_cast<const BYTE*>(data.c_str()),
+                                           KEY_WRITE | KEY_WOW64_64KEY, nullptr, key.put(), nullptr));
+  RegSetValueExA(key.get(), value, 0, type, reinterpret_cast<const BYTE*>(data.c_str()),
                  static_cast<DWORD>(data.size() + 1));
-  RegCloseKey(key);
 }
 
 void CTestLogSettings::enableFile(int level) {
@@ -54,12 +54,11 @@ void CTestLogSettings::enableFile(int level) {
 std::vector<std::string> CTestLogSettings::files() const {
   std::vector<std::string> names;
   WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((logDirectory + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
+  const luma::CFindHandle search(FindFirstFileA((logDirectory + "\\*").c_str(), &found));
+  if (!search) return names;
   do {
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
+  } while (FindNextFileA(search.get(), &found));
   return names;
 }
 
@@ -87,6 +86,8 @@ std::vector<std::string> CTestLogSettings::lines() const {
   return result;
 }
 
+namespace luma::diagnostics {
+
 std::string MessageOf(const std::string& line, DWORD* threadId) {
   static const std::regex format(
       R"(^\d{4}/\d{2}/\d{2} \d{2}:\d{2}:\d{2}\.\d{3} - P(\d{6})/T(\d{6}) - (.*)$)");
@@ -96,3 +97,5 @@ std::string MessageOf(const std::string& line, DWORD* threadId) {
   if (threadId != nullptr) *threadId = std::stoul(match[2].str());
   return match[3].str();
 }
+
+}  // namespace luma::diagnostics

@@ -30,7 +30,11 @@ class CTestLogSettings {
   std::string logDirectory;
 };
 
+namespace luma::diagnostics {
+
 // The message part of a line in the log's format; empty when the line does not have the format.
 std::string MessageOf(const std::string& line, DWORD* threadId = nullptr);
+
+}  // namespace luma::diagnostics
 
 #endif  // LUMA_PKCS11_DIAGNOSTICS_TESTS_LOG_TEST_SUPPORT_H_

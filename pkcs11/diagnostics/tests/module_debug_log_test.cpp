@@ -4,10 +4,14 @@
 
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <regex>
+#include <thread>
 
 #include "pkcs11/diagnostics/tests/log_test_support.h"
+#include "pkcs11/diagnostics/tests/refused_allocations.h"
 
+namespace luma::diagnostics {
 namespace {
 
 std::vector<std::string> Messages(const std::vector<std::string>& lines) {
@@ -152,6 +156,37 @@ INSTANTIATE_TEST_SUITE_P(
                                  true}),
     [](const ::testing::TestParamInfo<NoFileCase>& info) { return info.param.name; });
 
+// The log is a global of a library loaded into other processes: running out of memory while it reads
+// its settings must neither throw out of its constructor nor leave its mutex held. Each allocation
+// of the load is refused in turn; the log then comes up off, without a file, and another thread can
+// take its mutex at once.
+TEST(ModuleDebugLogTest, AnAllocationFailureWhileReadingTheSettingsLeavesTheLogOffAndItsMutexFree) {
+  CTestLogSettings settings;
+  settings.enableFile(kLogTrace);
+  bool completed = false;
+  for (int allowed = 0; !completed && allowed < 64; ++allowed) {
+    std::optional<CModuleDebugLog> log;
+    {
+      luma::testing::CRefusedAllocations refusal(allowed);
+      log.emplace(settings.moduleName().c_str());
+      completed = !refusal.refusedAny();
+    }
+    EXPECT_EQ(completed, log->isEnabled()) << "allocations allowed: " << allowed;
+    if (!completed) {
+      EXPECT_TRUE(settings.files().empty()) << "allocations allowed: " << allowed;
+    }
+    DWORD waited = WAIT_FAILED;
+    std::thread other([&] {
+      waited = WaitForSingleObject(log->getMutexHandle(), 0);
+      if (waited == WAIT_OBJECT_0) ReleaseMutex(log->getMutexHandle());
+    });
+    other.join();
+    EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), waited) << "allocations allowed: " << allowed;
+  }
+  EXPECT_TRUE(completed);  // some count of allowed allocations reads the settings to the end
+  EXPECT_EQ(1u, settings.files().size());
+}
+
 TEST(ModuleDebugLogTest, DumpsSixteenBytesPerRowWithATextColumn) {
   CTestLogSettings settings;
   settings.enableFile(kLogTrace);
@@ -210,3 +245,4 @@ TEST(ModuleDebugLogTest, ErrorTextsComeFromTheSystemWithoutTheLineEnd) {
 }
 
 }  // namespace
+}  // namespace luma::diagnostics

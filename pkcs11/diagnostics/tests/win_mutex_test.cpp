@@ -1,5 +1,11 @@
 #include "pkcs11/diagnostics/win_mutex.h"
 
+// windows.h first: sddl.h needs its types.
+// clang-format off
+#include <windows.h>
+#include <sddl.h>
+// clang-format on
+
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -7,6 +13,7 @@
 #include "pkcs11/diagnostics/module_debug_log.h"
 #include "pkcs11/diagnostics/tests/log_test_support.h"
 
+namespace luma::diagnostics {
 namespace {
 
 TEST(WinMutexTest, GuardsATableAgainstConcurrentUpdates) {
@@ -59,6 +66,43 @@ TEST(WinMutexTest, NamedInstancesShareOneKernelMutex) {
   EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), waited);
 }
 
+// A wait that cannot succeed must not be reported as a lock. Two ways to get there: a name that
+// belongs to an object of another kind (no mutex at all), and a mutex whose owner grants nobody the
+// right to wait on it (the instance keeps a handle that only holds the object alive).
+TEST(WinMutexTest, AFailedWaitLeavesTheLockUnlocked) {
+  const std::string prefix = "lumaPassMutexTest" + std::to_string(GetCurrentProcessId());
+  const luma::CKernelHandle event(CreateEventA(nullptr, TRUE, FALSE, (prefix + "Event").c_str()));
+  ASSERT_TRUE(event);
+  CWinMutex notAMutex((prefix + "Event").c_str());
+  EXPECT_FALSE(notAMutex.getHandle());
+  CWinMutexLock noLock = notAMutex.lock();
+  EXPECT_FALSE(noLock.isLocked());
+
+  // Only access right 2 for everyone: neither SYNCHRONIZE nor MUTEX_MODIFY_STATE.
+  SECURITY_ATTRIBUTES attributes = {sizeof(attributes), nullptr, FALSE};
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
+      "D:(A;;0x2;;;WD)", SDDL_REVISION_1, &attributes.lpSecurityDescriptor, nullptr));
+  const luma::CLocalMemoryHandle descriptor(attributes.lpSecurityDescriptor);
+  const luma::CKernelHandle guarded(CreateMutexA(&attributes, FALSE, (prefix + "Guarded").c_str()));
+  ASSERT_TRUE(guarded);
+  CWinMutex presenceOnly((prefix + "Guarded").c_str());
+  ASSERT_TRUE(presenceOnly.getHandle());
+  CWinMutexLock refused = presenceOnly.lock();
+  EXPECT_FALSE(refused.isLocked());
+}
+
+TEST(WinMutexTest, TakesOverAMutexWhoseOwnerEndedWithoutReleasingIt) {
+  CWinMutex mutex;
+  std::thread owner([&] {
+    CWinMutexLock lock = mutex.lock();
+    ASSERT_TRUE(lock.isLocked());
+    WaitForSingleObject(mutex.getHandle(), 0);  // a second, unbalanced hold that nobody releases
+  });
+  owner.join();
+  CWinMutexLock lock = mutex.lock();
+  EXPECT_TRUE(lock.isLocked());
+}
+
 TEST(WinMutexTest, TracesEveryStepAtLevelFourOnlyWhenAsked) {
   CTestLogSettings settings;
   settings.enableFile(kLogMutex);
@@ -83,3 +127,4 @@ TEST(WinMutexTest, TracesEveryStepAtLevelFourOnlyWhenAsked) {
 }
 
 }  // namespace
+}  // namespace luma::diagnostics
