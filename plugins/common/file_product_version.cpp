@@ -6,6 +6,8 @@
 
 #include "foundation/core/secure_buffer.h"
 
+namespace luma::plugin {
+
 namespace {
 constexpr wchar_t kDefaultVersion[] = L"0.0.0.0";
 constexpr size_t kQueryChars = 128;
@@ -49,3 +51,5 @@ std::wstring GetFileProductVersion(const wchar_t* path) {
   }
   return result;
 }
+
+}  // namespace luma::plugin

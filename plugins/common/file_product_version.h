@@ -4,8 +4,12 @@
 
 #include <string>
 
+namespace luma::plugin {
+
 // The ProductVersion of the first translation that has one; "0.0.0.0" when the file, its version
 // resource or every ProductVersion is missing (also for a null path).
 std::wstring GetFileProductVersion(const wchar_t* path);
+
+}  // namespace luma::plugin
 
 #endif  // LUMA_PLUGINS_COMMON_FILE_PRODUCT_VERSION_H_

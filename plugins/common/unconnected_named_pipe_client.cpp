@@ -1,7 +1,20 @@
 #include "plugins/common/unconnected_named_pipe_client.h"
 
-DWORD CUnconnectedNamedPipeClient::Transact(const CSecureBuffer& request, CSecureBuffer& reply) {
+#include <new>
+
+CUnconnectedNamedPipeClient::CUnconnectedNamedPipeClient(const std::wstring& pipeName, DWORD timeout) noexcept
+    : timeout(timeout) {
+  try {
+    this->pipeName = pipeName;
+    usable = true;
+  } catch (const std::bad_alloc&) {
+    usable = false;
+  }
+}
+
+DWORD CUnconnectedNamedPipeClient::Transact(const CSecureBuffer& request, CSecureBuffer& reply) noexcept {
   reply.Clear();
+  if (!usable) return ERROR_NOT_ENOUGH_MEMORY;
   // Wiped and freed by its destructor on every path.
   CSecureBuffer received(kMaxReplySize);
   if (received.size != kMaxReplySize) return ERROR_NOT_ENOUGH_MEMORY;

@@ -12,17 +12,21 @@ constexpr DWORD kCertStorePipeTimeoutMilliseconds = 200;
 // The largest reply a request may receive; a longer one fails with ERROR_MORE_DATA.
 constexpr DWORD kMaxReplySize = 65536;
 
+// Throws nothing. A pipe name that cannot be stored for want of memory leaves a transport whose
+// every call fails with ERROR_NOT_ENOUGH_MEMORY (and isUsable() false).
 class CUnconnectedNamedPipeClient final : public CRemotingClient {
  public:
-  CUnconnectedNamedPipeClient(const std::wstring& pipeName, DWORD timeout)
-      : timeout(timeout), pipeName(pipeName) {}
+  CUnconnectedNamedPipeClient(const std::wstring& pipeName, DWORD timeout) noexcept;
   ~CUnconnectedNamedPipeClient() = default;
 
-  DWORD Transact(const CSecureBuffer& request, CSecureBuffer& reply) override;
-  DWORD Reset() override { return 0; }  // nothing is kept between calls
+  DWORD Transact(const CSecureBuffer& request, CSecureBuffer& reply) noexcept override;
+  DWORD Reset() noexcept override { return 0; }  // nothing is kept between calls
+
+  bool isUsable() const noexcept { return usable; }
 
  private:
   DWORD timeout;
+  bool usable = false;
   std::wstring pipeName;
 };
 

@@ -7,6 +7,8 @@
 #include "plugins/common/file_product_version.h"
 
 using namespace VirtualSmartCardProtocol;
+using luma::plugin::AssignSessionId;
+using luma::plugin::GetFileProductVersion;
 
 namespace {
 
@@ -61,12 +63,25 @@ bool CopyOut(const CSecureBuffer& from, CSecureBuffer& to) {
 
 }  // namespace
 
+namespace luma::plugin {
 void AssignSessionId(CSecureBuffer& target, const BYTE* sessionId) {
   target = CSecureBuffer(kSessionIdSize, sessionId);
 }
+}  // namespace luma::plugin
 
-CVirtualSmartCardClient::CVirtualSmartCardClient(CRemotingClient* transport, const wchar_t* readerName)
-    : transport(transport), readerName(readerName != nullptr ? readerName : L"") {
+CVirtualSmartCardClient::CVirtualSmartCardClient(CRemotingClient* transport,
+                                                 const wchar_t* readerName) noexcept
+    : transport(transport) {
+  try {
+    CollectIdentity(readerName);
+    usable = true;
+  } catch (const std::bad_alloc&) {
+    usable = false;
+  }
+}
+
+void CVirtualSmartCardClient::CollectIdentity(const wchar_t* reader) {
+  readerName = reader != nullptr ? reader : L"";
   processPath = ModulePath(nullptr);
   processVersion = GetFileProductVersion(processPath.c_str());
   const std::wstring clientPath = ModulePath(OwnModule());
@@ -74,7 +89,7 @@ CVirtualSmartCardClient::CVirtualSmartCardClient(CRemotingClient* transport, con
   computerName = ComputerName();
 }
 
-bool CVirtualSmartCardClient::Transact(const CSecureBuffer& request, CSecureBuffer& reply) {
+bool CVirtualSmartCardClient::Transact(const CSecureBuffer& request, CSecureBuffer& reply) noexcept {
   if (transport == nullptr) return false;
   const DWORD result = transport->Transact(request, reply);
   if (result != kResetCard) return result == 0;
@@ -82,7 +97,9 @@ bool CVirtualSmartCardClient::Transact(const CSecureBuffer& request, CSecureBuff
   return transport->Transact(request, reply) == 0;
 }
 
-bool CVirtualSmartCardClient::SendRequest(const CRequestMessage& request, CResponseMessage& response) {
+bool CVirtualSmartCardClient::SendRequest(const CRequestMessage& request,
+                                          CResponseMessage& response) noexcept {
+  if (!usable) return false;
   try {
     return SendRequestOrThrow(request, response);
   } catch (...) {
@@ -111,13 +128,13 @@ bool CVirtualSmartCardClient::SendRequestOrThrow(const CRequestMessage& request,
   }
 }
 
-DWORD CVirtualSmartCardClient::Finish(bool exchanged, DWORD status) {
-  const DWORD result = exchanged ? status : ERROR_READ_FAULT;
+DWORD CVirtualSmartCardClient::Finish(bool exchanged, DWORD status) const noexcept {
+  const DWORD result = !usable ? ERROR_NOT_ENOUGH_MEMORY : exchanged ? status : ERROR_READ_FAULT;
   SetLastError(result);
   return result;
 }
 
-DWORD CVirtualSmartCardClient::OpenSession(BYTE sessionId[16], DWORD& containerCount) {
+DWORD CVirtualSmartCardClient::OpenSession(BYTE sessionId[16], DWORD& containerCount) noexcept {
   std::memset(sessionId, 0, kSessionIdSize);
   containerCount = 0;
   COpenSessionRequest request;
@@ -141,23 +158,23 @@ DWORD CVirtualSmartCardClient::OpenSession(BYTE sessionId[16], DWORD& containerC
   return Finish(exchanged, response.GetStatus());
 }
 
-DWORD CVirtualSmartCardClient::CloseSession(const BYTE sessionId[16]) {
+DWORD CVirtualSmartCardClient::CloseSession(const BYTE sessionId[16]) noexcept {
   CCloseSessionRequest request;
   CCloseSessionResponse response;
-  request.SetSessionId(SessionIdBuffer(sessionId));
+  request.SetSessionId(SessionIdBuffer(sessionId));  // copies with CSecureBuffer: nothing throws
   const bool exchanged = SendRequest(request, response);
   return Finish(exchanged, response.GetStatus());
 }
 
 DWORD CVirtualSmartCardClient::GetContainerInfo(const BYTE sessionId[16], DWORD index,
                                                 CSecureBuffer& containerInfo, CSecureBuffer& keyInfo,
-                                                CSecureBuffer& certificate) {
+                                                CSecureBuffer& certificate) noexcept {
   containerInfo.Clear();
   keyInfo.Clear();
   certificate.Clear();
   CGetContainerInfoRequest request;
   CGetContainerInfoResponse response;
-  request.SetSessionId(SessionIdBuffer(sessionId));
+  request.SetSessionId(SessionIdBuffer(sessionId));  // copies with CSecureBuffer: nothing throws
   request.SetIndex(index);
   bool exchanged = SendRequest(request, response);
   if (exchanged && response.GetStatus() == 0) {
@@ -174,7 +191,7 @@ DWORD CVirtualSmartCardClient::GetContainerInfo(const BYTE sessionId[16], DWORD 
 
 DWORD CVirtualSmartCardClient::SignData(const BYTE sessionId[16], const std::wstring& containerName,
                                         DWORD hashAlgorithm, const CSecureBuffer& paddedBlock,
-                                        CSecureBuffer& result) {
+                                        CSecureBuffer& result) noexcept {
   result.Clear();
   CSignDataRequest request;
   CSignDataResponse response;
@@ -194,7 +211,7 @@ DWORD CVirtualSmartCardClient::SignData(const BYTE sessionId[16], const std::wst
 }
 
 DWORD CVirtualSmartCardClient::DecryptData(const BYTE sessionId[16], const std::wstring& containerName,
-                                           const CSecureBuffer& cipherBlock, CSecureBuffer& result) {
+                                           const CSecureBuffer& cipherBlock, CSecureBuffer& result) noexcept {
   result.Clear();
   CDecryptDataRequest request;
   CDecryptDataResponse response;

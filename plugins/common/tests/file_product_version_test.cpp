@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+namespace luma::plugin {
 namespace {
 
 // The fixture DLLs are built next to the test program.
@@ -28,3 +29,4 @@ TEST(FileProductVersionTest, FallsBackToZerosWithoutAVersion) {
 }
 
 }  // namespace
+}  // namespace luma::plugin

@@ -7,12 +7,9 @@
 
 namespace {
 constexpr DWORD kPipeBufferSize = 128 * 1024;
-
-struct EventHandle {
-  HANDLE handle = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  ~EventHandle() { CloseHandle(handle); }
-};
 }  // namespace
+
+namespace luma::plugin {
 
 std::wstring UniqueTestPipeName() {
   static std::atomic<int> counter{0};
@@ -28,23 +25,25 @@ DWORD MessageTypeOf(const CSecureBuffer& bytes) {
   return type;
 }
 
+}  // namespace luma::plugin
+
 CScriptedPipeServer::CScriptedPipeServer(const std::wstring& pipeName, Script script, int instances)
     : script(std::move(script)), stopEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
   for (int i = 0; i < instances; ++i) {
-    HANDLE pipe = CreateNamedPipeW(pipeName.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
-                                   PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT,
-                                   PIPE_UNLIMITED_INSTANCES, kPipeBufferSize, kPipeBufferSize, 0, nullptr);
-    if (pipe == INVALID_HANDLE_VALUE) throw std::runtime_error("CreateNamedPipeW failed");
-    pipes.push_back(pipe);
+    luma::CKernelHandle pipe(CreateNamedPipeW(pipeName.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+                                              PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT,
+                                              PIPE_UNLIMITED_INSTANCES, kPipeBufferSize, kPipeBufferSize, 0,
+                                              nullptr));
+    if (!pipe) throw std::runtime_error("CreateNamedPipeW failed");
+    pipes.push_back(std::move(pipe));
   }
-  for (HANDLE pipe : pipes) threads.emplace_back([this, pipe] { Serve(pipe); });
+  for (const auto& pipe : pipes) threads.emplace_back([this, raw = pipe.get()] { Serve(raw); });
 }
 
+// The threads end before the handles they use are closed by the members' owners.
 CScriptedPipeServer::~CScriptedPipeServer() {
-  SetEvent(stopEvent);
+  SetEvent(stopEvent.get());
   for (auto& thread : threads) thread.join();
-  for (HANDLE pipe : pipes) CloseHandle(pipe);
-  CloseHandle(stopEvent);
 }
 
 std::vector<CSecureBuffer> CScriptedPipeServer::Requests() const {
@@ -60,7 +59,7 @@ bool CScriptedPipeServer::WaitFor(HANDLE pipe, OVERLAPPED& overlapped, BOOL star
     if (error == ERROR_PIPE_CONNECTED) return true;
     if (error != ERROR_IO_PENDING && error != ERROR_MORE_DATA) return false;
   }
-  HANDLE waits[2] = {overlapped.hEvent, stopEvent};
+  HANDLE waits[2] = {overlapped.hEvent, stopEvent.get()};
   if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) {
     CancelIo(pipe);
     GetOverlappedResult(pipe, &overlapped, &transferred, TRUE);
@@ -71,16 +70,16 @@ bool CScriptedPipeServer::WaitFor(HANDLE pipe, OVERLAPPED& overlapped, BOOL star
 
 void CScriptedPipeServer::Serve(HANDLE pipe) {
   std::vector<BYTE> buffer(kPipeBufferSize);
-  while (WaitForSingleObject(stopEvent, 0) != WAIT_OBJECT_0) {
-    EventHandle event;
+  while (WaitForSingleObject(stopEvent.get(), 0) != WAIT_OBJECT_0) {
+    const luma::CKernelHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     OVERLAPPED overlapped = {};
-    overlapped.hEvent = event.handle;
+    overlapped.hEvent = event.get();
     DWORD transferred = 0;
     if (!WaitFor(pipe, overlapped, ConnectNamedPipe(pipe, &overlapped), transferred)) {
       DisconnectNamedPipe(pipe);
       continue;
     }
-    ResetEvent(event.handle);
+    ResetEvent(event.get());
     const bool read = WaitFor(
         pipe, overlapped, ReadFile(pipe, buffer.data(), kPipeBufferSize, nullptr, &overlapped), transferred);
     if (read) {
@@ -91,11 +90,11 @@ void CScriptedPipeServer::Serve(HANDLE pipe) {
         requests.push_back(request);
         reply = script(request);
       }
-      ResetEvent(event.handle);
+      ResetEvent(event.get());
       if (WaitFor(pipe, overlapped, WriteFile(pipe, reply.data, reply.size, nullptr, &overlapped),
                   transferred)) {
         // The client closes its end once it has read the reply; that ends this read.
-        ResetEvent(event.handle);
+        ResetEvent(event.get());
         WaitFor(pipe, overlapped, ReadFile(pipe, buffer.data(), kPipeBufferSize, nullptr, &overlapped),
                 transferred);
       }

@@ -12,9 +12,14 @@
 #include <vector>
 
 #include "foundation/core/secure_buffer.h"
+#include "foundation/win/unique_handle.h"
+
+namespace luma::plugin {
 
 // A pipe name no other test process uses.
 std::wstring UniqueTestPipeName();
+
+}  // namespace luma::plugin
 
 class CScriptedPipeServer {
  public:
@@ -35,14 +40,18 @@ class CScriptedPipeServer {
   bool WaitFor(HANDLE pipe, OVERLAPPED& overlapped, BOOL started, DWORD& transferred);
 
   Script script;
-  HANDLE stopEvent;
-  std::vector<HANDLE> pipes;
+  luma::CKernelHandle stopEvent;
+  std::vector<luma::CKernelHandle> pipes;
   std::vector<std::thread> threads;
   mutable std::mutex lock;
   std::vector<CSecureBuffer> requests;
 };
 
+namespace luma::plugin {
+
 // The type id of an encoded message; 0 when it cannot be read.
 DWORD MessageTypeOf(const CSecureBuffer& bytes);
+
+}  // namespace luma::plugin
 
 #endif  // LUMA_PLUGINS_COMMON_TESTS_SCRIPTED_PIPE_SERVER_H_

@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "foundation/core/tests/test_bytes.h"
+#include "pkcs11/diagnostics/tests/refused_allocations.h"
 #include "plugins/common/tests/scripted_pipe_server.h"
 
+namespace luma::plugin {
 namespace {
 
 class UnconnectedNamedPipeClientTest : public ::testing::Test {
@@ -54,4 +58,24 @@ TEST_F(UnconnectedNamedPipeClientTest, AnUnallocatableReplyBufferFailsWithoutCal
   EXPECT_TRUE(server.Requests().empty());
 }
 
+TEST(UnconnectedNamedPipeClientConstructionTest, WithoutMemoryForThePipeNameEveryCallFailsInstead) {
+  // Longer than any short-string buffer, so that storing it needs the heap.
+  const std::wstring pipeName = UniqueTestPipeName() + std::wstring(64, L'x');
+  std::optional<CUnconnectedNamedPipeClient> transport;
+  bool refused = false;
+  {
+    luma::testing::CRefusedAllocations refusal;
+    transport.emplace(pipeName, kPipeTimeoutMilliseconds);
+    refused = refusal.refusedAny();
+  }
+  ASSERT_TRUE(refused);
+  EXPECT_FALSE(transport->isUsable());
+  CScriptedPipeServer server(pipeName, [](const CSecureBuffer&) { return Bytes({1}); });
+  CSecureBuffer reply = Bytes({1});
+  EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY), transport->Transact(Bytes({1}), reply));
+  EXPECT_TRUE(reply.empty());
+  EXPECT_TRUE(server.Requests().empty());
+}
+
 }  // namespace
+}  // namespace luma::plugin

@@ -5,15 +5,18 @@
 #include <atomic>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <thread>
 
 #include "foundation/core/tests/test_bytes.h"
+#include "pkcs11/diagnostics/tests/refused_allocations.h"
 #include "plugins/common/file_product_version.h"
 #include "plugins/common/tests/scripted_pipe_server.h"
 #include "plugins/common/unconnected_named_pipe_client.h"
 
 using namespace VirtualSmartCardProtocol;
 
+namespace luma::plugin {
 namespace {
 
 constexpr DWORD kSha256AlgId = 0x800C;
@@ -273,14 +276,14 @@ TEST_F(VirtualSmartCardClientTest, ServerStatusesPassUnchangedAndLeaveTheOutputs
 class CResetFirstTransport final : public CRemotingClient {
  public:
   CResetFirstTransport(CRemotingClient& pipe, DWORD resetResult) : pipe(pipe), resetResult(resetResult) {}
-  DWORD Transact(const CSecureBuffer& request, CSecureBuffer& reply) override {
+  DWORD Transact(const CSecureBuffer& request, CSecureBuffer& reply) noexcept override {
     if (!askedForReset) {
       askedForReset = true;
       return 0x80100068;  // SCARD_W_RESET_CARD
     }
     return pipe.Transact(request, reply);
   }
-  DWORD Reset() override {
+  DWORD Reset() noexcept override {
     ++resets;
     return resetResult;
   }
@@ -352,4 +355,50 @@ TEST_F(VirtualSmartCardClientTest, SeveralThreadsShareOneClientEachWithItsOwnPip
   EXPECT_GE(Requests().size(), static_cast<size_t>(served.load()));
 }
 
+// Counts the calls that reach the transport; answers none of them.
+class CCountingTransport final : public CRemotingClient {
+ public:
+  DWORD Transact(const CSecureBuffer&, CSecureBuffer& reply) noexcept override {
+    ++calls;
+    reply.Clear();
+    return ERROR_PIPE_BUSY;
+  }
+  DWORD Reset() noexcept override { return 0; }
+  int calls = 0;
+};
+
+// The client is made inside a plug-in's entry point: running out of memory there must neither throw
+// nor leave a client that sends half its identity. Each allocation of the constructor is refused in
+// turn; such a client fails every operation with ERROR_NOT_ENOUGH_MEMORY and sends nothing.
+TEST(VirtualSmartCardClientConstructionTest, WithoutMemoryTheClientIsUnusableAndSendsNothing) {
+  // Longer than any short-string buffer, so that storing it needs the heap.
+  const std::wstring readerName(64, L'r');
+  bool completed = false;
+  for (int allowed = 0; !completed && allowed < 64; ++allowed) {
+    CCountingTransport counting;
+    std::optional<CVirtualSmartCardClient> client;
+    {
+      luma::testing::CRefusedAllocations refusal(allowed);
+      client.emplace(&counting, readerName.c_str());
+      completed = !refusal.refusedAny();
+    }
+    EXPECT_EQ(completed, client->isUsable()) << "allocations allowed: " << allowed;
+    if (completed) break;
+    BYTE sessionId[16] = {1};
+    DWORD count = 7;
+    SetLastError(0);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY), client->OpenSession(sessionId, count));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY), GetLastError());
+    EXPECT_EQ(0u, count);
+    CSecureBuffer result = Bytes({9});
+    EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY),
+              client->SignData(kSessionId, L"c", kSha256AlgId, Bytes({1}), result));
+    EXPECT_TRUE(result.empty());
+    EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY), client->CloseSession(kSessionId));
+    EXPECT_EQ(0, counting.calls);
+  }
+  EXPECT_TRUE(completed);
+}
+
 }  // namespace
+}  // namespace luma::plugin
