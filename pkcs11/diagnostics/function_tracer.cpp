@@ -13,7 +13,7 @@ std::string ErrorTextOrNothing(DWORD code) noexcept {
 }  // namespace
 
 CFunctionTracer::CFunctionTracer(CModuleDebugLog& log, const char* name, TraceExitForm form,
-                                 const void* object)
+                                 const void* object) noexcept
     : log(log), name(name != nullptr ? name : ""), form(form) {
   if (!log.isOn(kLogTrace)) return;
   if (object != nullptr) {
@@ -47,7 +47,7 @@ void CFunctionTracer::takeEndTick() {
   if (log.isOn(kLogTrace)) endTick = GetTickCount();
 }
 
-DWORD CFunctionTracer::setResult(DWORD code) {
+DWORD CFunctionTracer::setResult(DWORD code) noexcept {
   result = code;
   // A CSP entry keeps the thread's last error in every case; the others keep it only for a failure.
   lastError = (form == TraceExitForm::Bool || code != 0) ? GetLastError() : 0;
@@ -55,7 +55,7 @@ DWORD CFunctionTracer::setResult(DWORD code) {
   return code;
 }
 
-DWORD CFunctionTracer::setResult(DWORD code, DWORD error) {
+DWORD CFunctionTracer::setResult(DWORD code, DWORD error) noexcept {
   result = code;
   lastError = error;
   takeEndTick();

@@ -13,20 +13,21 @@ enum class TraceExitForm {
 
 // A local object at the top of an entry point. Every return passes its value through setResult; the
 // destructor writes the exit line and leaves the recorded last error as the thread's last error.
+// Nothing here throws: an exit line whose error text cannot be made for want of memory goes without it.
 class CFunctionTracer {
  public:
   // `object` non-null adds " [%p]" to the entry line (the traced operations of a context object).
   CFunctionTracer(CModuleDebugLog& log, const char* name, TraceExitForm form = TraceExitForm::Pkcs11,
-                  const void* object = nullptr);
+                  const void* object = nullptr) noexcept;
   virtual ~CFunctionTracer();
   CFunctionTracer(const CFunctionTracer&) = delete;
   CFunctionTracer& operator=(const CFunctionTracer&) = delete;
 
   // Records the result with the thread's last error as it stands (a successful CK_RV or
   // SECURITY_STATUS records 0) and returns the result.
-  DWORD setResult(DWORD code);
+  DWORD setResult(DWORD code) noexcept;
   // Records the result and the given last error.
-  DWORD setResult(DWORD code, DWORD error);
+  DWORD setResult(DWORD code, DWORD error) noexcept;
 
   DWORD getResult() const { return result; }
   DWORD getLastError() const { return lastError; }

@@ -7,7 +7,7 @@
 namespace luma::plugin {
 
 // The ProductVersion of the first translation that has one; "0.0.0.0" when the file, its version
-// resource or every ProductVersion is missing (also for a null path).
+// resource or every ProductVersion is missing (also for a null path). Throws std::bad_alloc only.
 std::wstring GetFileProductVersion(const wchar_t* path);
 
 }  // namespace luma::plugin
