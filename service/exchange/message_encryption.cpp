@@ -69,30 +69,33 @@ DWORD WINAPI CMessageEncryption::CreateKeyThread(LPVOID argument) {
   return 0;
 }
 
-void CMessageEncryption::RunKeyWorker(const std::shared_ptr<WorkerRecord>& record) {
+void CMessageEncryption::RunKeyWorker(const std::shared_ptr<WorkerRecord>& record) noexcept {
   DWORD error = ERROR_INTERNAL_ERROR;
   luma::CCertContextHandle made;
+  CSecureBuffer bytes;
+  luma::service::IssuerAndSerial id;
   try {
     error = luma::service::PrepareExchangeKey(record->containerName, made);
+    if (error == ERROR_SUCCESS) {
+      bytes = CSecureBuffer(made.get()->cbCertEncoded, made.get()->pbCertEncoded);
+      error = bytes.size == made.get()->cbCertEncoded
+                  ? luma::service::EnvelopeFaultError(
+                        luma::service::ReadCertificateIssuerAndSerial(bytes.data, bytes.size, id))
+                  : ERROR_NOT_ENOUGH_MEMORY;
+    }
   } catch (...) {
     error = ERROR_INTERNAL_ERROR;
   }
   CMutexObjLock recordLock(record->lock);
-  if (!record->cancelled) record->owner->HandOver(error, made.get());
+  if (!record->cancelled) record->owner->HandOver(error, std::move(bytes), std::move(id));
 }
 
-void CMessageEncryption::HandOver(DWORD error, PCCERT_CONTEXT made) {
+void CMessageEncryption::HandOver(DWORD error, CSecureBuffer&& bytes,
+                                  luma::service::IssuerAndSerial&& id) noexcept {
   CMutexObjLock lock(*this);
   if (error == ERROR_SUCCESS) {
-    certificate = CSecureBuffer(made->cbCertEncoded, made->pbCertEncoded);
-    if (certificate.size != made->cbCertEncoded) {
-      error = ERROR_NOT_ENOUGH_MEMORY;
-    } else {
-      const auto fault =
-          luma::service::ReadCertificateIssuerAndSerial(certificate.data, certificate.size, certificateId);
-      error = luma::service::EnvelopeFaultError(fault);
-    }
-    if (error != ERROR_SUCCESS) certificate.Clear();
+    certificate = std::move(bytes);
+    certificateId = std::move(id);
   }
   status = error;
   workerRecord.reset();

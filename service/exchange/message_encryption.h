@@ -7,8 +7,6 @@
 #define LUMA_SERVICE_EXCHANGE_MESSAGE_ENCRYPTION_H_
 
 #include <windows.h>
-// after windows.h, which it needs
-#include <wincrypt.h>
 
 #include <memory>
 #include <string>
@@ -44,9 +42,9 @@ class CMessageEncryption : public CMutexObj {
   struct WorkerRecord;
 
   static DWORD WINAPI CreateKeyThread(LPVOID argument);
-  static void RunKeyWorker(const std::shared_ptr<WorkerRecord>& record);
+  static void RunKeyWorker(const std::shared_ptr<WorkerRecord>& record) noexcept;
   // Called by the worker under its record's lock: the record's lock, then the object's, always.
-  void HandOver(DWORD error, PCCERT_CONTEXT made);
+  void HandOver(DWORD error, CSecureBuffer&& bytes, luma::service::IssuerAndSerial&& id) noexcept;
   void StartWorker();
 
   const std::wstring containerName;
