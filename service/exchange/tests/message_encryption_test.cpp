@@ -125,6 +125,12 @@ TEST(MessageEncryptionTest, DestructionDuringPreparationReturnsAndLeavesTheConta
   }
   CMessageEncryption encryption(container.name());
   ASSERT_EQ(encryption.WaitForKey(INFINITE), 0u);
+  // With the key in place a worker hands over within milliseconds, so some of these destructions
+  // overlap a hand-over: both take the record's lock and the object's lock.
+  for (int i = 0; i < 20; ++i) {
+    CMessageEncryption shortLived(container.name());
+    Sleep(i % 4);
+  }
   const CSecureBuffer plain = PlainBytes(48, 5);
   CSecureBuffer opened;
   ASSERT_EQ(encryption.Decrypt(EnvelopeFor(encryption.GetCertificate(), plain), opened), 0u);
