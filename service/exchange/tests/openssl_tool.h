@@ -1,0 +1,109 @@
+// The OpenSSL command-line tool of the Linux host, run from a test under Wine, and a folder that
+// both sides see: Z:\tmp\... for the test is /tmp/... for the tool.
+//
+// Wine starts a Linux program from CreateProcessW but hands back no usable process handle (waiting
+// on it and asking for the exit code both fail with ERROR_INVALID_HANDLE), so the tool runs under
+// the shell, which writes its exit code into a status file once it has ended.
+#ifndef LUMA_SERVICE_EXCHANGE_TESTS_OPENSSL_TOOL_H_
+#define LUMA_SERVICE_EXCHANGE_TESTS_OPENSSL_TOOL_H_
+
+#include <windows.h>
+
+#include <string>
+
+#include "foundation/core/secure_buffer.h"
+
+// A fresh folder under /tmp for one test, removed with its files afterwards.
+class CSharedTempDir {
+ public:
+  CSharedTempDir() {
+    static LONG counter = 0;
+    name_ = L"luma_exchange_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+            std::to_wstring(InterlockedIncrement(&counter));
+    CreateDirectoryW(WindowsPath(L"").c_str(), nullptr);
+  }
+  ~CSharedTempDir() {
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW(WindowsPath(L"*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+      do {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+          DeleteFileW(WindowsPath(entry.cFileName).c_str());
+      } while (FindNextFileW(find, &entry));
+      FindClose(find);
+    }
+    RemoveDirectoryW(WindowsPath(L"").c_str());
+  }
+  CSharedTempDir(const CSharedTempDir&) = delete;
+  CSharedTempDir& operator=(const CSharedTempDir&) = delete;
+
+  std::wstring WindowsPath(const std::wstring& file) const { return L"Z:\\tmp\\" + name_ + L"\\" + file; }
+  std::wstring UnixPath(const std::wstring& file) const { return L"/tmp/" + name_ + L"/" + file; }
+
+  bool Write(const std::wstring& file, const CSecureBuffer& bytes) const {
+    HANDLE handle =
+        CreateFileW(WindowsPath(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const BOOL ok = bytes.empty() || WriteFile(handle, bytes.data, bytes.size, &written, nullptr);
+    CloseHandle(handle);
+    return ok && written == bytes.size;
+  }
+
+  // The file's bytes; empty when it cannot be read.
+  CSecureBuffer Read(const std::wstring& file) const {
+    HANDLE handle = CreateFileW(WindowsPath(file).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return CSecureBuffer();
+    const DWORD size = GetFileSize(handle, nullptr);
+    CSecureBuffer bytes(size == INVALID_FILE_SIZE || size > (1u << 20) ? 0 : size);
+    DWORD read = 0;
+    if (!bytes.empty() && (!ReadFile(handle, bytes.data, bytes.size, &read, nullptr) || read != bytes.size))
+      bytes.Clear();
+    CloseHandle(handle);
+    return bytes;
+  }
+
+ private:
+  std::wstring name_;
+};
+
+class COpenSslTool {
+ public:
+  static constexpr DWORD kNotRun = 0xFFFFFFFF;
+
+  // True where the host's tool can be reached (Wine on Linux); elsewhere the tests skip.
+  static bool IsAvailable() {
+    return GetFileAttributesW(L"Z:\\usr\\bin\\openssl") != INVALID_FILE_ATTRIBUTES &&
+           GetFileAttributesW(L"Z:\\bin\\sh") != INVALID_FILE_ATTRIBUTES;
+  }
+
+  // Runs "openssl <arguments>" (no quotes inside) and returns its exit code; kNotRun when it could
+  // not be started or has not ended within two minutes.
+  static DWORD Run(const CSharedTempDir& dir, const std::wstring& arguments) {
+    DeleteFileW(dir.WindowsPath(L"status").c_str());
+    std::wstring commandLine = L"Z:\\bin\\sh -c \"/usr/bin/openssl " + arguments + L"; echo $? > " +
+                               dir.UnixPath(L"status.part") + L" && mv " + dir.UnixPath(L"status.part") +
+                               L" " + dir.UnixPath(L"status") + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+      return kNotRun;
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    for (int i = 0; i < 6000; ++i) {  // a safety limit, not a speed goal
+      const CSecureBuffer status = dir.Read(L"status");
+      if (!status.empty()) {
+        const std::string text(reinterpret_cast<const char*>(status.data), status.size);
+        return static_cast<DWORD>(std::stoul(text));
+      }
+      Sleep(20);
+    }
+    return kNotRun;
+  }
+};
+
+#endif  // LUMA_SERVICE_EXCHANGE_TESTS_OPENSSL_TOOL_H_
