@@ -130,6 +130,33 @@ void CheckContentDigest(const CSecureBuffer& encoded, const BYTE* content, DWORD
   FailWithSystemText(CRYPT_E_HASH_VALUE);
 }
 
+// The outer content type is not covered by the signature: only the signed content-type attribute
+// binds the type to what the signer signed. Exactly one such attribute with exactly one value, the
+// policy content type, so that nothing signed as another type can be relabelled as a policy.
+bool HasSignedPolicyContentType(const CSecureBuffer& encoded) {
+  MessageHandle message = OpenDecodedMessage(encoded);
+  std::vector<BYTE> attributesBlock;
+  if (!message || !GetMessageParam(message.get(), CMSG_SIGNER_AUTH_ATTR_PARAM, attributesBlock) ||
+      attributesBlock.size() < sizeof(CRYPT_ATTRIBUTES)) {
+    return false;
+  }
+  const auto* attributes = reinterpret_cast<const CRYPT_ATTRIBUTES*>(attributesBlock.data());
+  const CRYPT_ATTRIBUTE* contentType = nullptr;
+  for (DWORD i = 0; i < attributes->cAttr; ++i) {
+    const CRYPT_ATTRIBUTE& attribute = attributes->rgAttr[i];
+    if (attribute.pszObjId != nullptr && std::strcmp(attribute.pszObjId, szOID_RSA_contentType) == 0) {
+      if (contentType != nullptr) return false;  // two content types: ambiguous
+      contentType = &attribute;
+    }
+  }
+  luma::der::Element value;
+  std::string dotted;
+  return contentType != nullptr && contentType->cValue == 1 &&
+         luma::der::ReadWholeElement(contentType->rgValue[0].pbData, contentType->rgValue[0].cbData, value) &&
+         value.tag == luma::der::kTagOid && luma::der::DecodeOid(value.content, value.contentSize, dotted) &&
+         dotted == kPolicyContentType;
+}
+
 bool IsSignedByTrustedCertificate(PCCERT_CONTEXT signer, const std::list<CSecureBuffer>& trustedSigners) {
   for (const CSecureBuffer& trusted : trustedSigners) {
     CertificateHandle issuer(CertCreateCertificateContext(kEncodingTypes, trusted.data, trusted.size));
@@ -194,7 +221,8 @@ std::wstring GetSignedContentType(const CSecureBuffer& encoded) {
 
 void VerifySignedPolicy(const CPolicyProviderSettings& settings, const CSecureBuffer& encoded,
                         const std::list<CSecureBuffer>& trustedSigners, CSecureBuffer& content) {
-  if (GetSignedContentType(encoded) != NarrowToWide(kPolicyContentType)) {
+  if (GetSignedContentType(encoded) != NarrowToWide(kPolicyContentType) ||
+      !HasSignedPolicyContentType(encoded)) {
     throw CPolicyException(L"Unexpected content type for policy");
   }
 

@@ -1,5 +1,5 @@
-// The envelope of a signed policy: its content type, its signature, the trust in its signer and
-// the content digest, checked before any of its content is read.
+// The envelope of a signed policy: its content type (outer and signed), its signature, the trust
+// in its signer and the content digest, checked before any of its content is read.
 #ifndef LUMA_POLICY_POLICY_VERIFIER_H_
 #define LUMA_POLICY_POLICY_VERIFIER_H_
 
@@ -13,9 +13,11 @@
 std::wstring GetSignedContentType(const CSecureBuffer& encoded);
 
 // Verifies the message and hands back its content (one OCTET STRING layer taken off where the
-// message carries the content wrapped in one). The signer is trusted when one of trustedSigners
-// (DER certificates) signed its certificate; without trusted signers, when the provider's signer
-// filter accepts it and, if asked, its chain validates. Throws CPolicyException.
+// message carries the content wrapped in one). Its outer content type and the one signed
+// content-type attribute of its signer must both be the policy content type. The signer is trusted
+// when one of trustedSigners (DER certificates) signed its certificate; without trusted signers,
+// when the provider's signer filter accepts it and, if asked, its chain validates. Throws
+// CPolicyException.
 void VerifySignedPolicy(const CPolicyProviderSettings& settings, const CSecureBuffer& encoded,
                         const std::list<CSecureBuffer>& trustedSigners, CSecureBuffer& content);
 
