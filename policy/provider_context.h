@@ -5,7 +5,10 @@
 // Locks: the policy list's update lock serialises whole changes (load, add, remove, enable) so that
 // two threads adding one account cannot store it twice; lock guards the lists and flags for single
 // steps. Observers are called under the update lock only, never under lock. Order: the update lock,
-// then the protocol handler's main lock (taken by observers), then lock, then a cache's lock.
+// then the protocol handler's main lock (taken by observers), then lock, then a cache's lock. So
+// LoadPolicies, AddPolicy, AddEncodedPolicy, RemovePolicy and SetCertificateEnabled must never be
+// called while the caller holds the main lock (see CPolicyObserver); checked builds report it when
+// the main lock is a luma::CRankedMutexObj of rank luma::LockRank::kHandlerMain.
 #ifndef LUMA_POLICY_PROVIDER_CONTEXT_H_
 #define LUMA_POLICY_PROVIDER_CONTEXT_H_
 
