@@ -18,3 +18,5 @@ set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
   set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_CURRENT_LIST_DIR}/../tools/wine-run.sh;--win64" CACHE STRING "runs test executables")
 endif()
+# The test tree checks the order of ranked locks as debug builds do.
+set(LUMA_LOCK_ORDER_CHECKS ON CACHE BOOL "report ranked locks taken in the wrong order")

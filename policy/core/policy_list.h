@@ -6,7 +6,9 @@
 // Two locks: the update lock serialises whole changes, so that two threads adding one account
 // cannot both find it missing and store it twice; the list lock (the owner's, shared with its other
 // fields) guards single steps. Hooks that notify run under the update lock only, never under the
-// list lock. Order: update lock, then whatever the observers take, then the list lock.
+// list lock. Order: update lock, then whatever the observers take, then the list lock. The update
+// lock is ranked (luma::LockRank::kPolicyUpdate): a checked build reports a change begun while the
+// thread holds a lock its observers take (the protocol handler's main lock), which would deadlock.
 #ifndef LUMA_POLICY_CORE_POLICY_LIST_H_
 #define LUMA_POLICY_CORE_POLICY_LIST_H_
 
@@ -16,6 +18,7 @@
 #include <memory>
 #include <utility>
 
+#include "foundation/core/lock_order.h"
 #include "foundation/core/mutex_obj.h"
 #include "foundation/core/platform.h"
 #include "foundation/core/string_utils.h"
@@ -72,7 +75,7 @@ class CPolicyList {
   // Under the list lock read() gives the stored policies, accept() keeps those for this place; the
   // kept ones become persistent and are announced afterwards. Returns how many were kept.
   int Load(const std::function<void(std::list<Ptr>&)>& read, const std::function<bool(const P&)>& accept) {
-    CMutexObjLock update(updateLock);
+    luma::CRankedMutexObjLock update(updateLock);
     std::list<Ptr> taken;
     {
       CMutexObjLock guard(lock);
@@ -93,7 +96,7 @@ class CPolicyList {
   // True when stored as a new entry. An equal stored policy is kept (false): it takes over the new
   // issue date and persistence, and its file follows. Other content for the account replaces it.
   bool Add(const Ptr& policy, bool persist) {
-    CMutexObjLock update(updateLock);
+    luma::CRankedMutexObjLock update(updateLock);
     Ptr existing;
     if (Find(policy->accountKey, existing)) {
       bool sameThisUpdate = false;
@@ -116,7 +119,7 @@ class CPolicyList {
 
   // Logs the account out, then removes the first policy whose userId equals the given one exactly.
   void Remove(const P& policy) {
-    CMutexObjLock update(updateLock);
+    luma::CRankedMutexObjLock update(updateLock);
     hooks.logout(policy);
     Ptr removed;
     {
@@ -134,7 +137,7 @@ class CPolicyList {
   // Under the list lock, change() is tried on each policy in order until one reports a change;
   // that policy is then announced as updated.
   void ChangeFirst(const std::function<bool(P&)>& change) {
-    CMutexObjLock update(updateLock);
+    luma::CRankedMutexObjLock update(updateLock);
     Ptr changed;
     {
       CMutexObjLock guard(lock);
@@ -168,7 +171,7 @@ class CPolicyList {
     if (save) hooks.saveFile(fresh);  // the newer bytes
   }
 
-  CMutexObj updateLock;
+  luma::CRankedMutexObj updateLock{luma::LockRank::kPolicyUpdate};
   CMutexObj& lock;
   Hooks hooks;
   std::list<Ptr> policies;

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "policy/certificate_policy.h"
-#include "policy/policy.h"
-#include "policy/provider_context.h"
+#include "policy/account/provider_context.h"
+#include "policy/signed/certificate_policy.h"
+#include "policy/signed/policy.h"
 
 // No lock of its own: the vectors that hold contexts are guarded by their owner. A copy shares the
 // three objects, so it stays valid after that owner's lock is released.

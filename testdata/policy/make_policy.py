@@ -19,7 +19,9 @@ The description (JSON):
       "certificateFile": "cert.der"}]}
 Texts that are plain ASCII become IA5Strings, others UTF8Strings. The signature is CMS SignedData with
 SHA-256, signed attributes, the signer's certificate inside and its issuer and serial number as the
-signer identifier; the content type is the product's policy content type unless given.
+signer identifier; the content type is the product's policy content type unless given. The product
+refuses a policy signed without signed attributes: only the signed content-type attribute binds the
+content type to the signature.
 """
 import argparse
 import json

@@ -15,8 +15,14 @@ Writes into OUTPUT_FOLDER:
   untrusted.p7          signed by a certificate of other_ca
   forged.p7             signed by a certificate that names policy_ca as issuer but was signed by another key
   tampered_content.p7, tampered_digest.p7, tampered_signature.p7   valid.p7 with one byte changed
+  hand_signed.p7        valid.der signed without OpenSSL's CMS code: the signed attributes built here
   empty_attributes.p7   valid.der under a signature over an empty set of signed attributes, which
                         binds no content
+  no_digest.p7          valid.der whose signed attributes hold the content type alone: no content bound
+  no_content_type.p7, two_content_types.p7, two_content_type_values.p7
+                        valid.der whose signed attributes carry the digest but no, two, or one
+                        two-valued content-type attribute
+  data_relabelled.p7    valid.der signed as plain data, then given the policy's outer content type
   not_a_message.p7      bytes that are no signed message
   expired_12h.der, expired_36h.der   certificates that expired that long before this run
   malformed.txt         one line per malformed policy: name TAB expected message; each has name.p7
@@ -24,6 +30,7 @@ Writes into OUTPUT_FOLDER:
 """
 import copy
 import datetime
+import hashlib
 import os
 import sys
 
@@ -168,17 +175,71 @@ def flip(data, offset):
     return bytes(changed)
 
 
-def sign_with_empty_attributes(content, signer_der, signer_key_pem, issuer, serial):
-    """A SignedData whose signer info carries an empty set of signed attributes (no messageDigest):
-    the signature covers that empty set alone, so any content can be put beside it."""
-    sha256 = d.sequence(d.oid('2.16.840.1.101.3.4.2.1'))
-    signature = d.run('openssl', 'dgst', '-sha256', '-sign', signer_key_pem, stdin=d.encode((d.TAG_SET, [])))
-    signer_info = d.sequence(d.integer(1), d.sequence(d.name(issuer), d.integer(serial)), sha256, (0xA0, []),
+SHA256 = d.sequence(d.oid('2.16.840.1.101.3.4.2.1'))
+CONTENT_TYPE_OID, MESSAGE_DIGEST_OID, DATA_OID = '1.2.840.113549.1.9.3', '1.2.840.113549.1.9.4', '1.2.840.113549.1.7.1'
+
+
+def attribute(oid, *values):
+    return d.sequence(d.oid(oid), (d.TAG_SET, list(values)))
+
+
+def sign_with_attributes(content, attributes, signer_der, signer_key_pem, issuer, serial):
+    """A SignedData with the policy's outer content type whose signer info carries exactly the given
+    signed attributes (in DER order), signed with SHA-256 and RSA over their SET OF encoding."""
+    encodings = sorted(d.encode(node) for node in attributes)
+    signature = d.run('openssl', 'dgst', '-sha256', '-sign', signer_key_pem,
+                      stdin=d.encode((d.TAG_SET, [d.raw(e) for e in encodings])))
+    signer_info = d.sequence(d.integer(1), d.sequence(d.name(issuer), d.integer(serial)), SHA256,
+                             (0xA0, [d.raw(e) for e in encodings]),
                              d.sequence(d.oid('1.2.840.113549.1.1.1'), (0x05, b'')), d.octets(signature))
-    signed_data = d.sequence(d.integer(1), (d.TAG_SET, [sha256]),
+    signed_data = d.sequence(d.integer(1), (d.TAG_SET, [SHA256]),
                              d.sequence(d.oid(d.content_type_of_product()), d.tagged(0, d.octets(content))),
                              (0xA0, [d.raw(signer_der)]), (d.TAG_SET, [signer_info]))
     return d.encode(d.sequence(d.oid('1.2.840.113549.1.7.2'), d.tagged(0, signed_data)))
+
+
+def signed_attribute_variants(content):
+    """Signed attribute sets by fixture name: 'hand_signed' is the one correct set (content type and
+    digest); the others lack or repeat one of the two."""
+    digest = attribute(MESSAGE_DIGEST_OID, d.octets(hashlib.sha256(content).digest()))
+    policy_type = d.oid(d.content_type_of_product())
+    return {
+        'hand_signed': [attribute(CONTENT_TYPE_OID, policy_type), digest],
+        'empty_attributes': [],
+        'no_digest': [attribute(CONTENT_TYPE_OID, policy_type)],
+        'no_content_type': [digest],
+        'two_content_types': [attribute(CONTENT_TYPE_OID, policy_type), attribute(CONTENT_TYPE_OID, policy_type),
+                              digest],
+        'two_content_type_values': [attribute(CONTENT_TYPE_OID, policy_type, policy_type), digest],
+    }
+
+
+def decode(data):
+    """The tree of one DER element (definite lengths only), so that OpenSSL's output can be edited."""
+    tag, size, offset = data[0], data[1], 2
+    if size & 0x80:
+        count = size & 0x7F
+        if count == 0:
+            raise ValueError('indefinite length')
+        size, offset = int.from_bytes(data[2:2 + count], 'big'), 2 + count
+    content = data[offset:offset + size]
+    if not tag & 0x20:
+        return (tag, content), offset + size
+    children, position = [], 0
+    while position < len(content):
+        child, used = decode(content[position:])
+        children.append(child)
+        position += used
+    return (tag, children), offset + size
+
+
+def relabelled_as_policy(signed):
+    """An OpenSSL SignedData with its encapsulated content type (outside the signature) replaced by
+    the policy content type; its signed content-type attribute still names what was signed."""
+    tree, _ = decode(signed)
+    encapsulated = tree[1][1][1][0][1][2]  # ContentInfo, [0], SignedData, encapContentInfo
+    encapsulated[1][0] = d.oid(d.content_type_of_product())
+    return d.encode(tree)
 
 
 def main():
@@ -255,8 +316,10 @@ def main():
     write(out, 'tampered_signature.p7', flip(signed, len(signed) - 1))
     with open(os.path.join(out, 'policy_signer.der'), 'rb') as source:
         signer_der = source.read()
-    write(out, 'empty_attributes.p7',
-          sign_with_empty_attributes(body, signer_der, keys['leaf'], 'Policy Signing CA', 2))
+    for name, attributes in signed_attribute_variants(body).items():
+        write(out, name + '.p7', sign_with_attributes(body, attributes, signer_der, keys['leaf'], 'Policy Signing CA', 2))
+    # Anything a policy signer signed as plain data, its outer type changed afterwards.
+    write(out, 'data_relabelled.p7', relabelled_as_policy(d.sign_policy(body, *signer, content_type=DATA_OID)))
 
     with open(os.path.join(out, 'malformed.txt'), 'w', encoding='utf-8', newline='\n') as manifest:
         for name, tree, message in malformed_variants(valid):

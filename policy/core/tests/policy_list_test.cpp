@@ -7,6 +7,8 @@
 #include <thread>
 #include <vector>
 
+#include "foundation/core/lock_order.h"
+
 namespace {
 
 struct FakePolicy {
@@ -158,6 +160,49 @@ TEST_F(PolicyListTest, ConcurrentReplacementsLeaveOnePolicyPerAccount) {
   }
   for (std::thread& thread : threads) thread.join();
   EXPECT_EQ(All().size(), 2u);
+}
+
+int orderViolations = 0;
+
+// The service's observers take the protocol handler's main lock under the update lock: a change
+// begun while the main lock is held waits for the update lock while an observer waits for the main
+// lock. Checked builds report each such change before it waits.
+TEST(PolicyListLockOrderTest, ChangesUnderTheMainLockAreReported) {
+  if (!luma::kLockOrderChecks) GTEST_SKIP() << "lock-order checks are not compiled into this build";
+  orderViolations = 0;
+  struct WrongOrder {};
+  // Throwing stops the update lock from being taken: the wrong order is reported, never run.
+  const auto previous = luma::SetLockOrderViolationHandler([](luma::LockRank, luma::LockRank) {
+    ++orderViolations;
+    throw WrongOrder();
+  });
+  CMutexObj listLock;
+  luma::CRankedMutexObj mainLock(luma::LockRank::kHandlerMain);
+  CPolicyList<FakePolicy>::Hooks hooks;
+  hooks.notify = [&mainLock](PolicyChange, const Ptr&) { luma::CRankedMutexObjLock observer(mainLock); };
+  CPolicyList<FakePolicy> list(listLock, hooks);
+
+  // The legal order: the observer takes the main lock inside the update lock.
+  list.Add(Account(WSTR("alice"), 1), false);
+  list.ChangeFirst([](FakePolicy& p) { return ++p.content != 0; });
+  list.Remove(*Account(WSTR("alice"), 1));
+  list.Load([](std::list<Ptr>& loaded) { loaded.push_back(Account(WSTR("bob"), 1)); },
+            [](const FakePolicy&) { return true; });
+  EXPECT_EQ(orderViolations, 0);
+
+  const std::function<void()> changes[] = {
+      [&list] { list.Add(Account(WSTR("carol"), 1), false); },
+      [&list] { list.ChangeFirst([](FakePolicy& p) { return ++p.content != 0; }); },
+      [&list] { list.Remove(*Account(WSTR("bob"), 1)); },
+      [&list] { list.Load([](std::list<Ptr>&) {}, [](const FakePolicy&) { return true; }); },
+  };
+  int expected = 0;
+  for (const std::function<void()>& change : changes) {
+    luma::CRankedMutexObjLock main(mainLock);
+    EXPECT_THROW(change(), WrongOrder);
+    EXPECT_EQ(orderViolations, ++expected);
+  }
+  luma::SetLockOrderViolationHandler(previous);
 }
 
 }  // namespace

@@ -1,0 +1,74 @@
+#include "policy/config/browser_auth_config.h"
+
+#include "foundation/core/string_utils.h"
+#include "foundation/win/registry_reader.h"
+#include "policy/config/config_key.h"
+
+namespace {
+bool ReadFlag(HKEY key, const wchar_t* valueName, bool defaultValue) {
+  return RegQueryDWORD(defaultValue ? 1 : 0, key, valueName) != 0;
+}
+LONG ReadSigned(HKEY key, const wchar_t* valueName, LONG defaultValue) {
+  return static_cast<LONG>(RegQueryDWORD(static_cast<DWORD>(defaultValue), key, valueName));
+}
+}  // namespace
+
+CBrowserAuthConfig::CBrowserAuthConfig(HKEY providerKey, const CConfigEnvironment& environment)
+    : CExplicitAuthConfig(AUTH_TYPE_BROWSER) {
+  const CConfigKey key(providerKey, L"Browser");
+  if (!key) return;
+  ReadExplicitSettings(key.get(), environment.GetUILanguageName());
+  RegistrationURL = RegQueryString(key.get(), L"RegistrationURL", service.ServiceURL.c_str());
+  AuthCookieName = RegQueryString(key.get(), L"AuthCookieName", AuthCookieName.c_str());
+  TrySilentFirst = RegQueryDWORD(0, key.get(), L"TrySilentFirst") != 0;
+  ReadFeatures(key.get());
+  ReadWindow(key.get());
+  ReadUserAgent(key.get(), environment);
+  ReadNavigationDomains(key.get());
+}
+
+void CBrowserAuthConfig::ReadFeatures(HKEY browserKey) {
+  const CConfigKey key(browserKey, L"BrowserFeatures");
+  if (!key) return;
+  OverrideKeyPath = RegQueryString(key.get(), L"OverrideKeyPath");
+  AllowFormAutofill = ReadFlag(key.get(), L"AllowFormAutofill", AllowFormAutofill);
+  EnableScrollbars = ReadFlag(key.get(), L"EnableScrollbars", EnableScrollbars);
+  EnableProgressBar = ReadFlag(key.get(), L"EnableProgressBar", EnableProgressBar);
+  ForceSilent = ReadFlag(key.get(), L"ForceSilent", ForceSilent);
+  ShowScriptErrors = ReadFlag(key.get(), L"ShowScriptErrors", ShowScriptErrors);
+  AllowPopups = ReadFlag(key.get(), L"AllowPopups", AllowPopups);
+  UseIEFriendlyErrorPages = ReadFlag(key.get(), L"UseIEFriendlyErrorPages", UseIEFriendlyErrorPages);
+  PersistCookies = ReadFlag(key.get(), L"PersistCookies", PersistCookies);
+  AutoCloseOnError = RegQueryDWORD(AutoCloseOnError, key.get(), L"AutoCloseOnError");
+}
+
+void CBrowserAuthConfig::ReadWindow(HKEY browserKey) {
+  const CConfigKey key(browserKey, L"GUI");
+  if (!key) return;
+  CX = ReadSigned(key.get(), L"CX", CX);
+  CY = ReadSigned(key.get(), L"CY", CY);
+  OffsetX = ReadSigned(key.get(), L"OffsetX", OffsetX);
+}
+
+void CBrowserAuthConfig::ReadUserAgent(HKEY browserKey, const CConfigEnvironment& environment) {
+  const CConfigKey key(browserKey, L"UserAgent");
+  if (!key) return;
+  UserAgent = RegQueryString(key.get(), nullptr);
+  // A machine without a DNS domain keeps the default text: the empty name is the default value.
+  const std::wstring domain = environment.GetComputerDnsDomain();
+  if (domain.empty()) return;
+  const std::wstring perDomain = RegQueryString(key.get(), domain.c_str());
+  if (!perDomain.empty()) UserAgent = perDomain;
+}
+
+void CBrowserAuthConfig::ReadNavigationDomains(HKEY browserKey) {
+  std::vector<std::wstring> names;
+  RegEnumValueNames(browserKey, std::wstring(), L"AllowedNavigationDomains", names);
+  if (names.empty()) return;
+  const CConfigKey key(browserKey, L"AllowedNavigationDomains");
+  for (const std::wstring& name : names) {
+    // The names only tell the values apart; the texts are the domains.
+    const std::wstring domain = TrimWhitespace(RegQueryString(key.get(), name.c_str()));
+    if (!domain.empty()) AllowedNavigationDomains.push_back(domain);
+  }
+}

@@ -1,0 +1,40 @@
+#include "policy/config/service_config.h"
+
+#include "foundation/win/registry_reader.h"
+#include "foundation/win/system_utils.h"
+#include "policy/core/setting_list.h"
+
+CServiceConfig::CServiceConfig(HKEY key)
+    : ServiceURL(RegQueryString(key, L"ServiceURL")),
+      ServiceTimeout(RegQueryDWORD(kDefaultServiceTimeout, key, L"ServiceTimeout")),
+      ServiceSecurityFlags(RegQueryDWORD(0, key, L"ServiceSecurityFlags")) {
+  RegQuerySplitList(key, L"ServiceIssuerFingerprints", ServiceIssuerFingerprints);
+  ServiceNegotiateSupport = RegQueryDWORD(0, key, L"ServiceNegotiateSupport") != 0;
+  ServiceProxyNames = RegQueryString(key, L"ServiceProxyNames");
+  ServiceProxyUser = RegQueryString(key, L"ServiceProxyUser");
+  ServiceProxyPassword = RegQueryString(key, L"ServiceProxyPassword");
+}
+
+CServiceConfig::CServiceConfig(const CServiceConfig& other) = default;
+
+CServiceConfig& CServiceConfig::operator=(const CServiceConfig& other) {
+  if (this == &other) return *this;
+  ServiceURL = other.ServiceURL;
+  ServiceTimeout = other.ServiceTimeout;
+  ServiceSecurityFlags = other.ServiceSecurityFlags;
+  ServiceIssuerFingerprints = other.ServiceIssuerFingerprints;
+  ServiceNegotiateSupport = other.ServiceNegotiateSupport;
+  ServiceProxyNames = other.ServiceProxyNames;
+  ServiceProxyUser = other.ServiceProxyUser;
+  WipeString(ServiceProxyPassword);
+  ServiceProxyPassword = other.ServiceProxyPassword;
+  return *this;
+}
+
+CServiceConfig::~CServiceConfig() { WipeString(ServiceProxyPassword); }
+
+void RegQuerySplitList(HKEY key, const wchar_t* valueName, std::vector<std::wstring>& values) {
+  std::vector<std::wstring> entries;
+  RegQueryStringList(key, valueName, entries);
+  values = SplitSettingList(entries);
+}
