@@ -6,6 +6,7 @@ namespace luma {
 namespace der {
 
 namespace {
+// Appends through the buffer's geometric growth, so a run of small appends stays linear.
 bool AppendBytes(CSecureBuffer& out, const void* bytes, DWORD count) {
   if (count == 0) return true;
   const DWORD before = out.size;
@@ -221,6 +222,10 @@ bool AppendElement(BYTE tag, const BYTE* content, DWORD size, CSecureBuffer& out
     for (DWORD i = 0; i < count; ++i) header[2 + i] = static_cast<BYTE>(size >> (8 * (count - 1 - i)));
     headerSize += count;
   }
+  // One reservation for header and content: nested elements built inside out stay linear, and a
+  // failure leaves out as it was.
+  if (size > UINT32_MAX - headerSize || headerSize + size > UINT32_MAX - out.size) return false;
+  if (!out.Reserve(out.size + headerSize + size)) return false;
   return AppendBytes(out, header, headerSize) && AppendBytes(out, content, size);
 }
 

@@ -60,8 +60,8 @@ bool DecodeInt32(const BYTE* content, DWORD size, std::int32_t& value);
 // UTF-16; false for another tag or malformed text.
 bool DecodeText(const Element& element, WString& text);
 
-// Appends tag, length and content to out. False when memory runs out (out may then hold a
-// partial element and should be discarded).
+// Appends tag, length and content to out. False when memory runs out or the result would exceed
+// 4 GiB; out is then unchanged.
 bool AppendElement(BYTE tag, const BYTE* content, DWORD size, CSecureBuffer& out);
 
 }  // namespace der

@@ -35,6 +35,16 @@ std::wstring FormatResourceString(UINT id, ...);
 
 DWORD CreateDirectoryPath(const std::wstring& path);
 DWORD WriteFileData(const std::wstring& path, const CSecureBuffer& data);
+namespace luma {
+// The largest file ReadFileData reads. Its callers read policy files, which hold a few
+// certificates and an icon (some hundred KiB at most), from a folder the user can write to; the cap
+// bounds what such a file can make the reader allocate while leaving ample room.
+constexpr DWORD kMaxWholeFileSize = 8 * 1024 * 1024;
+}  // namespace luma
+// The whole file in one block. A file larger than luma::kMaxWholeFileSize is refused with
+// ERROR_FILE_TOO_LARGE before anything is read. The file is read up to the size it had when it was
+// opened; when it turns out shorter, or a read fails, the bytes read so far stay in data and the
+// result is ERROR_HANDLE_EOF or the read's error.
 DWORD ReadFileData(const std::wstring& path, CSecureBuffer& data);
 // Full paths of the files (not directories) of directory matching pattern, in the system's order.
 void FindFiles(const std::wstring& directory, const std::wstring& pattern, std::list<std::wstring>& files);

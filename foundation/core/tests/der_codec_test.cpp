@@ -154,6 +154,13 @@ TEST(DerCodecTest, AppendElementReportsMemoryFailure) {
   luma::testing::FailNextHeapAllocations(1);
   EXPECT_FALSE(AppendElement(kTagNull, nullptr, 0, out));
   luma::testing::FailNextHeapAllocations(0);
+  // A failure after earlier elements leaves them as they were, with no partial header behind.
+  ASSERT_TRUE(AppendElement(kTagNull, nullptr, 0, out));
+  const BYTE content[200] = {};
+  luma::testing::FailNextHeapAllocations(1);
+  EXPECT_FALSE(AppendElement(kTagOctetString, content, sizeof(content), out));
+  luma::testing::FailNextHeapAllocations(0);
+  EXPECT_EQ(out.size, 2u);
 }
 
 }  // namespace
