@@ -3,6 +3,7 @@
 #include <wincrypt.h>
 
 #include "foundation/core/der_codec.h"
+#include "foundation/win/unique_handle.h"
 
 namespace {
 // The platform's block, freed with LocalFree; wiped first when it held a secret.
@@ -12,9 +13,8 @@ class CPlatformBlock {
   CPlatformBlock(const CPlatformBlock&) = delete;
   CPlatformBlock& operator=(const CPlatformBlock&) = delete;
   ~CPlatformBlock() {
-    if (block == nullptr) return;
     if (wipeSize != 0) luma::SecureWipe(block, wipeSize);
-    LocalFree(block);
+    const luma::CLocalMemoryHandle owner(block);
   }
   void* block = nullptr;
   DWORD size = 0;

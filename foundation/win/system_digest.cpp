@@ -6,35 +6,24 @@
 // clang-format on
 
 #include "foundation/win/system_utils.h"
+#include "foundation/win/unique_handle.h"
 
 namespace {
 constexpr DWORD kSha1Size = 20;
-
-struct CryptProvider {
-  HCRYPTPROV handle = 0;
-  ~CryptProvider() {
-    if (handle != 0) CryptReleaseContext(handle, 0);
-  }
-};
-struct CryptHash {
-  HCRYPTHASH handle = 0;
-  ~CryptHash() {
-    if (handle != 0) CryptDestroyHash(handle);
-  }
-};
 }  // namespace
 
 bool ComputeSha1(const BYTE* data, DWORD length, CSecureBuffer& digest) {
   if (data == nullptr && length != 0) return false;
-  CryptProvider provider;
-  if (!CryptAcquireContextW(&provider.handle, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT))
+  // The hash is declared after its provider, so it is destroyed first.
+  luma::CCryptProviderHandle provider;
+  if (!CryptAcquireContextW(provider.put(), nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT))
     return false;
-  CryptHash hash;
-  if (!CryptCreateHash(provider.handle, CALG_SHA1, 0, 0, &hash.handle)) return false;
-  if (!CryptHashData(hash.handle, data, length, 0)) return false;
+  luma::CCryptHashHandle hash;
+  if (!CryptCreateHash(provider.get(), CALG_SHA1, 0, 0, hash.put())) return false;
+  if (!CryptHashData(hash.get(), data, length, 0)) return false;
   BYTE value[kSha1Size];
   DWORD size = kSha1Size;
-  if (!CryptGetHashParam(hash.handle, HP_HASHVAL, value, &size, 0) || size != kSha1Size) return false;
+  if (!CryptGetHashParam(hash.get(), HP_HASHVAL, value, &size, 0) || size != kSha1Size) return false;
   digest = CSecureBuffer(kSha1Size, value);
   return digest.size == kSha1Size;
 }
