@@ -5,8 +5,11 @@
 #ifndef LUMA_FOUNDATION_WIN_UNIQUE_HANDLE_H_
 #define LUMA_FOUNDATION_WIN_UNIQUE_HANDLE_H_
 
-#include <wincrypt.h>
+// windows.h first.
+// clang-format off
 #include <windows.h>
+#include <wincrypt.h>
+// clang-format on
 
 #include <utility>
 
