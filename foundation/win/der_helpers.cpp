@@ -6,7 +6,7 @@
 #include "foundation/win/unique_handle.h"
 
 namespace {
-// The platform's block, freed with LocalFree; wiped first when it held a secret.
+// The platform's block, freed by its local-memory owner; wiped first when it held a secret.
 class CPlatformBlock {
  public:
   CPlatformBlock() = default;

@@ -4,7 +4,11 @@
 #ifndef LUMA_FOUNDATION_WIN_SYSTEM_UTILS_H_
 #define LUMA_FOUNDATION_WIN_SYSTEM_UTILS_H_
 
+// windows.h first.
+// clang-format off
 #include <windows.h>
+#include <wincrypt.h>
+// clang-format on
 
 #include <list>
 #include <string>
@@ -68,6 +72,11 @@ void WipeString(std::wstring& text);
 
 // --- Digests ------------------------------------------------------------------------------------
 
+namespace luma {
+// The one digest routine of the program (SHA-1 and the SHA-2 family, by CryptoAPI algorithm id):
+// true and the digest replaces digest; false leaves it unchanged.
+bool ComputeDigest(ALG_ID algorithm, const BYTE* data, DWORD length, CSecureBuffer& digest);
+}  // namespace luma
 bool ComputeSha1(const BYTE* data, DWORD length, CSecureBuffer& digest);
 std::wstring Sha1Hex(const BYTE* data, DWORD length);
 // Key container name of a certificate: the first 16 digest bytes in GUID form.
