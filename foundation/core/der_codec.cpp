@@ -186,21 +186,38 @@ bool DecodeInt32(const BYTE* content, DWORD size, std::int32_t& value) {
 
 bool DecodeText(const Element& element, WString& text) {
   WString decoded;
+  const BYTE* p = element.content;
+  const DWORD size = element.contentSize;
   switch (element.tag) {
     case kTagUtf8String:
-      if (!DecodeUtf8(element.content, element.contentSize, decoded)) return false;
+      if (!DecodeUtf8(p, size, decoded)) return false;
       break;
-    case kTagIa5String:
+    case kTagNumericString:
     case kTagPrintableString:
-      for (DWORD i = 0; i < element.contentSize; ++i) {
-        if (element.content[i] > 0x7F) return false;
-        decoded.push_back(static_cast<WCHAR>(element.content[i]));
+    case kTagIa5String:
+    case kTagVisibleString:
+      for (DWORD i = 0; i < size; ++i) {
+        if (p[i] > 0x7F) return false;
+        decoded.push_back(static_cast<WCHAR>(p[i]));
       }
       break;
+    case kTagTeletexString:
+    case kTagVideotexString:
+    case kTagGraphicString:
+    case kTagGeneralString:
+      // Legacy 8-bit sets: each byte is read as the character of that number (Latin-1).
+      for (DWORD i = 0; i < size; ++i) decoded.push_back(static_cast<WCHAR>(p[i]));
+      break;
     case kTagBmpString:
-      if (element.contentSize % 2 != 0) return false;
-      for (DWORD i = 0; i < element.contentSize; i += 2) {
-        decoded.push_back(static_cast<WCHAR>((element.content[i] << 8) | element.content[i + 1]));
+      if (size % 2 != 0) return false;
+      for (DWORD i = 0; i < size; i += 2) decoded.push_back(static_cast<WCHAR>((p[i] << 8) | p[i + 1]));
+      break;
+    case kTagUniversalString:
+      if (size % 4 != 0) return false;
+      for (DWORD i = 0; i < size; i += 4) {
+        const std::uint32_t code = (std::uint32_t(p[i]) << 24) | (std::uint32_t(p[i + 1]) << 16) |
+                                   (std::uint32_t(p[i + 2]) << 8) | p[i + 3];
+        if (!AppendUnit(decoded, code)) return false;
       }
       break;
     default:

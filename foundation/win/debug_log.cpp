@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "foundation/core/log_format.h"
+#include "foundation/win/system_utils.h"
 
 namespace {
 
@@ -23,15 +24,7 @@ std::int64_t SecondsSince1970(const FILETIME& time) {
 CLogTime LocalLogTime() {
   SYSTEMTIME now;
   GetLocalTime(&now);
-  CLogTime time;
-  time.year = now.wYear;
-  time.month = now.wMonth;
-  time.day = now.wDay;
-  time.hour = now.wHour;
-  time.minute = now.wMinute;
-  time.second = now.wSecond;
-  time.millisecond = now.wMilliseconds;
-  return time;
+  return luma::CalendarFromSystemTime(now);
 }
 
 // Wipes a stack buffer when it goes out of scope.

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/core/calendar_time.h"
 #include "foundation/core/secure_buffer.h"
 #include "foundation/core/system_utils_core.h"
 #include "foundation/win/windows_exception.h"
@@ -66,6 +67,10 @@ std::wstring FormatFileTime(const FILETIME& time);
 // The user's short date format; FormatFileTime when that fails.
 std::wstring FormatFileTimeDate(const FILETIME& time);
 __int64 FileTimeToTime64(const FILETIME& time);
+namespace luma {
+// The one copy of the system's calendar fields into the program's calendar type.
+CalendarTime CalendarFromSystemTime(const SYSTEMTIME& time);
+}  // namespace luma
 void StringToBuffer(const std::wstring& text, CSecureBuffer& buffer);
 void BufferToString(const CSecureBuffer& buffer, std::wstring& text);
 void WipeString(std::wstring& text);
