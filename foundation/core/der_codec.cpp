@@ -6,6 +6,7 @@ namespace luma {
 namespace der {
 
 namespace {
+// Appends through the buffer's geometric growth, so a run of small appends stays linear.
 bool AppendBytes(CSecureBuffer& out, const void* bytes, DWORD count) {
   if (count == 0) return true;
   const DWORD before = out.size;
@@ -185,21 +186,38 @@ bool DecodeInt32(const BYTE* content, DWORD size, std::int32_t& value) {
 
 bool DecodeText(const Element& element, WString& text) {
   WString decoded;
+  const BYTE* p = element.content;
+  const DWORD size = element.contentSize;
   switch (element.tag) {
     case kTagUtf8String:
-      if (!DecodeUtf8(element.content, element.contentSize, decoded)) return false;
+      if (!DecodeUtf8(p, size, decoded)) return false;
       break;
-    case kTagIa5String:
+    case kTagNumericString:
     case kTagPrintableString:
-      for (DWORD i = 0; i < element.contentSize; ++i) {
-        if (element.content[i] > 0x7F) return false;
-        decoded.push_back(static_cast<WCHAR>(element.content[i]));
+    case kTagIa5String:
+    case kTagVisibleString:
+      for (DWORD i = 0; i < size; ++i) {
+        if (p[i] > 0x7F) return false;
+        decoded.push_back(static_cast<WCHAR>(p[i]));
       }
       break;
+    case kTagTeletexString:
+    case kTagVideotexString:
+    case kTagGraphicString:
+    case kTagGeneralString:
+      // Legacy 8-bit sets: each byte is read as the character of that number (Latin-1).
+      for (DWORD i = 0; i < size; ++i) decoded.push_back(static_cast<WCHAR>(p[i]));
+      break;
     case kTagBmpString:
-      if (element.contentSize % 2 != 0) return false;
-      for (DWORD i = 0; i < element.contentSize; i += 2) {
-        decoded.push_back(static_cast<WCHAR>((element.content[i] << 8) | element.content[i + 1]));
+      if (size % 2 != 0) return false;
+      for (DWORD i = 0; i < size; i += 2) decoded.push_back(static_cast<WCHAR>((p[i] << 8) | p[i + 1]));
+      break;
+    case kTagUniversalString:
+      if (size % 4 != 0) return false;
+      for (DWORD i = 0; i < size; i += 4) {
+        const std::uint32_t code = (std::uint32_t(p[i]) << 24) | (std::uint32_t(p[i + 1]) << 16) |
+                                   (std::uint32_t(p[i + 2]) << 8) | p[i + 3];
+        if (!AppendUnit(decoded, code)) return false;
       }
       break;
     default:
@@ -221,6 +239,10 @@ bool AppendElement(BYTE tag, const BYTE* content, DWORD size, CSecureBuffer& out
     for (DWORD i = 0; i < count; ++i) header[2 + i] = static_cast<BYTE>(size >> (8 * (count - 1 - i)));
     headerSize += count;
   }
+  // One reservation for header and content: nested elements built inside out stay linear, and a
+  // failure leaves out as it was.
+  if (size > UINT32_MAX - headerSize || headerSize + size > UINT32_MAX - out.size) return false;
+  if (!out.Reserve(out.size + headerSize + size)) return false;
   return AppendBytes(out, header, headerSize) && AppendBytes(out, content, size);
 }
 

@@ -19,8 +19,15 @@ enum : BYTE {
   kTagNull = 0x05,
   kTagOid = 0x06,
   kTagUtf8String = 0x0C,
+  kTagNumericString = 0x12,
   kTagPrintableString = 0x13,
+  kTagTeletexString = 0x14,
+  kTagVideotexString = 0x15,
   kTagIa5String = 0x16,
+  kTagGraphicString = 0x19,
+  kTagVisibleString = 0x1A,
+  kTagGeneralString = 0x1B,
+  kTagUniversalString = 0x1C,
   kTagBmpString = 0x1E,
   kTagSequence = 0x30,
   kTagSet = 0x31,
@@ -56,12 +63,19 @@ bool EncodeOid(const std::string& dotted, CSecureBuffer& content);
 // INTEGER content that fits in a signed 32-bit value, in minimal form.
 bool DecodeInt32(const BYTE* content, DWORD size, std::int32_t& value);
 
-// Text of a character string element (UTF8String, IA5String, PrintableString, BMPString) as
-// UTF-16; false for another tag or malformed text.
+// The one reader of DER character strings (policies, certificate names, the service's answers),
+// as UTF-16. Accepted, and nothing else:
+//   UTF8String (strict: no overlong forms, no encoded surrogates, nothing cut off);
+//   NumericString, PrintableString, IA5String, VisibleString: 7-bit characters only;
+//   TeletexString, VideotexString, GraphicString, GeneralString: one byte per character (Latin-1);
+//   BMPString: big-endian UTF-16 units, an even size; UniversalString: big-endian UCS-4, no
+//   surrogates, nothing above U+10FFFF.
+// The characters are not checked against each type's smaller alphabet. False for another tag or a
+// malformed text; text is then unchanged.
 bool DecodeText(const Element& element, WString& text);
 
-// Appends tag, length and content to out. False when memory runs out (out may then hold a
-// partial element and should be discarded).
+// Appends tag, length and content to out. False when memory runs out or the result would exceed
+// 4 GiB; out is then unchanged.
 bool AppendElement(BYTE tag, const BYTE* content, DWORD size, CSecureBuffer& out);
 
 }  // namespace der

@@ -66,7 +66,7 @@ std::size_t FormatLogLine(const CLogTime& time, DWORD processId, DWORD threadId,
   line.Put(':');
   number(time.second, 2);
   line.Put('.');
-  number(time.millisecond, 3);
+  number(time.milliseconds, 3);
   line.Ascii(" - P");
   line.Decimal(processId, 6);
   line.Ascii("/T");

@@ -8,12 +8,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "foundation/core/calendar_time.h"
 #include "foundation/core/platform.h"
 
 // Local calendar time of a line or a rotation.
-struct CLogTime {
-  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
-};
+using CLogTime = luma::CalendarTime;
 
 // Longest line text written; longer texts are cut to this many characters.
 constexpr std::size_t kMaxLogText = 2047;

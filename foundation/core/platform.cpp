@@ -6,6 +6,7 @@
 
 namespace {
 std::atomic<int> g_failingAllocations{0};
+std::atomic<void (*)(const void*)> g_freeObserver{nullptr};
 
 bool ShouldFailAllocation() {
   int remaining = g_failingAllocations.load();
@@ -53,6 +54,7 @@ void* HeapBlockAlloc(std::size_t size) {
 
 void HeapBlockFree(void* block) {
   if (block == nullptr) return;
+  if (auto observer = g_freeObserver.load()) observer(block);
 #ifdef _WIN32
   HeapFree(GetProcessHeap(), 0, block);
 #else
@@ -62,6 +64,7 @@ void HeapBlockFree(void* block) {
 
 namespace testing {
 void FailNextHeapAllocations(int count) { g_failingAllocations.store(count); }
+void ObserveHeapFrees(void (*observer)(const void* block)) { g_freeObserver.store(observer); }
 }  // namespace testing
 
 }  // namespace luma

@@ -63,6 +63,9 @@ void HeapBlockFree(void* block);
 namespace testing {
 // Makes the next `count` heap-block allocations fail, so tests can reach allocation failure paths.
 void FailNextHeapAllocations(int count);
+// Calls observer (null for none) with every heap block just before it is freed, so tests can check
+// that a block was wiped.
+void ObserveHeapFrees(void (*observer)(const void* block));
 }  // namespace testing
 
 }  // namespace luma

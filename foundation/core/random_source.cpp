@@ -6,6 +6,8 @@
 #include <wincrypt.h>
 // RtlGenRandom is exported by advapi32 as SystemFunction036.
 #include <ntsecapi.h>
+
+#include "foundation/win/unique_handle.h"
 #else
 #include <errno.h>
 #include <fcntl.h>
@@ -17,26 +19,10 @@ namespace luma {
 namespace {
 
 #ifdef _WIN32
-class CCryptProvider {
- public:
-  CCryptProvider() {
-    if (!CryptAcquireContextW(&handle, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT)) handle = 0;
-  }
-  ~CCryptProvider() {
-    if (handle != 0) CryptReleaseContext(handle, 0);
-  }
-  CCryptProvider(const CCryptProvider&) = delete;
-  CCryptProvider& operator=(const CCryptProvider&) = delete;
-
-  HCRYPTPROV get() const { return handle; }
-
- private:
-  HCRYPTPROV handle = 0;
-};
-
 bool SystemPrimary(BYTE* data, DWORD size) {
-  CCryptProvider provider;
-  return provider.get() != 0 && CryptGenRandom(provider.get(), size, data) != FALSE;
+  CCryptProviderHandle provider;
+  return CryptAcquireContextW(provider.put(), nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT) &&
+         CryptGenRandom(provider.get(), size, data) != FALSE;
 }
 
 bool SystemFallback(BYTE* data, DWORD size) { return RtlGenRandom(data, size) != FALSE; }

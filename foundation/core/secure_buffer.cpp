@@ -1,12 +1,13 @@
 #include "foundation/core/secure_buffer.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
 CSecureBuffer::CSecureBuffer(DWORD count) {
   if (count == 0) return;
   data = static_cast<BYTE*>(luma::HeapBlockAlloc(count));
-  if (data != nullptr) size = count;
+  if (data != nullptr) size = m_capacity = count;
 }
 
 CSecureBuffer::CSecureBuffer(DWORD count, const void* bytes) { CopyFrom(count, bytes); }
@@ -14,7 +15,9 @@ CSecureBuffer::CSecureBuffer(DWORD count, const void* bytes) { CopyFrom(count, b
 CSecureBuffer::CSecureBuffer(const CSecureBuffer& other) { CopyFrom(other.size, other.data); }
 
 CSecureBuffer::CSecureBuffer(CSecureBuffer&& other) noexcept
-    : size(std::exchange(other.size, 0)), data(std::exchange(other.data, nullptr)) {}
+    : size(std::exchange(other.size, 0)),
+      data(std::exchange(other.data, nullptr)),
+      m_capacity(std::exchange(other.m_capacity, 0)) {}
 
 CSecureBuffer& CSecureBuffer::operator=(const CSecureBuffer& other) {
   if (*this == other) return *this;  // also covers self-assignment: the block stays untouched
@@ -28,6 +31,7 @@ CSecureBuffer& CSecureBuffer::operator=(CSecureBuffer&& other) noexcept {
     Clear();
     size = std::exchange(other.size, 0);
     data = std::exchange(other.data, nullptr);
+    m_capacity = std::exchange(other.m_capacity, 0);
   }
   return *this;
 }
@@ -46,20 +50,34 @@ bool CSecureBuffer::operator<(const CSecureBuffer& other) const {
 
 void CSecureBuffer::Append(DWORD count, const void* bytes) {
   if (count == 0) return;
-  if (data == nullptr) {
-    CopyFrom(count, bytes);
+  if (count > UINT32_MAX - size) return;
+  const DWORD needed = size + count;
+  if (needed <= m_capacity) {
+    std::memcpy(data + size, bytes, count);
+    size = needed;
     return;
   }
-  if (count > UINT32_MAX - size) return;
-  // A fresh block rather than a reallocation, so the old bytes are wiped before they go back.
-  BYTE* grown = static_cast<BYTE*>(luma::HeapBlockAlloc(size + count));
-  if (grown == nullptr) return;
-  std::memcpy(grown, data, size);
-  std::memcpy(grown + size, bytes, count);
-  const DWORD newSize = size + count;
+  // Doubling keeps a run of appends linear; the first append takes the exact size, so a buffer
+  // filled once holds no slack.
+  const DWORD doubled = size > UINT32_MAX / 2 ? UINT32_MAX : size * 2;
+  Regrow(data == nullptr ? needed : std::max(needed, doubled), bytes, count);
+}
+
+bool CSecureBuffer::Reserve(DWORD total) { return total <= m_capacity || Regrow(total, nullptr, 0); }
+
+bool CSecureBuffer::Regrow(DWORD total, const void* tail, DWORD tailCount) {
+  // A fresh block rather than a reallocation, so the old bytes are wiped before they go back. The
+  // tail is copied before the old block is freed: it may lie inside it.
+  BYTE* grown = static_cast<BYTE*>(luma::HeapBlockAlloc(total));
+  if (grown == nullptr) return false;
+  const DWORD kept = size;
+  if (kept != 0) std::memcpy(grown, data, kept);
+  if (tailCount != 0) std::memcpy(grown + kept, tail, tailCount);
   Clear();
   data = grown;
-  size = newSize;
+  size = kept + tailCount;
+  m_capacity = total;
+  return true;
 }
 
 void CSecureBuffer::Reverse() {
@@ -68,10 +86,10 @@ void CSecureBuffer::Reverse() {
 
 void CSecureBuffer::Clear() {
   if (data == nullptr) return;
-  luma::SecureWipe(data, size);
+  luma::SecureWipe(data, m_capacity);
   luma::HeapBlockFree(data);
   data = nullptr;
-  size = 0;
+  size = m_capacity = 0;
 }
 
 void CSecureBuffer::CopyFrom(DWORD count, const void* bytes) {
@@ -80,5 +98,5 @@ void CSecureBuffer::CopyFrom(DWORD count, const void* bytes) {
   if (block == nullptr) return;
   std::memcpy(block, bytes, count);
   data = block;
-  size = count;
+  size = m_capacity = count;
 }

@@ -29,15 +29,15 @@ DWORD KeyLength(PCCERT_CONTEXT context) {
 
 CCertificateDescriptor::CCertificateDescriptor(PCCERT_CONTEXT context) {
   if (context == nullptr) return;
-  SetCertificate(CertDuplicateCertificateContext(context));
-  keyLengthBits = KeyLength(certificate);
+  certificate.reset(CertDuplicateCertificateContext(context));
+  keyLengthBits = KeyLength(certificate.get());
   DWORD size = 0;
-  if (!CertGetCertificateContextProperty(certificate, CERT_KEY_PROV_INFO_PROP_ID, nullptr, &size) ||
+  if (!CertGetCertificateContextProperty(certificate.get(), CERT_KEY_PROV_INFO_PROP_ID, nullptr, &size) ||
       size < sizeof(CRYPT_KEY_PROV_INFO)) {
     return;
   }
   std::vector<BYTE> block(size, 0);
-  if (!CertGetCertificateContextProperty(certificate, CERT_KEY_PROV_INFO_PROP_ID, block.data(), &size))
+  if (!CertGetCertificateContextProperty(certificate.get(), CERT_KEY_PROV_INFO_PROP_ID, block.data(), &size))
     return;
   const auto* info = reinterpret_cast<const CRYPT_KEY_PROV_INFO*>(block.data());
   providerName = info->pwszProvName != nullptr ? info->pwszProvName : L"";
@@ -51,12 +51,12 @@ CCertificateDescriptor::CCertificateDescriptor(const std::wstring& container,
                                                const CSecureBuffer& encodedCertificate)
     : containerName(container) {
   if (encodedCertificate.empty()) return;
-  SetCertificate(
+  certificate.reset(
       CertCreateCertificateContext(X509_ASN_ENCODING, encodedCertificate.data, encodedCertificate.size));
-  if (certificate == nullptr) return;
-  keyLengthBits = KeyLength(certificate);
+  if (!certificate) return;
+  keyLengthBits = KeyLength(certificate.get());
   BYTE usage[4] = {};
-  if (CertGetIntendedKeyUsage(X509_ASN_ENCODING, certificate->pCertInfo, usage, sizeof(usage))) {
+  if (CertGetIntendedKeyUsage(X509_ASN_ENCODING, certificate.get()->pCertInfo, usage, sizeof(usage))) {
     keyUsage = luma::ReadLE32(usage);
     if ((keyUsage & kEncryptionKeyUsages) == 0) keySpec = AT_SIGNATURE;
   }
@@ -70,7 +70,7 @@ CCertificateDescriptor::CCertificateDescriptor(const CCertificateDescriptor& oth
       providerType(other.providerType),
       providerFlags(other.providerFlags),
       keyUsage(other.keyUsage) {
-  if (other.certificate != nullptr) SetCertificate(CertDuplicateCertificateContext(other.certificate));
+  if (other.certificate) certificate.reset(CertDuplicateCertificateContext(other.certificate.get()));
 }
 
 CCertificateDescriptor& CCertificateDescriptor::operator=(const CCertificateDescriptor& other) {
@@ -87,24 +87,19 @@ CCertificateDescriptor& CCertificateDescriptor::operator=(const CCertificateDesc
   return *this;
 }
 
-CCertificateDescriptor::~CCertificateDescriptor() { SetCertificate(nullptr); }
-
-void CCertificateDescriptor::SetCertificate(PCCERT_CONTEXT context) {
-  if (certificate != nullptr) CertFreeCertificateContext(certificate);
-  certificate = context;
-}
+CCertificateDescriptor::~CCertificateDescriptor() = default;
 
 CSecureBuffer CCertificateDescriptor::GetFriendlyName() const {
-  if (certificate == nullptr) return CSecureBuffer();
+  if (!certificate) return CSecureBuffer();
   DWORD size = 0;
-  if (!CertGetCertificateContextProperty(certificate, CERT_FRIENDLY_NAME_PROP_ID, nullptr, &size) ||
+  if (!CertGetCertificateContextProperty(certificate.get(), CERT_FRIENDLY_NAME_PROP_ID, nullptr, &size) ||
       size == 0) {
     return CSecureBuffer();
   }
   CSecureBuffer name(size + 2);  // two zero bytes behind the property, whatever it holds
   if (name.size != size + 2) return CSecureBuffer();
   DWORD read = size;
-  if (!CertGetCertificateContextProperty(certificate, CERT_FRIENDLY_NAME_PROP_ID, name.data, &read) ||
+  if (!CertGetCertificateContextProperty(certificate.get(), CERT_FRIENDLY_NAME_PROP_ID, name.data, &read) ||
       read > size) {
     return CSecureBuffer();
   }
@@ -116,13 +111,13 @@ CSecureBuffer CCertificateDescriptor::GetFriendlyName() const {
 }
 
 CSecureBuffer CCertificateDescriptor::GetEncodedCertificate() const {
-  if (certificate == nullptr) return CSecureBuffer();
-  return CSecureBuffer(certificate->cbCertEncoded, certificate->pbCertEncoded);
+  if (!certificate) return CSecureBuffer();
+  return CSecureBuffer(certificate.get()->cbCertEncoded, certificate.get()->pbCertEncoded);
 }
 
 std::wstring CCertificateDescriptor::GetDescription() const {
-  if (certificate == nullptr) return L"<undef>";
-  const CERT_INFO* info = certificate->pCertInfo;
+  if (!certificate) return L"<undef>";
+  const CERT_INFO* info = certificate.get()->pCertInfo;
   std::wstring serial;
   for (DWORD i = info->SerialNumber.cbData; i > 0; --i) {  // stored least significant byte first
     wchar_t digits[3];

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "foundation/core/secure_buffer.h"
+#include "foundation/win/unique_handle.h"
 
 class CCertificateDescriptor {
  public:
@@ -23,7 +24,7 @@ class CCertificateDescriptor {
   CCertificateDescriptor& operator=(const CCertificateDescriptor& other);
   ~CCertificateDescriptor();
 
-  PCCERT_CONTEXT GetCertificate() const { return certificate; }
+  PCCERT_CONTEXT GetCertificate() const { return certificate.get(); }
   // The friendly-name property's bytes (a zero-terminated UTF-16 text) and two more zero bytes;
   // empty when the property is missing.
   CSecureBuffer GetFriendlyName() const;
@@ -40,9 +41,7 @@ class CCertificateDescriptor {
   DWORD keyUsage = 0;  // the key usage bytes read little-endian: digitalSignature 0x80, decipherOnly 0x8000
 
  private:
-  void SetCertificate(PCCERT_CONTEXT context);
-
-  PCCERT_CONTEXT certificate = nullptr;
+  luma::CCertContextHandle certificate;
 };
 
 #endif  // LUMA_FOUNDATION_WIN_CERTIFICATE_DESCRIPTOR_H_

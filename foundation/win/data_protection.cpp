@@ -4,18 +4,21 @@
 #include <dpapi.h>
 #include <wincrypt.h>
 
+#include "foundation/core/random_source.h"
+#include "foundation/win/unique_handle.h"
+
 namespace {
 constexpr DWORD kEntropySize = 32;
 
+// The platform's output block: wiped, then freed by its owner.
 class CProtectedOutput {
  public:
   CProtectedOutput() = default;
   CProtectedOutput(const CProtectedOutput&) = delete;
   CProtectedOutput& operator=(const CProtectedOutput&) = delete;
   ~CProtectedOutput() {
-    if (blob.pbData == nullptr) return;
     luma::SecureWipe(blob.pbData, blob.cbData);
-    LocalFree(blob.pbData);
+    luma::CLocalMemoryHandle owner(blob.pbData);
   }
   DATA_BLOB blob = {0, nullptr};
 };
@@ -35,18 +38,17 @@ bool TakeOutput(const CProtectedOutput& output, CSecureBuffer& out) {
 }  // namespace
 
 CDataProtection::CDataProtection() : entropy(kEntropySize) {
-  HCRYPTPROV provider = 0;
-  if (entropy.empty()) return;
-  if (!CryptAcquireContextW(&provider, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT)) return;
-  CryptGenRandom(provider, entropy.size, entropy.data);
-  CryptReleaseContext(provider, 0);
+  // Known (all-zero) entropy would let any instance open this one's blobs: without random bytes
+  // the instance keeps no entropy and refuses to protect or unprotect anything.
+  if (!entropy.empty() && !luma::GenerateRandomBytes(entropy.data, entropy.size)) entropy.Clear();
 }
 
 bool CDataProtection::Protect(const CSecureBuffer& data, CSecureBuffer& protectedData) const {
+  if (entropy.empty()) return false;
   DATA_BLOB input = InputBlob(data);
   DATA_BLOB optionalEntropy = {entropy.size, entropy.data};
   CProtectedOutput output;
-  if (!CryptProtectData(&input, nullptr, entropy.empty() ? nullptr : &optionalEntropy, nullptr, nullptr,
+  if (!CryptProtectData(&input, nullptr, &optionalEntropy, nullptr, nullptr,
                         localMachine ? CRYPTPROTECT_LOCAL_MACHINE : 0, &output.blob)) {
     return false;
   }
@@ -54,10 +56,11 @@ bool CDataProtection::Protect(const CSecureBuffer& data, CSecureBuffer& protecte
 }
 
 bool CDataProtection::Unprotect(const CSecureBuffer& protectedData, CSecureBuffer& data) const {
+  if (entropy.empty()) return false;
   DATA_BLOB input = InputBlob(protectedData);
   DATA_BLOB optionalEntropy = {entropy.size, entropy.data};
   CProtectedOutput output;
-  if (!CryptUnprotectData(&input, nullptr, entropy.empty() ? nullptr : &optionalEntropy, nullptr, nullptr,
+  if (!CryptUnprotectData(&input, nullptr, &optionalEntropy, nullptr, nullptr,
                           localMachine ? CRYPTPROTECT_LOCAL_MACHINE : 0, &output.blob)) {
     return false;
   }

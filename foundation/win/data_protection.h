@@ -1,5 +1,6 @@
 // Secrets kept in memory (cached PINs, tokens, session PINs) protected with DPAPI under 32 random
 // bytes of entropy that belong to one instance: a blob opens only with the instance that made it.
+// An instance that could draw no random bytes refuses both operations.
 #ifndef LUMA_FOUNDATION_WIN_DATA_PROTECTION_H_
 #define LUMA_FOUNDATION_WIN_DATA_PROTECTION_H_
 

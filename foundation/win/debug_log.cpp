@@ -3,10 +3,11 @@
 #include <cstdarg>
 #include <cwchar>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "foundation/core/log_format.h"
-#include "foundation/win/system_handles.h"
+#include "foundation/win/system_utils.h"
 
 namespace {
 
@@ -23,16 +24,35 @@ std::int64_t SecondsSince1970(const FILETIME& time) {
 CLogTime LocalLogTime() {
   SYSTEMTIME now;
   GetLocalTime(&now);
-  CLogTime time;
-  time.year = now.wYear;
-  time.month = now.wMonth;
-  time.day = now.wDay;
-  time.hour = now.wHour;
-  time.minute = now.wMinute;
-  time.second = now.wSecond;
-  time.millisecond = now.wMilliseconds;
-  return time;
+  return luma::CalendarFromSystemTime(now);
 }
+
+// Wipes a stack buffer when it goes out of scope.
+class CStackWipe {
+ public:
+  CStackWipe(void* block, size_t size) : block(block), size(size) {}
+  ~CStackWipe() { luma::SecureWipe(block, size); }
+  CStackWipe(const CStackWipe&) = delete;
+  CStackWipe& operator=(const CStackWipe&) = delete;
+
+ private:
+  void* block;
+  size_t size;
+};
+
+// Wipes the formatted lines of a dump when they go out of scope, also when writing them throws.
+class CLinesWipe {
+ public:
+  explicit CLinesWipe(std::vector<std::wstring>& lines) : lines(lines) {}
+  ~CLinesWipe() {
+    for (auto& line : lines) luma::SecureWipe(&line[0], line.size() * sizeof(wchar_t));
+  }
+  CLinesWipe(const CLinesWipe&) = delete;
+  CLinesWipe& operator=(const CLinesWipe&) = delete;
+
+ private:
+  std::vector<std::wstring>& lines;
+};
 
 // Restores the thread's last error when the log call ends.
 class CLastErrorKeeper {
@@ -50,7 +70,7 @@ class CLastErrorKeeper {
 // the writer: an unserialised line is better than a lost one.
 class CDebugLogLock {
  public:
-  explicit CDebugLogLock(CDebugLog& log) : threads(log.threadLock), mutex(log.mutex) {
+  explicit CDebugLogLock(CDebugLog& log) : threads(log.threadLock), mutex(log.mutex.get()) {
     if (mutex != nullptr) {
       const DWORD wait = WaitForSingleObject(mutex, INFINITE);
       owned = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
@@ -74,8 +94,8 @@ CDebugLog& CDebugLog::Instance() {
 }
 
 CDebugLog::CDebugLog() {
-  mutex = CreateMutexW(nullptr, FALSE, kMutexName);
-  if (mutex == nullptr && GetLastError() == ERROR_ACCESS_DENIED) mutex = OpenExistingMutex(kMutexName);
+  mutex.reset(CreateMutexW(nullptr, FALSE, kMutexName));
+  if (!mutex && GetLastError() == ERROR_ACCESS_DENIED) mutex = OpenExistingMutex(kMutexName);
 }
 
 CDebugLog::~CDebugLog() {
@@ -84,21 +104,19 @@ CDebugLog::~CDebugLog() {
     CDebugLogLock lock(*this);
     CloseFileLocked();
   }
-  if (mutex != nullptr) CloseHandle(mutex);
-  mutex = nullptr;
+  mutex.reset();
 }
 
-HANDLE CDebugLog::OpenExistingMutex(const wchar_t* name) {
+luma::CKernelHandle CDebugLog::OpenExistingMutex(const wchar_t* name) {
   // Waiting needs SYNCHRONIZE and releasing needs MUTEX_MODIFY_STATE.
-  return OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, name);
+  return luma::CKernelHandle(OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, name));
 }
 
-HANDLE CDebugLog::ReplaceMutexForTesting(HANDLE replacement) {
+luma::CKernelHandle CDebugLog::ReplaceMutexForTesting(luma::CKernelHandle replacement) {
   CDebugLog& log = Instance();
   CMutexObjLock lock(log.threadLock);
-  HANDLE previous = log.mutex;
-  log.mutex = replacement;
-  return previous;
+  std::swap(log.mutex, replacement);
+  return replacement;
 }
 
 void CDebugLog::SetLevel(int newLevel) {
@@ -130,11 +148,12 @@ void CDebugLog::Log(int lineLevel, const wchar_t* format, ...) {
   const int written = _vsnwprintf(text, kMaxLogText, format, args);
   va_end(args);
   if (written < 0 || static_cast<size_t>(written) >= kMaxLogText) text[kMaxLogText] = 0;
+  const CStackWipe wipeText(text, sizeof(text));  // callers may format secrets into the line
 
   CDebugLog& log = Instance();
   CDebugLogLock lock(log);
   log.WriteLineLocked(text);
-  if (log.file != INVALID_HANDLE_VALUE) FlushFileBuffers(log.file);
+  if (log.file) FlushFileBuffers(log.file.get());
 }
 
 void CDebugLog::LogHexDump(const wchar_t* label, const BYTE* data, DWORD size) {
@@ -143,13 +162,11 @@ void CDebugLog::LogHexDump(const wchar_t* label, const BYTE* data, DWORD size) {
   CLastErrorKeeper keepError;
   try {
     std::vector<std::wstring> lines = FormatHexDump(label != nullptr ? label : L"", data, size);
-    {
-      CDebugLogLock lock(log);
-      for (const auto& line : lines) log.WriteLineLocked(line.c_str());
-      if (log.file != INVALID_HANDLE_VALUE) FlushFileBuffers(log.file);
-    }
     // Dumps show pipe requests and responses, PINs and decrypted blocks among them.
-    for (auto& line : lines) luma::SecureWipe(&line[0], line.size() * sizeof(wchar_t));
+    const CLinesWipe wipeLines(lines);
+    CDebugLogLock lock(log);
+    for (const auto& line : lines) log.WriteLineLocked(line.c_str());
+    if (log.file) FlushFileBuffers(log.file.get());
   } catch (const std::bad_alloc&) {
     // Logging never fails its caller; a dump that does not fit in memory is left out.
   }
@@ -160,28 +177,27 @@ void CDebugLog::WriteLine(const wchar_t* text) { Instance().WriteLineLocked(text
 void CDebugLog::WriteLineLocked(const wchar_t* text) {
   // A fixed buffer on the stack: the line costs no heap memory.
   wchar_t line[kMaxLogLine + 1];
+  // The line may carry dumped bytes (PINs, decrypted blocks): it is wiped on every way out.
+  const CStackWipe wipeLine(line, sizeof(line));
   const size_t length =
       FormatLogLine(LocalLogTime(), GetCurrentProcessId(), GetCurrentThreadId(), text, line, kMaxLogLine + 1);
-  if (file == INVALID_HANDLE_VALUE) {
+  if (!file) {
     OutputDebugStringW(line);
     return;
   }
-  SetFilePointer(file, 0, nullptr, FILE_END);
+  SetFilePointer(file.get(), 0, nullptr, FILE_END);
   DWORD bytesWritten = 0;
-  WriteFile(file, line, static_cast<DWORD>(length * sizeof(wchar_t)), &bytesWritten, nullptr);
+  WriteFile(file.get(), line, static_cast<DWORD>(length * sizeof(wchar_t)), &bytesWritten, nullptr);
 }
 
-void CDebugLog::CloseFileLocked() {
-  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-  file = INVALID_HANDLE_VALUE;
-}
+void CDebugLog::CloseFileLocked() { file.reset(); }
 
 void CDebugLog::RotateLocked(const wchar_t* path) {
   CLogFileFacts facts;
   {
-    luma::UniqueHandle existing(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!luma::IsValid(existing)) return;  // missing (or busy): nothing to rotate
+    luma::CKernelHandle existing(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!existing) return;  // missing (or busy): nothing to rotate
     LARGE_INTEGER size;
     if (GetFileSizeEx(existing.get(), &size)) {
       facts.haveSize = true;
@@ -205,8 +221,8 @@ void CDebugLog::RotateLocked(const wchar_t* path) {
   std::vector<std::wstring> generations;
   WIN32_FIND_DATAW entry;
   // Owned, so that a list that runs out of memory does not leave the search open.
-  luma::UniqueFindHandle find(FindFirstFileW((std::wstring(path) + L"_20*").c_str(), &entry));
-  if (find.get() != INVALID_HANDLE_VALUE) {
+  luma::CFindHandle find(FindFirstFileW((std::wstring(path) + L"_20*").c_str(), &entry));
+  if (find) {
     do {
       if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
         generations.push_back(directory + entry.cFileName);
@@ -231,14 +247,15 @@ void CDebugLog::Open(const wchar_t* path) {
   } catch (const std::bad_alloc&) {
     // Rotation is best effort; the log goes on in the current file.
   }
-  log.file = CreateFileW(path, FILE_APPEND_DATA | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                         nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (log.file != INVALID_HANDLE_VALUE && GetLastError() != ERROR_ALREADY_EXISTS) {
+  log.file.reset(CreateFileW(path, FILE_APPEND_DATA | FILE_WRITE_ATTRIBUTES,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                             nullptr));
+  if (log.file && GetLastError() != ERROR_ALREADY_EXISTS) {
     // The age of a log counts from its creation; a file reusing an old name would keep the old time.
     SYSTEMTIME now;
     FILETIME created;
     GetSystemTime(&now);
-    if (SystemTimeToFileTime(&now, &created)) SetFileTime(log.file, &created, nullptr, nullptr);
+    if (SystemTimeToFileTime(&now, &created)) SetFileTime(log.file.get(), &created, nullptr, nullptr);
   }
   log.enabled = true;
 }

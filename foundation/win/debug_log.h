@@ -9,6 +9,7 @@
 #include <atomic>
 
 #include "foundation/core/mutex_obj.h"
+#include "foundation/win/unique_handle.h"
 
 enum LogLevel : int {
   LOG_ERROR = 1,
@@ -42,10 +43,10 @@ class CDebugLog {
   static void WriteLine(const wchar_t* text);
 
   // Opens an existing mutex of the log with the rights a writer needs (wait and release).
-  static HANDLE OpenExistingMutex(const wchar_t* name);
+  static luma::CKernelHandle OpenExistingMutex(const wchar_t* name);
   // Puts another mutex handle in place of the log's own and returns the previous one; for tests
   // that make the wait fail.
-  static HANDLE ReplaceMutexForTesting(HANDLE mutex);
+  static luma::CKernelHandle ReplaceMutexForTesting(luma::CKernelHandle mutex);
 
   // The process-wide instance; made by static initialisation, closed at process exit.
   static CDebugLog& Instance();
@@ -62,8 +63,8 @@ class CDebugLog {
 
   std::atomic<bool> enabled{false};
   std::atomic<int> level{LOG_INFO};
-  HANDLE file = INVALID_HANDLE_VALUE;
-  HANDLE mutex = nullptr;
+  luma::CKernelHandle file;
+  luma::CKernelHandle mutex;
   DWORD maxGenerations = kDefaultMaxGenerations;
   DWORD rotateSize = 0;
   DWORD rotateAge = 0;

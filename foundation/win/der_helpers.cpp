@@ -3,18 +3,18 @@
 #include <wincrypt.h>
 
 #include "foundation/core/der_codec.h"
+#include "foundation/win/unique_handle.h"
 
 namespace {
-// The platform's block, freed with LocalFree; wiped first when it held a secret.
+// The platform's block, freed by its local-memory owner; wiped first when it held a secret.
 class CPlatformBlock {
  public:
   CPlatformBlock() = default;
   CPlatformBlock(const CPlatformBlock&) = delete;
   CPlatformBlock& operator=(const CPlatformBlock&) = delete;
   ~CPlatformBlock() {
-    if (block == nullptr) return;
     if (wipeSize != 0) luma::SecureWipe(block, wipeSize);
-    LocalFree(block);
+    const luma::CLocalMemoryHandle owner(block);
   }
   void* block = nullptr;
   DWORD size = 0;
@@ -124,15 +124,10 @@ bool DecodeOctetString(const CSecureBuffer& encoding, CSecureBuffer& octets) {
 }
 
 bool DecodeUnicodeString(const CSecureBuffer& encoding, std::wstring& text) {
-  CPlatformBlock decoded;
-  if (!Decode(X509_UNICODE_ANY_STRING, encoding, decoded)) return false;
-  decoded.wipeSize = decoded.size;  // the text may be a secret (a PIN or a password)
-  const auto* value = static_cast<const CERT_NAME_VALUE*>(decoded.block);
-  const auto* chars = reinterpret_cast<const wchar_t*>(value->Value.pbData);
-  // Some codecs count a terminating zero in the size; the text ends at the first zero either way.
-  const size_t units = chars == nullptr ? 0 : wcsnlen(chars, value->Value.cbData / sizeof(wchar_t));
-  text.assign(chars == nullptr ? L"" : chars, units);
-  return true;
+  // The program's one string reader, so that every caller accepts the same string types.
+  luma::der::Element element;
+  return encoding.data != nullptr && luma::der::ReadWholeElement(encoding.data, encoding.size, element) &&
+         luma::der::DecodeText(element, text);
 }
 
 bool DecodeBitString(const CSecureBuffer& encoding, CSecureBuffer& bits, DWORD& unusedBits) {

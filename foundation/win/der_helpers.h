@@ -18,6 +18,7 @@
 // Decoders: true on success; on false the outputs are unchanged.
 bool DecodeSequenceOfAny(const CSecureBuffer& encoding, std::vector<CSecureBuffer>& elements);  // appends
 bool DecodeOctetString(const CSecureBuffer& encoding, CSecureBuffer& octets);
+// A DER character string by the rules of luma::der::DecodeText.
 bool DecodeUnicodeString(const CSecureBuffer& encoding, std::wstring& text);
 bool DecodeBitString(const CSecureBuffer& encoding, CSecureBuffer& bits, DWORD& unusedBits);
 bool DecodeInteger(const CSecureBuffer& encoding, LONG& value);

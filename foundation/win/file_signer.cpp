@@ -5,6 +5,8 @@
 #include <wincrypt.h>
 #include <wintrust.h>
 
+#include "foundation/win/unique_handle.h"
+
 namespace {
 // The trust-data record with its last member (the signature settings), 52 bytes on 32-bit Windows;
 // MinGW declares only the older 48-byte form.
@@ -29,14 +31,6 @@ static_assert(sizeof(void*) != 4 || sizeof(WINTRUST_FILE_INFO) == 16, "file-info
 // The revocation-check member carries the value the product has always given it.
 constexpr DWORD kRevocationChecks = 0x210;
 
-struct CMessageAndStore {
-  HCERTSTORE store = nullptr;
-  HCRYPTMSG message = nullptr;
-  ~CMessageAndStore() {
-    if (store != nullptr) CertCloseStore(store, 0);
-    if (message != nullptr) CryptMsgClose(message);
-  }
-};
 }  // namespace
 
 LONG VerifyFileTrust(const std::wstring& path) {
@@ -54,21 +48,21 @@ LONG VerifyFileTrust(const std::wstring& path) {
 }
 
 CSecureBuffer ReadFileSignerCertificate(const std::wstring& path) {
-  CMessageAndStore embedded;
+  luma::CCertStoreHandle store;
+  luma::CCryptMessageHandle message;
   if (!CryptQueryObject(CERT_QUERY_OBJECT_FILE, path.c_str(), CERT_QUERY_CONTENT_FLAG_PKCS7_SIGNED_EMBED,
-                        CERT_QUERY_FORMAT_FLAG_BINARY, 0, nullptr, nullptr, nullptr, &embedded.store,
-                        &embedded.message, nullptr)) {
+                        CERT_QUERY_FORMAT_FLAG_BINARY, 0, nullptr, nullptr, nullptr, store.put(),
+                        message.put(), nullptr)) {
     return CSecureBuffer();
   }
-  PCCERT_CONTEXT signer = nullptr;
-  if (!CryptMsgGetAndVerifySigner(embedded.message, 1, &embedded.store, CMSG_TRUSTED_SIGNER_FLAG, &signer,
+  HCERTSTORE stores[] = {store.get()};
+  luma::CCertContextHandle signer;
+  if (!CryptMsgGetAndVerifySigner(message.get(), 1, stores, CMSG_TRUSTED_SIGNER_FLAG, signer.put(),
                                   nullptr) ||
-      signer == nullptr) {
+      !signer) {
     return CSecureBuffer();
   }
-  CSecureBuffer encoded(signer->cbCertEncoded, signer->pbCertEncoded);
-  CertFreeCertificateContext(signer);
-  return encoded;
+  return CSecureBuffer(signer.get()->cbCertEncoded, signer.get()->pbCertEncoded);
 }
 
 CSecureBuffer GetFileSignerCertificate(const std::wstring& path) {

@@ -7,26 +7,7 @@
 #include "foundation/core/string_utils.h"
 
 namespace {
-constexpr REGSAM kReadAccess = KEY_READ | KEY_WOW64_64KEY;
 constexpr DWORD kMaxNameLength = 260;
-
-class CRegKey {
- public:
-  CRegKey(HKEY parent, const std::wstring& path, const wchar_t* subKey) {
-    std::wstring fullPath = path;
-    if (subKey != nullptr) fullPath += (fullPath.empty() ? L"" : L"\\") + std::wstring(subKey);
-    if (RegOpenKeyExW(parent, fullPath.c_str(), 0, kReadAccess, &key) != ERROR_SUCCESS) key = nullptr;
-  }
-  CRegKey(const CRegKey&) = delete;
-  CRegKey& operator=(const CRegKey&) = delete;
-  ~CRegKey() {
-    if (key != nullptr) RegCloseKey(key);
-  }
-  HKEY get() const { return key; }
-
- private:
-  HKEY key = nullptr;
-};
 
 // A value's data in a zero-filled block two bytes longer than the data, so that a text without
 // its terminating zero still ends inside the block.
@@ -63,13 +44,6 @@ bool QueryText(HKEY key, const wchar_t* valueName, std::wstring& text) {
   return true;
 }
 
-bool QueryNumber(HKEY key, const wchar_t* valueName, DWORD& value) {
-  CValueData data;
-  if (!QueryValue(key, valueName, REG_DWORD, data) || data.size < sizeof(DWORD)) return false;
-  std::memcpy(&value, data.block.data, sizeof(DWORD));
-  return true;
-}
-
 // The trimmed non-empty strings of a REG_MULTI_SZ, up to the first empty one.
 bool QueryMultiText(HKEY key, const wchar_t* valueName, std::vector<std::wstring>& values) {
   CValueData data;
@@ -88,8 +62,8 @@ bool QueryMultiText(HKEY key, const wchar_t* valueName, std::vector<std::wstring
 template <typename EnumOne>
 DWORD Enumerate(HKEY root, const std::wstring& path, const wchar_t* subKey, std::vector<std::wstring>& names,
                 EnumOne enumOne) {
-  CRegKey key(root, path, subKey);
-  if (key.get() != nullptr) {
+  const luma::CRegistryKeyHandle key = luma::OpenRegistryKeyForReading(root, path, subKey);
+  if (key) {
     for (DWORD index = 0;; ++index) {
       wchar_t name[kMaxNameLength + 1] = {};
       const LONG result = enumOne(key.get(), index, name);
@@ -117,21 +91,50 @@ std::wstring ReplaceLineBreaks(const std::wstring& text) {
 }
 }  // namespace
 
+namespace luma {
+
+CRegistryKeyHandle OpenRegistryKeyForReading(HKEY parent, const std::wstring& path, const wchar_t* subKey,
+                                             REGSAM access) {
+  CRegistryKeyHandle key;
+  if (parent == nullptr) return key;
+  std::wstring fullPath = path;
+  if (subKey != nullptr) fullPath += (fullPath.empty() ? L"" : L"\\") + std::wstring(subKey);
+  if (RegOpenKeyExW(parent, fullPath.c_str(), 0, access | KEY_WOW64_64KEY, key.put()) != ERROR_SUCCESS) {
+    key.reset();  // the call leaves no key behind, but the output is not promised to stay null
+  }
+  return key;
+}
+
+bool QueryDwordValue(HKEY key, const wchar_t* valueName, DWORD& value) {
+  if (key == nullptr) return false;
+  DWORD type = 0, stored = 0, size = sizeof(stored);
+  // A larger value fails with ERROR_MORE_DATA; a shorter one is refused by its size.
+  if (RegQueryValueExW(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(&stored), &size) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  if (type != REG_DWORD || size != sizeof(stored)) return false;
+  value = stored;
+  return true;
+}
+
+}  // namespace luma
+
 bool RegReadString(HKEY root, const std::wstring& path, const wchar_t* subKey, const wchar_t* valueName,
                    std::wstring& value) {
-  CRegKey key(root, path, subKey);
+  const luma::CRegistryKeyHandle key = luma::OpenRegistryKeyForReading(root, path, subKey);
   return QueryText(key.get(), valueName, value);
 }
 
 bool RegReadDWORD(HKEY root, const std::wstring& path, const wchar_t* subKey, const wchar_t* valueName,
                   DWORD& value) {
-  CRegKey key(root, path, subKey);
-  return QueryNumber(key.get(), valueName, value);
+  const luma::CRegistryKeyHandle key = luma::OpenRegistryKeyForReading(root, path, subKey);
+  return luma::QueryDwordValue(key.get(), valueName, value);
 }
 
 bool RegReadMultiString(HKEY root, const std::wstring& path, const wchar_t* valueName,
                         std::vector<std::wstring>& values) {
-  CRegKey key(root, path, nullptr);
+  const luma::CRegistryKeyHandle key = luma::OpenRegistryKeyForReading(root, path);
   std::vector<std::wstring> found;
   if (!QueryMultiText(key.get(), valueName, found)) return false;
   values.insert(values.end(), found.begin(), found.end());
@@ -179,7 +182,7 @@ void AddApplicationSettingLocations(CRegistryReader& reader) {
 
 DWORD RegQueryDWORD(DWORD defaultValue, HKEY key, const wchar_t* valueName) {
   DWORD value = defaultValue;
-  QueryNumber(key, valueName, value);
+  luma::QueryDwordValue(key, valueName, value);
   return value;
 }
 
@@ -193,11 +196,11 @@ std::wstring RegQueryLocalizedString(HKEY key, const std::wstring& language, con
                                      const wchar_t* valueName) {
   std::wstring text;
   if (!language.empty()) {
-    CRegKey localized(key, language, nullptr);
+    const luma::CRegistryKeyHandle localized = luma::OpenRegistryKeyForReading(key, language);
     QueryText(localized.get(), valueName, text);
   }
   if (text.empty() && !fallback.empty()) {
-    CRegKey english(key, fallback, nullptr);
+    const luma::CRegistryKeyHandle english = luma::OpenRegistryKeyForReading(key, fallback);
     QueryText(english.get(), valueName, text);
   }
   return ReplaceLineBreaks(text);

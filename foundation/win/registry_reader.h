@@ -11,6 +11,20 @@
 #include <string>
 #include <vector>
 
+#include "foundation/win/unique_handle.h"
+
+namespace luma {
+// Opens parent\path, or parent\path\subKey, in the 64-bit view; empty when parent is null or the
+// key does not open.
+CRegistryKeyHandle OpenRegistryKeyForReading(HKEY parent, const std::wstring& path,
+                                             const wchar_t* subKey = nullptr, REGSAM access = KEY_READ);
+
+// The one reader of a number setting: a REG_DWORD value of exactly four bytes. A value of another
+// type or size (two bytes, or eight stored under REG_DWORD) counts as absent: false, and value is
+// left unchanged.
+bool QueryDwordValue(HKEY key, const wchar_t* valueName, DWORD& value);
+}  // namespace luma
+
 // Readers by location: they open root\path (\subKey when subKey is not null) for reading and close
 // it again. On false the output is unchanged. Only REG_SZ is a string: REG_EXPAND_SZ is absent.
 bool RegReadString(HKEY root, const std::wstring& path, const wchar_t* subKey, const wchar_t* valueName,

@@ -6,37 +6,43 @@
 // clang-format on
 
 #include "foundation/win/system_utils.h"
+#include "foundation/win/unique_handle.h"
 
 namespace {
 constexpr DWORD kSha1Size = 20;
-
-struct CryptProvider {
-  HCRYPTPROV handle = 0;
-  ~CryptProvider() {
-    if (handle != 0) CryptReleaseContext(handle, 0);
-  }
-};
-struct CryptHash {
-  HCRYPTHASH handle = 0;
-  ~CryptHash() {
-    if (handle != 0) CryptDestroyHash(handle);
-  }
-};
+constexpr DWORD kMaxDigestSize = 64;  // SHA-512
 }  // namespace
 
-bool ComputeSha1(const BYTE* data, DWORD length, CSecureBuffer& digest) {
+namespace luma {
+
+bool ComputeDigest(ALG_ID algorithm, const BYTE* data, DWORD length, CSecureBuffer& digest) {
   if (data == nullptr && length != 0) return false;
-  CryptProvider provider;
-  if (!CryptAcquireContextW(&provider.handle, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT))
+  // The AES provider type knows SHA-1 and the SHA-2 family. The hash is declared after its
+  // provider, so it is destroyed first.
+  CCryptProviderHandle provider;
+  if (!CryptAcquireContextW(provider.put(), nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT))
     return false;
-  CryptHash hash;
-  if (!CryptCreateHash(provider.handle, CALG_SHA1, 0, 0, &hash.handle)) return false;
-  if (!CryptHashData(hash.handle, data, length, 0)) return false;
-  BYTE value[kSha1Size];
-  DWORD size = kSha1Size;
-  if (!CryptGetHashParam(hash.handle, HP_HASHVAL, value, &size, 0) || size != kSha1Size) return false;
-  digest = CSecureBuffer(kSha1Size, value);
-  return digest.size == kSha1Size;
+  CCryptHashHandle hash;
+  if (!CryptCreateHash(provider.get(), algorithm, 0, 0, hash.put())) return false;
+  if (length != 0 && !CryptHashData(hash.get(), data, length, 0)) return false;
+  BYTE value[kMaxDigestSize];
+  DWORD size = sizeof(value);
+  if (!CryptGetHashParam(hash.get(), HP_HASHVAL, value, &size, 0) || size == 0 || size > sizeof(value)) {
+    return false;
+  }
+  CSecureBuffer result(size, value);
+  if (result.size != size) return false;
+  digest = std::move(result);
+  return true;
+}
+
+}  // namespace luma
+
+bool ComputeSha1(const BYTE* data, DWORD length, CSecureBuffer& digest) {
+  CSecureBuffer result;
+  if (!luma::ComputeDigest(CALG_SHA1, data, length, result) || result.size != kSha1Size) return false;
+  digest = std::move(result);
+  return true;
 }
 
 std::wstring Sha1Hex(const BYTE* data, DWORD length) {

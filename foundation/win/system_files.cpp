@@ -1,13 +1,11 @@
 // Directories, whole files, file lists and resource collection.
-#include "foundation/win/system_handles.h"
+#include <utility>
+
 #include "foundation/win/system_utils.h"
+#include "foundation/win/unique_handle.h"
 
-using luma::UniqueFindHandle;
-using luma::UniqueHandle;
-
-namespace {
-constexpr DWORD kReadChunk = 2048;
-}  // namespace
+using luma::CFindHandle;
+using luma::CKernelHandle;
 
 DWORD CreateDirectoryPath(const std::wstring& path) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -25,9 +23,9 @@ DWORD CreateDirectoryPath(const std::wstring& path) {
 }
 
 DWORD WriteFileData(const std::wstring& path, const CSecureBuffer& data) {
-  UniqueHandle file(
+  CKernelHandle file(
       CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!IsValid(file)) return GetLastError();
+  if (!file) return GetLastError();
   DWORD done = 0;
   while (done < data.size) {
     DWORD written = 0;
@@ -40,26 +38,43 @@ DWORD WriteFileData(const std::wstring& path, const CSecureBuffer& data) {
 
 DWORD ReadFileData(const std::wstring& path, CSecureBuffer& data) {
   data.Clear();
-  UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!IsValid(file)) return GetLastError();
-  CSecureBuffer chunk(kReadChunk);
-  if (chunk.data == nullptr) return ERROR_NOT_ENOUGH_MEMORY;
-  for (;;) {
+  CKernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return GetLastError();
+  LARGE_INTEGER fileSize;
+  if (!GetFileSizeEx(file.get(), &fileSize)) return GetLastError();
+  if (fileSize.QuadPart < 0 || fileSize.QuadPart > luma::kMaxWholeFileSize) return ERROR_FILE_TOO_LARGE;
+  const DWORD expected = static_cast<DWORD>(fileSize.QuadPart);
+  if (expected == 0) return ERROR_SUCCESS;
+  CSecureBuffer bytes(expected);
+  if (bytes.data == nullptr) return ERROR_NOT_ENOUGH_MEMORY;
+  // Never more than the sized block: a file that grew meanwhile is read as it was when sized.
+  DWORD done = 0;
+  while (done < expected) {
     DWORD read = 0;
-    if (!ReadFile(file.get(), chunk.data, kReadChunk, &read, nullptr)) return GetLastError();
-    if (read == 0) return ERROR_SUCCESS;
-    const DWORD before = data.size;
-    data.Append(read, chunk.data);
-    if (data.size != before + read) return ERROR_NOT_ENOUGH_MEMORY;  // keeps what was read so far
+    if (!ReadFile(file.get(), bytes.data + done, expected - done, &read, nullptr)) {
+      const DWORD error = GetLastError();
+      bytes.size = done;
+      data = std::move(bytes);
+      return error;
+    }
+    if (read == 0) {
+      // The file shrank after it was sized: what was read is kept, but the read failed.
+      bytes.size = done;
+      data = std::move(bytes);
+      return ERROR_HANDLE_EOF;
+    }
+    done += read;
   }
+  data = std::move(bytes);
+  return ERROR_SUCCESS;
 }
 
 void FindFiles(const std::wstring& directory, const std::wstring& pattern, std::list<std::wstring>& files) {
   files.clear();
   WIN32_FIND_DATAW entry;
-  UniqueFindHandle find(FindFirstFileW((directory + L"\\" + pattern).c_str(), &entry));
-  if (find.get() == INVALID_HANDLE_VALUE) return;
+  CFindHandle find(FindFirstFileW((directory + L"\\" + pattern).c_str(), &entry));
+  if (!find) return;
   do {
     if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
       files.push_back(directory + L"\\" + entry.cFileName);

@@ -16,8 +16,8 @@
 #include <memory>
 #include <vector>
 
-#include "foundation/win/system_handles.h"
 #include "foundation/win/system_utils.h"
+#include "foundation/win/unique_handle.h"
 
 namespace {
 constexpr ULONG kNameBuffer = 260;
@@ -66,9 +66,8 @@ std::wstring GetLocalComputerName() {
 }
 
 std::wstring GetCurrentUserSidString() {
-  HANDLE rawToken = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &rawToken)) return std::wstring();
-  luma::UniqueHandle token(rawToken);
+  luma::CKernelHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return std::wstring();
   std::vector<BYTE> info(kTokenUserBuffer);
   DWORD size = 0;
   if (!GetTokenInformation(token.get(), TokenUser, info.data(), kTokenUserBuffer, &size))
@@ -76,7 +75,7 @@ std::wstring GetCurrentUserSidString() {
   LPWSTR text = nullptr;
   if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(info.data())->User.Sid, &text))
     return std::wstring();
-  luma::UniqueLocal<wchar_t> owned(text);
+  const luma::CLocalMemoryHandle owned(text);
   return text;
 }
 

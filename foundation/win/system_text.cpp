@@ -117,6 +117,18 @@ std::wstring FormatFileTimeDate(const FILETIME& time) {
   return FormatFileTime(time);
 }
 
+luma::CalendarTime luma::CalendarFromSystemTime(const SYSTEMTIME& time) {
+  CalendarTime calendar;
+  calendar.year = time.wYear;
+  calendar.month = time.wMonth;
+  calendar.day = time.wDay;
+  calendar.hour = time.wHour;
+  calendar.minute = time.wMinute;
+  calendar.second = time.wSecond;
+  calendar.milliseconds = time.wMilliseconds;
+  return calendar;
+}
+
 __int64 FileTimeToTime64(const FILETIME& time) {
   SYSTEMTIME utc;
   if (!FileTimeToSystemTime(&time, &utc)) return -1;

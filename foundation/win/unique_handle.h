@@ -5,8 +5,11 @@
 #ifndef LUMA_FOUNDATION_WIN_UNIQUE_HANDLE_H_
 #define LUMA_FOUNDATION_WIN_UNIQUE_HANDLE_H_
 
+// windows.h first.
+// clang-format off
 #include <windows.h>
 #include <wincrypt.h>
+// clang-format on
 
 #include <utility>
 
@@ -75,6 +78,7 @@ inline void FreeCertContext(PCCERT_CONTEXT context) { CertFreeCertificateContext
 inline void CloseCertStore(HCERTSTORE store) { CertCloseStore(store, 0); }
 inline void FreeLocalMemory(HLOCAL memory) { LocalFree(memory); }
 inline void FreeLoadedModule(HMODULE module) { FreeLibrary(module); }
+inline void CloseCryptMessage(HCRYPTMSG message) { CryptMsgClose(message); }
 
 // Kernel objects: null and INVALID_HANDLE_VALUE both mean none.
 struct KernelHandle {
@@ -103,6 +107,8 @@ using CCertContextHandle =
 using CCertStoreHandle = CUniqueHandle<handle_traits::NullEmpty<HCERTSTORE, handle_traits::CloseCertStore>>;
 using CLocalMemoryHandle = CUniqueHandle<handle_traits::NullEmpty<HLOCAL, handle_traits::FreeLocalMemory>>;
 using CModuleHandle = CUniqueHandle<handle_traits::NullEmpty<HMODULE, handle_traits::FreeLoadedModule>>;
+using CCryptMessageHandle =
+    CUniqueHandle<handle_traits::NullEmpty<HCRYPTMSG, handle_traits::CloseCryptMessage>>;
 using CKernelHandle = CUniqueHandle<handle_traits::KernelHandle>;
 using CFindHandle = CUniqueHandle<handle_traits::FindHandle>;
 

@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "foundation/win/system_handles.h"
+#include "foundation/win/unique_handle.h"
 
 namespace {
 std::wstring Hex(DWORD code) {
@@ -28,7 +28,7 @@ std::wstring FormatSystemErrorMessage(DWORD code, bool appendCode) {
     }
   }
   // Freed on every path, also when a copy below runs out of memory.
-  const luma::UniqueLocal<wchar_t> owned(buffer);
+  const luma::CLocalMemoryHandle owned(buffer);
   if (length == 0 || buffer == nullptr) return Hex(code);
   std::wstring text(buffer, length);
   size_t begin = 0, end = text.size();

@@ -1,7 +1,6 @@
 #include "policy/config/auth_config.h"
 
 #include "foundation/win/registry_reader.h"
-#include "policy/config/config_key.h"
 
 namespace {
 std::wstring ReadLocalized(HKEY key, const std::wstring& language, const wchar_t* valueName) {
@@ -24,7 +23,7 @@ void CExplicitAuthConfig::ReadExplicitSettings(HKEY methodKey, const std::wstrin
 
 CPasswordConfig::CPasswordConfig(HKEY providerKey, const CConfigEnvironment& environment)
     : CExplicitAuthConfig(AUTH_TYPE_PASSWORD) {
-  const CConfigKey key(providerKey, L"Password");
+  const luma::CRegistryKeyHandle key = luma::OpenRegistryKeyForReading(providerKey, L"Password");
   if (!key) return;
   const std::wstring language = environment.GetUILanguageName();
   ReadExplicitSettings(key.get(), language);
@@ -37,7 +36,7 @@ CPasswordConfig::CPasswordConfig(HKEY providerKey, const CConfigEnvironment& env
 
 COTPConfig::COTPConfig(HKEY providerKey, const CConfigEnvironment& environment)
     : CExplicitAuthConfig(AUTH_TYPE_OTP) {
-  const CConfigKey key(providerKey, L"OTP");
+  const luma::CRegistryKeyHandle key = luma::OpenRegistryKeyForReading(providerKey, L"OTP");
   if (!key) return;
   const std::wstring language = environment.GetUILanguageName();
   ReadExplicitSettings(key.get(), language);
@@ -52,7 +51,7 @@ COTPConfig::COTPConfig(HKEY providerKey, const CConfigEnvironment& environment)
 
 CSMSConfig::CSMSConfig(HKEY providerKey, const CConfigEnvironment& environment)
     : CExplicitAuthConfig(AUTH_TYPE_SMS) {
-  const CConfigKey key(providerKey, L"SMS");
+  const luma::CRegistryKeyHandle key = luma::OpenRegistryKeyForReading(providerKey, L"SMS");
   if (!key) return;
   const std::wstring language = environment.GetUILanguageName();
   ReadExplicitSettings(key.get(), language);
@@ -67,7 +66,7 @@ CSMSConfig::CSMSConfig(HKEY providerKey, const CConfigEnvironment& environment)
 
 CCertificateConfig::CCertificateConfig(HKEY providerKey, const CConfigEnvironment& environment)
     : CExplicitAuthConfig(AUTH_TYPE_CERTIFICATE) {
-  const CConfigKey key(providerKey, L"Certificate");
+  const luma::CRegistryKeyHandle key = luma::OpenRegistryKeyForReading(providerKey, L"Certificate");
   if (!key) return;
   ReadExplicitSettings(key.get(), environment.GetUILanguageName());
   interactive = !service.ServiceURL.empty();
@@ -78,11 +77,11 @@ CCertificateConfig::CCertificateConfig(HKEY providerKey, const CConfigEnvironmen
 }
 
 CKerberosConfig::CKerberosConfig(HKEY providerKey) : CAuthConfig(AUTH_TYPE_KERBEROS, false) {
-  const CConfigKey key(providerKey, L"Kerberos");
+  const luma::CRegistryKeyHandle key = luma::OpenRegistryKeyForReading(providerKey, L"Kerberos");
   if (key) ReadAutoSettings(key.get());
 }
 
 CNegotiateConfig::CNegotiateConfig(HKEY providerKey) : CAuthConfig(AUTH_TYPE_NEGOTIATE, false) {
-  const CConfigKey key(providerKey, L"Negotiate");
+  const luma::CRegistryKeyHandle key = luma::OpenRegistryKeyForReading(providerKey, L"Negotiate");
   if (key) ReadAutoSettings(key.get());
 }

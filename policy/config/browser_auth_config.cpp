@@ -2,7 +2,6 @@
 
 #include "foundation/core/string_utils.h"
 #include "foundation/win/registry_reader.h"
-#include "policy/config/config_key.h"
 
 namespace {
 bool ReadFlag(HKEY key, const wchar_t* valueName, bool defaultValue) {
@@ -15,7 +14,7 @@ LONG ReadSigned(HKEY key, const wchar_t* valueName, LONG defaultValue) {
 
 CBrowserAuthConfig::CBrowserAuthConfig(HKEY providerKey, const CConfigEnvironment& environment)
     : CExplicitAuthConfig(AUTH_TYPE_BROWSER) {
-  const CConfigKey key(providerKey, L"Browser");
+  const luma::CRegistryKeyHandle key = luma::OpenRegistryKeyForReading(providerKey, L"Browser");
   if (!key) return;
   ReadExplicitSettings(key.get(), environment.GetUILanguageName());
   RegistrationURL = RegQueryString(key.get(), L"RegistrationURL", service.ServiceURL.c_str());
@@ -28,7 +27,7 @@ CBrowserAuthConfig::CBrowserAuthConfig(HKEY providerKey, const CConfigEnvironmen
 }
 
 void CBrowserAuthConfig::ReadFeatures(HKEY browserKey) {
-  const CConfigKey key(browserKey, L"BrowserFeatures");
+  const luma::CRegistryKeyHandle key = luma::OpenRegistryKeyForReading(browserKey, L"BrowserFeatures");
   if (!key) return;
   OverrideKeyPath = RegQueryString(key.get(), L"OverrideKeyPath");
   AllowFormAutofill = ReadFlag(key.get(), L"AllowFormAutofill", AllowFormAutofill);
@@ -43,7 +42,7 @@ void CBrowserAuthConfig::ReadFeatures(HKEY browserKey) {
 }
 
 void CBrowserAuthConfig::ReadWindow(HKEY browserKey) {
-  const CConfigKey key(browserKey, L"GUI");
+  const luma::CRegistryKeyHandle key = luma::OpenRegistryKeyForReading(browserKey, L"GUI");
   if (!key) return;
   CX = ReadSigned(key.get(), L"CX", CX);
   CY = ReadSigned(key.get(), L"CY", CY);
@@ -51,7 +50,7 @@ void CBrowserAuthConfig::ReadWindow(HKEY browserKey) {
 }
 
 void CBrowserAuthConfig::ReadUserAgent(HKEY browserKey, const CConfigEnvironment& environment) {
-  const CConfigKey key(browserKey, L"UserAgent");
+  const luma::CRegistryKeyHandle key = luma::OpenRegistryKeyForReading(browserKey, L"UserAgent");
   if (!key) return;
   UserAgent = RegQueryString(key.get(), nullptr);
   // A machine without a DNS domain keeps the default text: the empty name is the default value.
@@ -65,7 +64,8 @@ void CBrowserAuthConfig::ReadNavigationDomains(HKEY browserKey) {
   std::vector<std::wstring> names;
   RegEnumValueNames(browserKey, std::wstring(), L"AllowedNavigationDomains", names);
   if (names.empty()) return;
-  const CConfigKey key(browserKey, L"AllowedNavigationDomains");
+  const luma::CRegistryKeyHandle key =
+      luma::OpenRegistryKeyForReading(browserKey, L"AllowedNavigationDomains");
   for (const std::wstring& name : names) {
     // The names only tell the values apart; the texts are the domains.
     const std::wstring domain = TrimWhitespace(RegQueryString(key.get(), name.c_str()));

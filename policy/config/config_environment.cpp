@@ -3,6 +3,7 @@
 #include <wincrypt.h>
 
 #include "foundation/win/system_utils.h"
+#include "foundation/win/unique_handle.h"
 
 namespace {
 constexpr DWORD kDnsDomainBufferLength = 260;
@@ -36,11 +37,9 @@ std::wstring QueryComputerDnsDomain() {
 }
 
 bool ProbeProductPhysicalStore() {
-  HCERTSTORE store =
+  const luma::CCertStoreHandle store(
       CertOpenStore(CERT_STORE_PROV_PHYSICAL_W, X509_ASN_ENCODING, 0,
                     CERT_SYSTEM_STORE_CURRENT_USER | CERT_STORE_READONLY_FLAG | CERT_STORE_OPEN_EXISTING_FLAG,
-                    L"MY\\lumaPassV");
-  if (store == nullptr) return false;
-  CertCloseStore(store, 0);
-  return true;
+                    L"MY\\lumaPassV"));
+  return static_cast<bool>(store);
 }

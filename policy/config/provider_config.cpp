@@ -6,7 +6,6 @@
 #include "foundation/win/registry_reader.h"
 #include "foundation/win/system_utils.h"
 #include "policy/config/browser_auth_config.h"
-#include "policy/config/config_key.h"
 
 namespace {
 constexpr wchar_t kProductStoreName[] = L"lumaPassV";
@@ -47,7 +46,7 @@ CProviderConfig::CProviderConfig(HKEY parent, const std::wstring& subKey,
       TargetProviderName(kDefaultTargetProviderName),
       TargetProviderType(kDefaultTargetProviderType),
       authConfig(std::make_shared<CAuthConfig>()) {
-  const CConfigKey key(parent, subKey);
+  const luma::CRegistryKeyHandle key = luma::OpenRegistryKeyForReading(parent, subKey);
   if (!key) return;
   disabled = RegQueryDWORD(0, key.get(), L"Disabled");
   ReadMembership(key.get(), environment);

@@ -130,47 +130,7 @@ bool ReadTime(const der::Element& element, FileTimeTicks& time) {
   return ParseTime(element.content, element.contentSize, element.tag == kTagGeneralizedTime, time);
 }
 
-bool ReadString(const der::Element& element, WString& text) {
-  switch (element.tag) {
-    case der::kTagUtf8String:
-    case der::kTagBmpString:
-    case der::kTagIa5String:
-    case der::kTagPrintableString:
-      return der::DecodeText(element, text);
-    case 0x12:    // NumericString
-    case 0x14:    // TeletexString
-    case 0x15:    // VideotexString
-    case 0x19:    // GraphicString
-    case 0x1A:    // VisibleString
-    case 0x1B: {  // GeneralString: one character per byte
-      WString decoded;
-      for (DWORD i = 0; i < element.contentSize; ++i)
-        decoded.push_back(static_cast<WCHAR>(element.content[i]));
-      text.swap(decoded);
-      return true;
-    }
-    case 0x1C: {  // UniversalString: UCS-4, big-endian
-      if (element.contentSize % 4 != 0) return false;
-      WString decoded;
-      for (DWORD i = 0; i < element.contentSize; i += 4) {
-        const BYTE* p = element.content + i;
-        const std::uint32_t code =
-            (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) | p[3];
-        if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
-        if (code >= 0x10000) {
-          decoded.push_back(static_cast<WCHAR>(0xD800 + ((code - 0x10000) >> 10)));
-          decoded.push_back(static_cast<WCHAR>(0xDC00 + ((code - 0x10000) & 0x3FF)));
-        } else {
-          decoded.push_back(static_cast<WCHAR>(code));
-        }
-      }
-      text.swap(decoded);
-      return true;
-    }
-    default:
-      return false;
-  }
-}
+bool ReadString(const der::Element& element, WString& text) { return der::DecodeText(element, text); }
 
 bool ReadOctetString(const der::Element& element, CSecureBuffer& bytes) {
   if (element.tag != der::kTagOctetString) return false;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "foundation/core/calendar_time.h"
 #include "foundation/core/der_codec.h"
 
 namespace luma {
@@ -29,9 +30,7 @@ bool ReadTagged(const der::Element& element, DWORD& tagNumber, der::Element& inn
 bool ReadWhole(const BYTE* data, DWORD size, der::Element& element);
 
 // Calendar fields <-> FILETIME ticks; false for a field out of range or a year before 1601.
-struct CalendarTime {
-  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, milliseconds = 0;
-};
+using CalendarTime = luma::CalendarTime;
 bool CalendarToTicks(const CalendarTime& calendar, FileTimeTicks& ticks);
 CalendarTime TicksToCalendar(FileTimeTicks ticks);
 

@@ -8,14 +8,14 @@ const CERT_EXTENSION* FindCertExtension(PCCERT_CONTEXT certificate, LPCSTR oid) 
   return CertFindExtension(oid, info->cExtension, info->rgExtension);
 }
 
-LocalBlock DecodeCertExtension(const CERT_EXTENSION& extension, LPCSTR structType) {
+CLocalMemoryHandle DecodeCertExtension(const CERT_EXTENSION& extension, LPCSTR structType) {
   void* block = nullptr;
   DWORD size = 0;
   if (!CryptDecodeObjectEx(kCertEncoding, structType, extension.Value.pbData, extension.Value.cbData,
                            CRYPT_DECODE_ALLOC_FLAG | CRYPT_DECODE_NOCOPY_FLAG, nullptr, &block, &size)) {
-    return nullptr;
+    return CLocalMemoryHandle();
   }
-  return LocalBlock(block);
+  return CLocalMemoryHandle(block);
 }
 
 }  // namespace luma::cert_filters

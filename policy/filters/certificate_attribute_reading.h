@@ -8,6 +8,7 @@
 
 #include <memory>
 
+#include "foundation/win/unique_handle.h"
 #include "policy/core/attribute_filter.h"
 
 namespace luma::cert_filters {
@@ -23,13 +24,8 @@ inline bool HasParameterOrRange(const WString& parameter, AttributeFilterOperato
 // The extension of that identifier, or null (also for a null certificate).
 const CERT_EXTENSION* FindCertExtension(PCCERT_CONTEXT certificate, LPCSTR oid);
 
-struct LocalFreeDeleter {
-  void operator()(void* block) const { LocalFree(block); }
-};
-using LocalBlock = std::unique_ptr<void, LocalFreeDeleter>;
-
 // The extension's value decoded by the platform into one block it allocated; null on failure.
-LocalBlock DecodeCertExtension(const CERT_EXTENSION& extension, LPCSTR structType);
+CLocalMemoryHandle DecodeCertExtension(const CERT_EXTENSION& extension, LPCSTR structType);
 
 }  // namespace luma::cert_filters
 

@@ -3,7 +3,9 @@
 #include <memory>
 
 #include "foundation/core/string_utils.h"
+#include "foundation/win/registry_reader.h"
 #include "foundation/win/system_utils.h"
+#include "foundation/win/unique_handle.h"
 #include "policy/core/policy_exception.h"
 #include "policy/core/policy_file_name.h"
 #include "policy/filters/cert_wrapper.h"
@@ -27,28 +29,10 @@ std::wstring CertificateValueName(const CSecureBuffer& encodedCertificate) {
 
 // The data reaches the disk before the rename makes it the policy file.
 bool FlushFile(const std::wstring& path) {
-  HANDLE file =
-      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  const bool flushed = FlushFileBuffers(file) != FALSE;
-  CloseHandle(file);
-  return flushed;
+  const luma::CKernelHandle file(
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return file && FlushFileBuffers(file.get()) != FALSE;
 }
-
-class RegistryKey {
- public:
-  RegistryKey() = default;
-  ~RegistryKey() {
-    if (key != nullptr) RegCloseKey(key);
-  }
-  RegistryKey(const RegistryKey&) = delete;
-  RegistryKey& operator=(const RegistryKey&) = delete;
-  HKEY* put() { return &key; }
-  HKEY get() const { return key; }
-
- private:
-  HKEY key = nullptr;
-};
 
 }  // namespace
 
@@ -113,7 +97,7 @@ void DeletePolicyFile(const CProviderConfig& config, const CPolicy& policy) {
 }
 
 void SetCertificateDisabled(const CSecureBuffer& encodedCertificate, bool disabled) {
-  RegistryKey key;
+  luma::CRegistryKeyHandle key;
   if (RegCreateKeyExW(HKEY_CURRENT_USER, kDisabledCertificatesKey, 0, nullptr, 0,
                       KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
     return;
@@ -128,20 +112,11 @@ void SetCertificateDisabled(const CSecureBuffer& encodedCertificate, bool disabl
 }
 
 bool IsCertificateDisabled(const CSecureBuffer& encodedCertificate) {
-  RegistryKey key;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kDisabledCertificatesKey, 0, KEY_READ | KEY_WOW64_64KEY, key.put()) !=
-      ERROR_SUCCESS) {
-    return false;
-  }
-  const std::wstring name = CertificateValueName(encodedCertificate);
-  DWORD type = 0;
+  const luma::CRegistryKeyHandle key =
+      luma::OpenRegistryKeyForReading(HKEY_CURRENT_USER, kDisabledCertificatesKey);
   DWORD value = 0;
-  DWORD size = sizeof(value);
-  if (RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
-      ERROR_SUCCESS) {
-    return false;
-  }
-  return type == REG_DWORD && size == sizeof(value) && value != 0;
+  return luma::QueryDwordValue(key.get(), CertificateValueName(encodedCertificate).c_str(), value) &&
+         value != 0;
 }
 
 void SetCertificateDisabled(const CCertificatePolicy& certificate, bool disabled) {

@@ -1,5 +1,6 @@
 #include "policy/signed/policy_time.h"
 
+#include "foundation/win/system_utils.h"
 #include "policy/core/day_count.h"
 
 using luma::policy::CalendarTime;
@@ -16,34 +17,18 @@ FileTimeTicks FileTimeToTicks(const FILETIME& time) {
   return (static_cast<FileTimeTicks>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
-namespace {
-
-CalendarTime FromSystemTime(const SYSTEMTIME& system) {
-  CalendarTime calendar;
-  calendar.year = system.wYear;
-  calendar.month = system.wMonth;
-  calendar.day = system.wDay;
-  calendar.hour = system.wHour;
-  calendar.minute = system.wMinute;
-  calendar.second = system.wSecond;
-  calendar.milliseconds = system.wMilliseconds;
-  return calendar;
-}
-
-}  // namespace
-
 bool FileTimeToLocalCalendar(const FILETIME& time, CalendarTime& calendar) {
   FILETIME local;
   SYSTEMTIME system;
   if (!FileTimeToLocalFileTime(&time, &local) || !FileTimeToSystemTime(&local, &system)) return false;
-  calendar = FromSystemTime(system);
+  calendar = luma::CalendarFromSystemTime(system);
   return true;
 }
 
 CalendarTime CurrentUtcCalendar() {
   SYSTEMTIME now;
   GetSystemTime(&now);
-  return FromSystemTime(now);
+  return luma::CalendarFromSystemTime(now);
 }
 
 int DaysUntil(const FILETIME& time) {

@@ -7,6 +7,8 @@
 #include "foundation/core/der_codec.h"
 #include "foundation/core/string_utils.h"
 #include "foundation/win/der_helpers.h"
+#include "foundation/win/system_utils.h"
+#include "foundation/win/unique_handle.h"
 #include "foundation/win/windows_exception.h"
 #include "policy/core/policy_content_type.h"
 #include "policy/core/policy_exception.h"
@@ -17,15 +19,8 @@ constexpr DWORD kEncodingTypes = X509_ASN_ENCODING | PKCS_7_ASN_ENCODING;
 constexpr DWORD kChainFlags =
     CERT_CHAIN_THREAD_STORE_SYNC | CERT_CHAIN_DISABLE_AUTH_ROOT_AUTO_UPDATE;  // 0x102
 
-struct MessageCloser {
-  void operator()(void* message) const { CryptMsgClose(message); }
-};
-using MessageHandle = std::unique_ptr<void, MessageCloser>;
-
-struct CertificateFreer {
-  void operator()(const CERT_CONTEXT* certificate) const { CertFreeCertificateContext(certificate); }
-};
-using CertificateHandle = std::unique_ptr<const CERT_CONTEXT, CertificateFreer>;
+using MessageHandle = luma::CCryptMessageHandle;
+using CertificateHandle = luma::CCertContextHandle;
 
 struct ChainFreer {
   void operator()(const CERT_CHAIN_CONTEXT* chain) const { CertFreeCertificateChain(chain); }
@@ -39,7 +34,7 @@ using ChainHandle = std::unique_ptr<const CERT_CHAIN_CONTEXT, ChainFreer>;
 MessageHandle OpenDecodedMessage(const CSecureBuffer& encoded) {
   MessageHandle message(CryptMsgOpenToDecode(PKCS_7_ASN_ENCODING, 0, 0, 0, nullptr, nullptr));
   if (!message || encoded.size == 0 || !CryptMsgUpdate(message.get(), encoded.data, encoded.size, TRUE)) {
-    return nullptr;
+    return MessageHandle();
   }
   return message;
 }
@@ -55,29 +50,10 @@ bool GetMessageParam(HCRYPTMSG message, DWORD type, std::vector<BYTE>& block) {
   return true;
 }
 
-bool ComputeDigest(ALG_ID algorithm, const BYTE* data, DWORD size, std::vector<BYTE>& digest) {
-  HCRYPTPROV provider = 0;
-  if (!CryptAcquireContextW(&provider, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) return false;
-  struct Context {
-    HCRYPTPROV provider;
-    HCRYPTHASH hash = 0;
-    ~Context() {
-      if (hash != 0) CryptDestroyHash(hash);
-      CryptReleaseContext(provider, 0);
-    }
-  } context{provider};
-  if (!CryptCreateHash(provider, algorithm, 0, 0, &context.hash)) return false;
-  if (size != 0 && !CryptHashData(context.hash, data, size, 0)) return false;
-  DWORD digestSize = 0;
-  if (!CryptGetHashParam(context.hash, HP_HASHVAL, nullptr, &digestSize, 0)) return false;
-  digest.assign(digestSize, 0);
-  return CryptGetHashParam(context.hash, HP_HASHVAL, digest.data(), &digestSize, 0) != FALSE;
-}
-
 bool DigestEquals(ALG_ID algorithm, const BYTE* data, DWORD size, const luma::der::Element& expected) {
-  std::vector<BYTE> digest;
-  return ComputeDigest(algorithm, data, size, digest) && digest.size() == expected.contentSize &&
-         std::memcmp(digest.data(), expected.content, digest.size()) == 0;
+  CSecureBuffer digest;
+  return luma::ComputeDigest(algorithm, data, size, digest) && digest.size == expected.contentSize &&
+         std::memcmp(digest.data, expected.content, digest.size) == 0;
 }
 
 // The signed messageDigest attribute must be the digest of the content. Some platforms verify the
@@ -231,14 +207,11 @@ void VerifySignedPolicy(const CPolicyProviderSettings& settings, const CSecureBu
   CRYPT_VERIFY_MESSAGE_PARA parameters = {};
   parameters.cbSize = sizeof(parameters);
   parameters.dwMsgAndCertEncodingType = kEncodingTypes;
-  PCCERT_CONTEXT signerContext = nullptr;
+  CertificateHandle signer;
   if (!CryptVerifyMessageSignature(&parameters, 0, encoded.data, encoded.size, output.data, &outputSize,
-                                   &signerContext)) {
-    const DWORD error = GetLastError();
-    if (signerContext != nullptr) CertFreeCertificateContext(signerContext);
-    FailWithSystemText(error);
+                                   signer.put())) {
+    FailWithSystemText(GetLastError());
   }
-  CertificateHandle signer(signerContext);
   if (outputSize > output.size) FailWithSystemText(static_cast<DWORD>(CRYPT_E_HASH_VALUE));
 
   const BYTE* data = output.data;

@@ -1,25 +1,13 @@
 #include "policy/signed/provider_discovery.h"
 
+#include "foundation/win/registry_reader.h"
+#include "foundation/win/unique_handle.h"
+
 namespace {
 
 constexpr wchar_t kMachineProviders[] = L"SOFTWARE\\nuvak\\lumaPassV\\Provider";
 constexpr wchar_t kPolicyProviders[] = L"SOFTWARE\\Policies\\nuvak\\lumaPassV\\Provider";
 constexpr DWORD kMaxSubKeyName = 260;
-
-// An open registry key, closed when it goes.
-class CRegistryKey {
- public:
-  explicit CRegistryKey(HKEY key) : key(key) {}
-  CRegistryKey(const CRegistryKey&) = delete;
-  CRegistryKey& operator=(const CRegistryKey&) = delete;
-  ~CRegistryKey() {
-    if (key != nullptr) RegCloseKey(key);
-  }
-  HKEY get() const { return key; }
-
- private:
-  HKEY key;
-};
 
 }  // namespace
 
@@ -40,12 +28,8 @@ void LoadProviderConfigs(CProviderConfigMap& providers) {
 
 void LoadProviderConfigs(CProviderConfigMap& providers, const CProviderDiscoverySource& source) {
   for (const auto& location : source.locations) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(location.root, location.path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) !=
-        ERROR_SUCCESS) {
-      continue;
-    }
-    LoadProviderConfigsFromKey(providers, key, source);
+    const luma::CRegistryKeyHandle key = luma::OpenRegistryKeyForReading(location.root, location.path);
+    if (key) LoadProviderConfigsFromKey(providers, key.get(), source);
   }
 }
 
@@ -55,7 +39,6 @@ void LoadProviderConfigsFromKey(CProviderConfigMap& providers, HKEY key) {
 
 void LoadProviderConfigsFromKey(CProviderConfigMap& providers, HKEY key,
                                 const CProviderDiscoverySource& source) {
-  const CRegistryKey owned(key);
   for (DWORD index = 0;; ++index) {
     wchar_t name[kMaxSubKeyName] = {};
     const LONG status = RegEnumKeyW(key, index, name, kMaxSubKeyName);
@@ -81,21 +64,10 @@ bool IsProviderDisabledForUser(const std::wstring& subKeyName, bool& disabled) {
 
 bool IsProviderDisabledForUser(const std::wstring& subKeyName, bool& disabled,
                                const CProviderDiscoverySource& source) {
-  // The key is opened in the 64-bit view first: RegGetValueW's own view flag is unknown to older
-  // systems.
-  HKEY key = nullptr;
-  const std::wstring path = source.userSwitchPath + L"\\" + subKeyName;
-  if (RegOpenKeyExW(source.userSwitchRoot, path.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &key) !=
-      ERROR_SUCCESS) {
-    return false;
-  }
-  const CRegistryKey owned(key);
+  const luma::CRegistryKeyHandle key = luma::OpenRegistryKeyForReading(
+      source.userSwitchRoot, source.userSwitchPath, subKeyName.c_str(), KEY_QUERY_VALUE);
   DWORD value = 0;
-  DWORD size = sizeof(value);
-  if (RegGetValueW(key, nullptr, L"Disabled", RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS ||
-      size != sizeof(value)) {
-    return false;
-  }
+  if (!luma::QueryDwordValue(key.get(), L"Disabled", value)) return false;
   disabled = value != 0;
   return true;
 }

@@ -43,7 +43,7 @@ CProviderDiscoverySource GetSystemProviderDiscoverySource();
 void LoadProviderConfigs(CProviderConfigMap& providers);
 void LoadProviderConfigs(CProviderConfigMap& providers, const CProviderDiscoverySource& source);
 
-// Applies every subkey of the open key to the map, then closes the key.
+// Applies every subkey of the open key to the map; the key stays the caller's to close.
 void LoadProviderConfigsFromKey(CProviderConfigMap& providers, HKEY key);
 void LoadProviderConfigsFromKey(CProviderConfigMap& providers, HKEY key,
                                 const CProviderDiscoverySource& source);

@@ -6,6 +6,7 @@
 #include "foundation/core/string_utils.h"
 #include "foundation/win/file_signer.h"
 #include "foundation/win/system_utils.h"
+#include "foundation/win/unique_handle.h"
 
 namespace {
 
@@ -18,19 +19,14 @@ class CResourceModule {
   explicit CResourceModule(const std::wstring& path)
       : module(LoadLibraryExW(path.c_str(), nullptr,
                               LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {}
-  CResourceModule(const CResourceModule&) = delete;
-  CResourceModule& operator=(const CResourceModule&) = delete;
-  ~CResourceModule() {
-    if (module != nullptr) FreeLibrary(module);
-  }
 
   void Collect(const wchar_t* type, std::list<CSecureBuffer>& resources) const {
-    if (module == nullptr) return;
-    EnumResourceNamesW(module, type, CollectResourceProc, reinterpret_cast<LONG_PTR>(&resources));
+    if (!module) return;
+    EnumResourceNamesW(module.get(), type, CollectResourceProc, reinterpret_cast<LONG_PTR>(&resources));
   }
 
  private:
-  HMODULE module;
+  luma::CModuleHandle module;
 };
 
 // Keeps a file from being written, renamed or deleted while it is open; readers may share it.
@@ -39,16 +35,11 @@ class CFileWriteLock {
   explicit CFileWriteLock(const std::wstring& path)
       : file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-  CFileWriteLock(const CFileWriteLock&) = delete;
-  CFileWriteLock& operator=(const CFileWriteLock&) = delete;
-  ~CFileWriteLock() {
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-  }
   // False when the file is missing or someone holds it open for writing.
-  bool IsHeld() const { return file != INVALID_HANDLE_VALUE; }
+  bool IsHeld() const { return static_cast<bool>(file); }
 
  private:
-  HANDLE file;
+  luma::CKernelHandle file;
 };
 
 }  // namespace

@@ -12,16 +12,14 @@
 #include <string>
 
 #include "foundation/core/tests/test_data.h"
+#include "foundation/win/unique_handle.h"
 
-struct CertContextDeleter {
-  void operator()(PCCERT_CONTEXT context) const { CertFreeCertificateContext(context); }
-};
-using UniqueCertContext = std::unique_ptr<const CERT_CONTEXT, CertContextDeleter>;
+using UniqueCertContext = luma::CCertContextHandle;
 
 // The fixture's certificate; null when it cannot be read.
 inline UniqueCertContext LoadTestCertificate(const std::string& file) {
   const CSecureBuffer encoded = ReadTestData(file);
-  if (encoded.empty()) return nullptr;
+  if (encoded.empty()) return UniqueCertContext();
   return UniqueCertContext(CertCreateCertificateContext(X509_ASN_ENCODING, encoded.data, encoded.size));
 }
 

@@ -10,6 +10,8 @@
 #include <initializer_list>
 #include <string>
 
+#include "foundation/win/unique_handle.h"
+
 namespace luma::testing {
 
 // "<base>\<suite>.<test>" for the running test.
@@ -24,29 +26,29 @@ class CTestKey {
   CTestKey(HKEY root, std::wstring path) : root(root), path(std::move(path)) {
     RegDeleteTreeW(root, this->path.c_str());
     EXPECT_EQ(RegCreateKeyExW(root, this->path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
-                              nullptr, &key, nullptr),
+                              nullptr, key.put(), nullptr),
               ERROR_SUCCESS);
   }
   CTestKey(const CTestKey&) = delete;
   CTestKey& operator=(const CTestKey&) = delete;
   ~CTestKey() {
-    if (key != nullptr) RegCloseKey(key);
+    key.reset();
     RegDeleteTreeW(root, path.c_str());
   }
 
-  HKEY get() const { return key; }
+  HKEY get() const { return key.get(); }
   HKEY Root() const { return root; }
   const std::wstring& Path() const { return path; }
 
   // subKey may be empty (the key itself) or a relative path ("OTP\de").
   void SetRaw(const std::wstring& subKey, const wchar_t* name, DWORD type, const void* data,
               DWORD size) const {
-    HKEY target = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(key, subKey.c_str(), 0, nullptr, 0, KEY_WRITE | KEY_WOW64_64KEY, nullptr,
-                              &target, nullptr),
+    CRegistryKeyHandle target;
+    ASSERT_EQ(RegCreateKeyExW(key.get(), subKey.c_str(), 0, nullptr, 0, KEY_WRITE | KEY_WOW64_64KEY, nullptr,
+                              target.put(), nullptr),
               ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExW(target, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
-    RegCloseKey(target);
+    EXPECT_EQ(RegSetValueExW(target.get(), name, 0, type, static_cast<const BYTE*>(data), size),
+              ERROR_SUCCESS);
   }
   void SetText(const std::wstring& subKey, const wchar_t* name, const std::wstring& text,
                DWORD type = REG_SZ) const {
@@ -63,17 +65,16 @@ class CTestKey {
     SetRaw(subKey, name, REG_MULTI_SZ, data.data(), static_cast<DWORD>(data.size() * sizeof(wchar_t)));
   }
   void CreateSubKey(const std::wstring& subKey) const {
-    HKEY target = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(key, subKey.c_str(), 0, nullptr, 0, KEY_WRITE | KEY_WOW64_64KEY, nullptr,
-                              &target, nullptr),
+    CRegistryKeyHandle target;
+    ASSERT_EQ(RegCreateKeyExW(key.get(), subKey.c_str(), 0, nullptr, 0, KEY_WRITE | KEY_WOW64_64KEY, nullptr,
+                              target.put(), nullptr),
               ERROR_SUCCESS);
-    RegCloseKey(target);
   }
 
  private:
   HKEY root;
   std::wstring path;
-  HKEY key = nullptr;
+  CRegistryKeyHandle key;
 };
 
 // True when the tests run under Wine, whose answers for some system facts differ from Windows'.

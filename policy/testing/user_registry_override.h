@@ -9,6 +9,8 @@
 
 #include <string>
 
+#include "foundation/win/unique_handle.h"
+
 class CUserRegistryOverride {
  public:
   CUserRegistryOverride() {
@@ -17,14 +19,14 @@ class CUserRegistryOverride {
     path = L"Software\\luma-tests\\" + std::to_wstring(GetCurrentProcessId()) + L"-" +
            std::wstring(name.begin(), name.end());
     RegDeleteTreeW(HKEY_CURRENT_USER, path.c_str());
-    EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                              nullptr),
+    EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              key.put(), nullptr),
               ERROR_SUCCESS);
-    EXPECT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, key), ERROR_SUCCESS);
+    EXPECT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, key.get()), ERROR_SUCCESS);
   }
   ~CUserRegistryOverride() {
     RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-    if (key != nullptr) RegCloseKey(key);
+    key.reset();
     RegDeleteTreeW(HKEY_CURRENT_USER, path.c_str());
   }
   CUserRegistryOverride(const CUserRegistryOverride&) = delete;
@@ -32,7 +34,7 @@ class CUserRegistryOverride {
 
  private:
   std::wstring path;
-  HKEY key = nullptr;
+  luma::CRegistryKeyHandle key;
 };
 
 #endif  // LUMA_POLICY_TESTING_USER_REGISTRY_OVERRIDE_H_

@@ -139,6 +139,13 @@ TEST(DerCodecTest, TextOfTheStringTypes) {
       {Bytes({0x16, 0x01, 0xE4}), false, WString()},              // not IA5
       {Bytes({0x1E, 0x01, 0x00}), false, WString()},              // odd BMP size
       {Bytes({0x04, 0x01, 'a'}), false, WString()},
+      {Bytes({0x12, 0x02, '4', '2'}), true, WSTR("42")},           // NumericString
+      {Bytes({0x1A, 0x01, 0xE4}), false, WString()},               // VisibleString is 7-bit
+      {Bytes({0x14, 0x01, 0xE4}), true, WString(1, WCHAR(0xE4))},  // TeletexString: Latin-1
+      {Bytes({0x1C, 0x04, 0x00, 0x01, 0xF6, 0x00}), true, WString{WCHAR(0xD83D), WCHAR(0xDE00)}},
+      {Bytes({0x1C, 0x04, 0x00, 0x00, 0xD8, 0x00}), false, WString()},  // a surrogate as UCS-4
+      {Bytes({0x1C, 0x04, 0x00, 0x11, 0x00, 0x00}), false, WString()},  // above U+10FFFF
+      {Bytes({0x1C, 0x02, 0x00, 0x41}), false, WString()},              // not whole UCS-4 units
   };
   for (const auto& c : cases) {
     Element element;
@@ -154,6 +161,13 @@ TEST(DerCodecTest, AppendElementReportsMemoryFailure) {
   luma::testing::FailNextHeapAllocations(1);
   EXPECT_FALSE(AppendElement(kTagNull, nullptr, 0, out));
   luma::testing::FailNextHeapAllocations(0);
+  // A failure after earlier elements leaves them as they were, with no partial header behind.
+  ASSERT_TRUE(AppendElement(kTagNull, nullptr, 0, out));
+  const BYTE content[200] = {};
+  luma::testing::FailNextHeapAllocations(1);
+  EXPECT_FALSE(AppendElement(kTagOctetString, content, sizeof(content), out));
+  luma::testing::FailNextHeapAllocations(0);
+  EXPECT_EQ(out.size, 2u);
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ CLogTime Time(int year, int month, int day, int hour, int minute, int second = 0
   t.hour = hour;
   t.minute = minute;
   t.second = second;
-  t.millisecond = ms;
+  t.milliseconds = ms;
   return t;
 }
 

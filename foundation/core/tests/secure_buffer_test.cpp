@@ -4,6 +4,7 @@
 
 #include <map>
 #include <thread>
+#include <vector>
 
 #include "foundation/core/mutex_obj.h"
 #include "foundation/core/tests/test_bytes.h"
@@ -71,6 +72,61 @@ TEST(SecureBufferTest, AppendGrowsOrCopiesIntoAnEmptyBuffer) {
   EXPECT_EQ(buffer, Bytes({1, 2, 3}));
 }
 
+// The block the growth test watches and what it held when it was freed.
+const void* g_watchedBlock = nullptr;
+std::vector<BYTE> g_watchedBytesAtFree;
+DWORD g_watchedCapacity = 0;
+
+void RecordWatchedBlock(const void* block) {
+  if (block != g_watchedBlock) return;
+  const BYTE* bytes = static_cast<const BYTE*>(block);
+  g_watchedBytesAtFree.assign(bytes, bytes + g_watchedCapacity);
+}
+
+TEST(SecureBufferTest, GrowthKeepsTheContentsAndWipesEveryOutgrownBlock) {
+  CSecureBuffer buffer;
+  ASSERT_TRUE(buffer.Reserve(4));
+  EXPECT_EQ(buffer.size, 0u);
+  EXPECT_EQ(buffer.capacity(), 4u);
+  const BYTE* reserved = buffer.data;
+  buffer.Append(4, "\xA1\xA2\xA3\xA4");
+  EXPECT_EQ(buffer.data, reserved);  // filled in place
+
+  std::vector<BYTE> expected(buffer.data, buffer.data + 4);
+  g_watchedBlock = buffer.data;
+  g_watchedCapacity = buffer.capacity();
+  luma::testing::ObserveHeapFrees(RecordWatchedBlock);
+  DWORD growths = 0;
+  for (BYTE i = 0; i < 200; ++i) {
+    const BYTE* before = buffer.data;
+    buffer.Append(1, &i);
+    expected.push_back(i);
+    if (buffer.data != before) ++growths;
+  }
+  luma::testing::ObserveHeapFrees(nullptr);
+  EXPECT_EQ(ToVector(buffer), expected);
+  EXPECT_LE(growths, 6u);  // 4 -> 8 -> ... -> 256: geometric, not one block per append
+  EXPECT_EQ(g_watchedBytesAtFree, std::vector<BYTE>(4, 0));
+
+  // A shortened buffer still wipes its whole block; Reserve below the capacity keeps the block.
+  const BYTE* block = buffer.data;
+  EXPECT_TRUE(buffer.Reserve(10));
+  EXPECT_EQ(buffer.data, block);
+  buffer.size = 1;
+  g_watchedBlock = buffer.data;
+  g_watchedCapacity = buffer.capacity();
+  luma::testing::ObserveHeapFrees(RecordWatchedBlock);
+  buffer.Clear();
+  luma::testing::ObserveHeapFrees(nullptr);
+  EXPECT_EQ(g_watchedBytesAtFree, std::vector<BYTE>(g_watchedCapacity, 0));
+}
+
+TEST(SecureBufferTest, AppendOfItsOwnBytesSurvivesGrowth) {
+  CSecureBuffer buffer = Bytes({1, 2, 3});
+  buffer.Append(buffer.size, buffer.data);
+  EXPECT_EQ(buffer, Bytes({1, 2, 3, 1, 2, 3}));
+}
+
 TEST(SecureBufferTest, ReverseSwapsAroundTheMiddle) {
   struct Case {
     CSecureBuffer in, out;
@@ -110,6 +166,10 @@ TEST(SecureBufferTest, FailedAllocationLeavesAnEmptyBufferOrTheOldContents) {
   CSecureBuffer appended = Bytes({1, 2});
   luma::testing::FailNextHeapAllocations(1);
   appended.Append(1, "x");
+  EXPECT_EQ(appended, Bytes({1, 2}));
+
+  luma::testing::FailNextHeapAllocations(1);
+  EXPECT_FALSE(appended.Reserve(100));
   EXPECT_EQ(appended, Bytes({1, 2}));
 }
 

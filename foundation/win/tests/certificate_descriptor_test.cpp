@@ -54,21 +54,22 @@ TEST(CertificateDescriptorTest, DescriptionShowsNamesMostSpecificFirstAndTheSeri
 
 TEST(CertificateDescriptorTest, ContextWithKeyProviderInformationAndCopies) {
   const CSecureBuffer encoded = ReadTestData("key_encipherment.der");
-  PCCERT_CONTEXT context = CertCreateCertificateContext(X509_ASN_ENCODING, encoded.data, encoded.size);
-  ASSERT_NE(context, nullptr);
+  luma::CCertContextHandle context(
+      CertCreateCertificateContext(X509_ASN_ENCODING, encoded.data, encoded.size));
+  ASSERT_TRUE(context);
   CRYPT_KEY_PROV_INFO info = {};
   info.pwszContainerName = const_cast<wchar_t*>(L"6a1b-container");
   info.pwszProvName = const_cast<wchar_t*>(L"Example Provider");
   info.dwProvType = 24;
   info.dwFlags = CRYPT_SILENT;
   info.dwKeySpec = AT_SIGNATURE;
-  ASSERT_TRUE(CertSetCertificateContextProperty(context, CERT_KEY_PROV_INFO_PROP_ID, 0, &info));
+  ASSERT_TRUE(CertSetCertificateContextProperty(context.get(), CERT_KEY_PROV_INFO_PROP_ID, 0, &info));
   const wchar_t friendly[] = L"Bob";
   CRYPT_DATA_BLOB name = {sizeof(friendly), reinterpret_cast<BYTE*>(const_cast<wchar_t*>(friendly))};
-  ASSERT_TRUE(CertSetCertificateContextProperty(context, CERT_FRIENDLY_NAME_PROP_ID, 0, &name));
+  ASSERT_TRUE(CertSetCertificateContextProperty(context.get(), CERT_FRIENDLY_NAME_PROP_ID, 0, &name));
 
-  auto descriptor = std::make_unique<CCertificateDescriptor>(context);
-  CertFreeCertificateContext(context);  // the descriptor holds its own reference
+  auto descriptor = std::make_unique<CCertificateDescriptor>(context.get());
+  context.reset();  // the descriptor holds its own reference
   EXPECT_EQ(descriptor->providerName, L"Example Provider");
   EXPECT_EQ(descriptor->containerName, L"6a1b-container");
   EXPECT_EQ(descriptor->keySpec, static_cast<DWORD>(AT_SIGNATURE));

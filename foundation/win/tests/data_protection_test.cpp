@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "foundation/core/random_source.h"
 #include "foundation/core/tests/test_bytes.h"
 
 namespace {
@@ -44,6 +45,21 @@ TEST(DataProtectionTest, ABlobOpensOnlyWithTheInstanceThatMadeIt) {
   EXPECT_NE(again, blob);
   ASSERT_TRUE(first.Unprotect(again, plain));
   EXPECT_EQ(plain, pin);
+}
+
+TEST(DataProtectionTest, AnInstanceWithoutRandomEntropyRefusesToProtect) {
+  CDataProtection withoutEntropy = [] {
+    const luma::testing::ScopedRandomGenerators failing([](BYTE*, DWORD) { return false; },
+                                                        [](BYTE*, DWORD) { return false; });
+    return CDataProtection();
+  }();
+  CDataProtection working;
+  CSecureBuffer blob = Bytes({0x11}), plain = Bytes({0x22});
+  EXPECT_FALSE(withoutEntropy.Protect(Bytes({'1', '2'}), blob));
+  EXPECT_EQ(blob, Bytes({0x11}));
+  ASSERT_TRUE(working.Protect(Bytes({'1', '2'}), blob));
+  EXPECT_FALSE(withoutEntropy.Unprotect(blob, plain));
+  EXPECT_EQ(plain, Bytes({0x22}));
 }
 
 }  // namespace

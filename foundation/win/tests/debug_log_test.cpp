@@ -12,16 +12,15 @@ namespace {
 
 // Reads a log file while the log may still hold it open for appending.
 std::wstring ReadLog(const std::wstring& path, std::vector<BYTE>* raw = nullptr) {
-  HANDLE file =
-      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return L"<missing>";
+  const luma::CKernelHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return L"<missing>";
   std::vector<BYTE> bytes;
   BYTE chunk[4096];
   DWORD read = 0;
-  while (ReadFile(file, chunk, sizeof(chunk), &read, nullptr) && read > 0)
+  while (ReadFile(file.get(), chunk, sizeof(chunk), &read, nullptr) && read > 0)
     bytes.insert(bytes.end(), chunk, chunk + read);
-  CloseHandle(file);
   if (raw != nullptr) *raw = bytes;
   return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
 }
@@ -62,13 +61,12 @@ std::wstring TextOf(const std::wstring& line, DWORD processId) {
 }
 
 void WriteBytes(const std::wstring& path, DWORD size) {
-  HANDLE file =
-      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, file);
+  const luma::CKernelHandle file(
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(file);
   std::vector<BYTE> bytes(size, 'x');
   DWORD written = 0;
-  if (size > 0) WriteFile(file, bytes.data(), size, &written, nullptr);
-  CloseHandle(file);
+  if (size > 0) WriteFile(file.get(), bytes.data(), size, &written, nullptr);
 }
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -76,11 +74,10 @@ bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) 
 std::vector<std::wstring> Rotated(const std::wstring& path) {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW entry;
-  HANDLE find = FindFirstFileW((path + L"_*").c_str(), &entry);
-  if (find == INVALID_HANDLE_VALUE) return names;
+  const luma::CFindHandle find(FindFirstFileW((path + L"_*").c_str(), &entry));
+  if (!find) return names;
   do names.push_back(entry.cFileName);
-  while (FindNextFileW(find, &entry));
-  FindClose(find);
+  while (FindNextFileW(find.get(), &entry));
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -211,29 +208,27 @@ TEST_F(DebugLogTest, UnopenableFileSendsLinesToTheDebugger) {
 
 TEST(DebugLogMutexTest, FallbackOpenCanWaitAndRelease) {
   const std::wstring name = L"Local\\luma test log mutex " + std::to_wstring(GetCurrentProcessId());
-  HANDLE created = CreateMutexW(nullptr, FALSE, name.c_str());
-  ASSERT_NE(nullptr, created);
-  HANDLE opened = CDebugLog::OpenExistingMutex(name.c_str());
-  ASSERT_NE(nullptr, opened);
-  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(opened, 0));
-  EXPECT_TRUE(ReleaseMutex(opened));
-  CloseHandle(opened);
-  CloseHandle(created);
+  const luma::CKernelHandle created(CreateMutexW(nullptr, FALSE, name.c_str()));
+  ASSERT_TRUE(created);
+  const luma::CKernelHandle opened = CDebugLog::OpenExistingMutex(name.c_str());
+  ASSERT_TRUE(opened);
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(opened.get(), 0));
+  EXPECT_TRUE(ReleaseMutex(opened.get()));
 }
 
 // A wait that fails (here on a handle without the right to wait) does not lose the line.
 TEST_F(DebugLogTest, FailedWaitStillWrites) {
   CDebugLog::Open(path.c_str());
   const std::wstring name = L"Local\\luma test log mutex weak " + std::to_wstring(GetCurrentProcessId());
-  HANDLE created = CreateMutexW(nullptr, FALSE, name.c_str());
-  ASSERT_NE(nullptr, created);
-  HANDLE weak = OpenMutexW(2, FALSE, name.c_str());  // neither SYNCHRONIZE nor MUTEX_MODIFY_STATE
-  HANDLE bogus = weak != nullptr ? weak : reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(0x7ffc));
-  HANDLE own = CDebugLog::ReplaceMutexForTesting(bogus);
+  const luma::CKernelHandle created(CreateMutexW(nullptr, FALSE, name.c_str()));
+  ASSERT_TRUE(created);
+  // Neither SYNCHRONIZE nor MUTEX_MODIFY_STATE; where that cannot be opened, a handle value that
+  // names nothing.
+  luma::CKernelHandle weak(OpenMutexW(2, FALSE, name.c_str()));
+  if (!weak) weak.reset(reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(0x7ffc)));
+  luma::CKernelHandle own = CDebugLog::ReplaceMutexForTesting(std::move(weak));
   CDebugLog::Log(LOG_INFO, L"written without the mutex");
-  CDebugLog::ReplaceMutexForTesting(own);
-  if (weak != nullptr) CloseHandle(weak);
-  CloseHandle(created);
+  weak = CDebugLog::ReplaceMutexForTesting(std::move(own));
   const std::vector<std::wstring> lines = Lines(ReadLog(path));
   ASSERT_EQ(1u, lines.size());
   EXPECT_EQ(L"written without the mutex", TextOf(lines[0], GetCurrentProcessId()));
@@ -274,12 +269,11 @@ TEST_F(DebugLogTest, TwoProcessesShareOneFileWithoutInterleaving) {
   SetEnvironmentVariableW(L"LUMA_LOG_CHILD_PATH", nullptr);
   SetEnvironmentVariableW(L"LUMA_LOG_CHILD_NAME", nullptr);
   for (auto& child : children) {
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(child.hProcess, 120000)) << "a writer hangs";
+    const luma::CKernelHandle thread(child.hThread), process(child.hProcess);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.get(), 120000)) << "a writer hangs";
     DWORD code = 1;
-    GetExitCodeProcess(child.hProcess, &code);
+    GetExitCodeProcess(process.get(), &code);
     EXPECT_EQ(0u, code);
-    CloseHandle(child.hThread);
-    CloseHandle(child.hProcess);
   }
 
   const std::vector<std::wstring> lines = Lines(ReadLog(path));

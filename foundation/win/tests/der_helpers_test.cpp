@@ -4,6 +4,7 @@
 
 #include "foundation/core/tests/test_bytes.h"
 #include "foundation/core/tests/test_data.h"
+#include "foundation/win/unique_handle.h"
 
 namespace {
 
@@ -185,16 +186,13 @@ TEST(DerHelpersTest, HashAlgorithmsHaveTheirCngNames) {
 
 // The certificate's extensions, found with the platform.
 CSecureBuffer PlatformExtension(const CSecureBuffer& certificate, const char* oid) {
-  PCCERT_CONTEXT context =
-      CertCreateCertificateContext(X509_ASN_ENCODING, certificate.data, certificate.size);
-  if (context == nullptr) return CSecureBuffer();
-  CSecureBuffer value;
-  if (const CERT_EXTENSION* extension =
-          CertFindExtension(oid, context->pCertInfo->cExtension, context->pCertInfo->rgExtension)) {
-    value = CSecureBuffer(extension->Value.cbData, extension->Value.pbData);
-  }
-  CertFreeCertificateContext(context);
-  return value;
+  const luma::CCertContextHandle context(
+      CertCreateCertificateContext(X509_ASN_ENCODING, certificate.data, certificate.size));
+  if (!context) return CSecureBuffer();
+  const CERT_INFO* info = context.get()->pCertInfo;
+  const CERT_EXTENSION* extension = CertFindExtension(oid, info->cExtension, info->rgExtension);
+  return extension != nullptr ? CSecureBuffer(extension->Value.cbData, extension->Value.pbData)
+                              : CSecureBuffer();
 }
 
 TEST(DerHelpersTest, CertificateNamesAndTemplateAsOpenSslReadsThem) {

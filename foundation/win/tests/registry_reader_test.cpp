@@ -12,12 +12,11 @@ const wchar_t kTestRoot[] = L"Software\\lumaPassTests\\RegistryReader";
 // Raw registry writes, so that tests can store any type and any size.
 void SetRaw(HKEY root, const std::wstring& path, const wchar_t* name, DWORD type, const void* data,
             DWORD size) {
-  HKEY key = nullptr;
-  ASSERT_EQ(
-      RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE | KEY_WOW64_64KEY, nullptr, &key, nullptr),
-      ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
-  RegCloseKey(key);
+  luma::CRegistryKeyHandle key;
+  ASSERT_EQ(RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE | KEY_WOW64_64KEY, nullptr,
+                            key.put(), nullptr),
+            ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExW(key.get(), name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
 }
 void SetText(HKEY root, const std::wstring& path, const wchar_t* name, const std::wstring& text,
              DWORD type = REG_SZ) {
@@ -27,10 +26,10 @@ void SetNumber(HKEY root, const std::wstring& path, const wchar_t* name, DWORD v
   SetRaw(root, path, name, REG_DWORD, &value, sizeof(value));
 }
 void DeleteValue(HKEY root, const std::wstring& path, const wchar_t* name) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_SET_VALUE | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) return;
-  RegDeleteValueW(key, name);
-  RegCloseKey(key);
+  luma::CRegistryKeyHandle key;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_SET_VALUE | KEY_WOW64_64KEY, key.put()) != ERROR_SUCCESS)
+    return;
+  RegDeleteValueW(key.get(), name);
 }
 
 class RegistryReaderTest : public ::testing::Test {
@@ -42,11 +41,11 @@ class RegistryReaderTest : public ::testing::Test {
   }
   void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, path.c_str()); }
 
-  HKEY OpenTestKey(const wchar_t* sub = nullptr) {
+  luma::CRegistryKeyHandle OpenTestKey(const wchar_t* sub = nullptr) {
     std::wstring full = path + (sub ? std::wstring(L"\\") + sub : L"");
-    HKEY key = nullptr;
+    luma::CRegistryKeyHandle key;
     RegCreateKeyExW(HKEY_CURRENT_USER, full.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr,
-                    &key, nullptr);
+                    key.put(), nullptr);
     return key;
   }
 
@@ -145,8 +144,9 @@ TEST_F(RegistryReaderTest, MalformedValuesAreBoundedByTheirDataOrAbsent) {
   DWORD number = 0xAAAA;
   EXPECT_FALSE(RegReadDWORD(HKEY_CURRENT_USER, path, nullptr, L"ShortNumber", number));
   EXPECT_EQ(number, 0xAAAAu);
-  EXPECT_TRUE(RegReadDWORD(HKEY_CURRENT_USER, path, nullptr, L"LongNumber", number));
-  EXPECT_EQ(number, 0x12345678u);
+  // A number is exactly four bytes: eight bytes stored as REG_DWORD are no setting either.
+  EXPECT_FALSE(RegReadDWORD(HKEY_CURRENT_USER, path, nullptr, L"LongNumber", number));
+  EXPECT_EQ(number, 0xAAAAu);
 
   std::vector<std::wstring> list;
   EXPECT_TRUE(RegReadMultiString(HKEY_CURRENT_USER, path, L"MultiUnterminated", list));
@@ -155,12 +155,12 @@ TEST_F(RegistryReaderTest, MalformedValuesAreBoundedByTheirDataOrAbsent) {
   EXPECT_TRUE(RegReadMultiString(HKEY_CURRENT_USER, path, L"MultiOdd", list));
   EXPECT_EQ(list, (std::vector<std::wstring>{L"x"}));
 
-  HKEY key = OpenTestKey();
-  EXPECT_EQ(RegQueryDWORD(5, key, L"ShortNumber"), 5u);
-  EXPECT_EQ(RegQueryString(key, L"NoTerminator", L"d"), L"ab");
-  EXPECT_EQ(RegQueryString(key, L"ShortNumber", L"d"), L"d");
-  EXPECT_EQ(RegQueryString(key, L"Missing"), L"");
-  RegCloseKey(key);
+  const luma::CRegistryKeyHandle key = OpenTestKey();
+  EXPECT_EQ(RegQueryDWORD(5, key.get(), L"ShortNumber"), 5u);
+  EXPECT_EQ(RegQueryDWORD(5, key.get(), L"LongNumber"), 5u);
+  EXPECT_EQ(RegQueryString(key.get(), L"NoTerminator", L"d"), L"ab");
+  EXPECT_EQ(RegQueryString(key.get(), L"ShortNumber", L"d"), L"d");
+  EXPECT_EQ(RegQueryString(key.get(), L"Missing"), L"");
 }
 
 TEST_F(RegistryReaderTest, MultiStringStopsAtTheFirstEmptyStringAndAppends) {
@@ -176,17 +176,16 @@ TEST_F(RegistryReaderTest, MultiStringStopsAtTheFirstEmptyStringAndAppends) {
   EXPECT_FALSE(RegReadMultiString(HKEY_CURRENT_USER, path, L"Single", list));
   EXPECT_EQ(list.size(), 3u);
 
-  HKEY key = OpenTestKey();
-  RegQueryStringList(key, L"List", list);
+  const luma::CRegistryKeyHandle key = OpenTestKey();
+  RegQueryStringList(key.get(), L"List", list);
   EXPECT_EQ(list, (std::vector<std::wstring>{L"a", L"b"}));
-  RegQueryStringList(key, L"Single", list);
+  RegQueryStringList(key.get(), L"Single", list);
   EXPECT_EQ(list, (std::vector<std::wstring>{L"x"}));
-  RegQueryStringList(key, L"Blank", list);
+  RegQueryStringList(key.get(), L"Blank", list);
   EXPECT_TRUE(list.empty());
   list = {L"old"};
-  RegQueryStringList(key, L"Number", list);
+  RegQueryStringList(key.get(), L"Number", list);
   EXPECT_TRUE(list.empty());
-  RegCloseKey(key);
 }
 
 TEST_F(RegistryReaderTest, LocalisedTextFallsBackToEnglishAndTurnsBackslashNIntoLineFeeds) {
@@ -194,14 +193,13 @@ TEST_F(RegistryReaderTest, LocalisedTextFallsBackToEnglishAndTurnsBackslashNInto
   SetText(HKEY_CURRENT_USER, path + L"\\en", L"Title", L"Title");
   SetText(HKEY_CURRENT_USER, path + L"\\fr", L"Title", L"");
   SetText(HKEY_CURRENT_USER, path + L"\\de", L"Title", L"Titel");
-  HKEY key = OpenTestKey();
-  EXPECT_EQ(RegQueryLocalizedString(key, L"de", L"en", L"Hint"),
+  const luma::CRegistryKeyHandle key = OpenTestKey();
+  EXPECT_EQ(RegQueryLocalizedString(key.get(), L"de", L"en", L"Hint"),
             L"Enter the\ncode");  // no such value in "de"
-  EXPECT_EQ(RegQueryLocalizedString(key, L"it", L"en", L"Hint"), L"Enter the\ncode");  // no "it" subkey
-  EXPECT_EQ(RegQueryLocalizedString(key, L"de", L"en", L"Title"), L"Titel");
-  EXPECT_EQ(RegQueryLocalizedString(key, L"fr", L"en", L"Title"), L"Title");  // empty counts as missing
-  EXPECT_EQ(RegQueryLocalizedString(key, L"de", L"en", L"Missing"), L"");
-  RegCloseKey(key);
+  EXPECT_EQ(RegQueryLocalizedString(key.get(), L"it", L"en", L"Hint"), L"Enter the\ncode");  // no "it" subkey
+  EXPECT_EQ(RegQueryLocalizedString(key.get(), L"de", L"en", L"Title"), L"Titel");
+  EXPECT_EQ(RegQueryLocalizedString(key.get(), L"fr", L"en", L"Title"), L"Title");  // empty counts as missing
+  EXPECT_EQ(RegQueryLocalizedString(key.get(), L"de", L"en", L"Missing"), L"");
 }
 
 TEST_F(RegistryReaderTest, EnumerationAppendsNamesAndSkipsOverlongOnes) {

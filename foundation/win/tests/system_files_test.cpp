@@ -5,6 +5,7 @@
 
 #include "foundation/win/system_utils.h"
 #include "foundation/win/tests/test_temp_dir.h"
+#include "foundation/win/unique_handle.h"
 
 namespace {
 
@@ -39,6 +40,39 @@ TEST(SystemFilesTest, WriteAndReadWholeFiles) {
   EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), ReadFileData(dir / L"missing.bin", read));
   EXPECT_TRUE(read.empty());
   EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), WriteFileData(dir / L"no\\such.bin", Pattern(3)));
+}
+
+// A file of `size` bytes, all zero but the last, which is 0x5A; written sparsely, so it is quick.
+void MakeSizedFile(const std::wstring& path, DWORD size) {
+  luma::CKernelHandle file(
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(file);
+  LARGE_INTEGER last;
+  last.QuadPart = size - 1;
+  ASSERT_TRUE(SetFilePointerEx(file.get(), last, nullptr, FILE_BEGIN));
+  const BYTE marker = 0x5A;
+  DWORD written = 0;
+  ASSERT_TRUE(WriteFile(file.get(), &marker, 1, &written, nullptr));
+}
+
+TEST(SystemFilesTest, ReadRefusesAFileAboveTheCapBeforeReadingIt) {
+  CTestTempDir dir;
+  const DWORD cap = luma::kMaxWholeFileSize;
+  MakeSizedFile(dir / L"over.pol", cap + 1);
+  MakeSizedFile(dir / L"at.pol", cap);
+  // The file above the cap is refused on its size alone: no block is allocated for it, so the
+  // pending allocation failure is still there for the next allocation.
+  CSecureBuffer read = Pattern(5);
+  luma::testing::FailNextHeapAllocations(1);
+  EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_TOO_LARGE), ReadFileData(dir / L"over.pol", read));
+  EXPECT_EQ(nullptr, CSecureBuffer(1).data);
+  luma::testing::FailNextHeapAllocations(0);
+  EXPECT_TRUE(read.empty());
+
+  ASSERT_EQ(0u, ReadFileData(dir / L"at.pol", read));
+  ASSERT_EQ(cap, read.size);
+  EXPECT_EQ(0x5A, read.data[cap - 1]);
+  EXPECT_EQ(0, read.data[0]);
 }
 
 TEST(SystemFilesTest, ReadReportsMemoryShortage) {

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "foundation/win/unique_handle.h"
+
 class CTestTempDir {
  public:
   CTestTempDir() {
@@ -26,8 +28,8 @@ class CTestTempDir {
  private:
   static void RemoveTree(const std::wstring& dir) {
     WIN32_FIND_DATAW entry;
-    HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &entry);
-    if (find != INVALID_HANDLE_VALUE) {
+    const luma::CFindHandle find(FindFirstFileW((dir + L"\\*").c_str(), &entry));
+    if (find) {
       do {
         const std::wstring name = entry.cFileName;
         if (name == L"." || name == L"..") continue;
@@ -37,8 +39,7 @@ class CTestTempDir {
         } else {
           DeleteFileW(full.c_str());
         }
-      } while (FindNextFileW(find, &entry));
-      FindClose(find);
+      } while (FindNextFileW(find.get(), &entry));
     }
     RemoveDirectoryW(dir.c_str());
   }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <wininet.h>
 
+#include "foundation/win/unique_handle.h"
+
 namespace {
 
 // An application-defined code (bit 29) that neither the system nor WinINet knows.
@@ -29,10 +31,10 @@ TEST(WindowsExceptionTest, UnknownCodeGivesOnlyTheBracketedCode) {
 
 TEST(WindowsExceptionTest, WinINetCodesAreReadOnlyWhenWinINetIsLoaded) {
   // 12002: the request timed out. The formatter never loads WinINet itself; the test does.
-  HMODULE wininet = LoadLibraryW(L"WinINet.dll");
-  ASSERT_NE(nullptr, wininet);
+  luma::CModuleHandle wininet(LoadLibraryW(L"WinINet.dll"));
+  ASSERT_TRUE(wininet);
   const std::wstring text = FormatSystemErrorMessage(ERROR_INTERNET_TIMEOUT, true);
-  FreeLibrary(wininet);
+  wininet.reset();
   EXPECT_TRUE(EndsWith(text, L" [0x00002ee2]")) << text.c_str();
   EXPECT_GT(text.size(), std::wstring(L" [0x00002ee2]").size());
 }

@@ -101,19 +101,19 @@ class DisabledCertificatesTest : public ::testing::Test {
   CUserRegistryOverride userRegistry;
   const CSecureBuffer certificate{5, "cert1"};
   const std::wstring valueName = Sha1Hex(certificate.data, certificate.size);
-  HKEY key = nullptr;
+  luma::CRegistryKeyHandle key;
 
   void SetUp() override {
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\nuvak\\lumaPassV\\DisabledCertificates", 0,
-                              nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr),
+                              nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, key.put(), nullptr),
               ERROR_SUCCESS);
   }
   void TearDown() override {
-    RegDeleteValueW(key, valueName.c_str());
-    RegCloseKey(key);
+    RegDeleteValueW(key.get(), valueName.c_str());
+    key.reset();
   }
   void SetRaw(DWORD type, const void* data, DWORD size) {
-    ASSERT_EQ(RegSetValueExW(key, valueName.c_str(), 0, type, static_cast<const BYTE*>(data), size),
+    ASSERT_EQ(RegSetValueExW(key.get(), valueName.c_str(), 0, type, static_cast<const BYTE*>(data), size),
               ERROR_SUCCESS);
   }
 };
@@ -123,13 +123,14 @@ TEST_F(DisabledCertificatesTest, ANonZeroDwordNamedByTheDigestDisables) {
   SetCertificateDisabled(certificate, true);
   EXPECT_TRUE(IsCertificateDisabled(certificate));
   DWORD type = 0, value = 0, size = sizeof(value);
-  ASSERT_EQ(RegQueryValueExW(key, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegQueryValueExW(key.get(), valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size),
+      ERROR_SUCCESS);
   EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
   EXPECT_EQ(value, 1u);
   SetCertificateDisabled(certificate, false);
   EXPECT_FALSE(IsCertificateDisabled(certificate));
-  EXPECT_NE(RegQueryValueExW(key, valueName.c_str(), nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS)
+  EXPECT_NE(RegQueryValueExW(key.get(), valueName.c_str(), nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS)
       << "enabling deletes the value";
 }
 

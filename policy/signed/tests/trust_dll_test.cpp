@@ -9,6 +9,7 @@
 #include "foundation/core/tests/test_bytes.h"
 #include "foundation/core/tests/test_data.h"
 #include "foundation/win/file_signer.h"
+#include "foundation/win/unique_handle.h"
 #include "policy/signed/tests/trust_fixtures.h"
 
 namespace {
@@ -50,11 +51,10 @@ TEST_F(TrustDllTest, TheFileCannotBeWrittenBetweenTheSignatureCheckAndTheReading
   bool writable = true;
   const FileSignerReader trustOnly = TrustOnly(trustedSigner);
   const CPolicySignerTrustConfig trust(TrustDll("acme-trust-0-0-1.dll"), [&](const std::wstring& path) {
-    HANDLE file =
-        CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    writable = file != INVALID_HANDLE_VALUE;
-    if (writable) CloseHandle(file);
+    const luma::CKernelHandle file(CreateFileW(path.c_str(), GENERIC_WRITE,
+                                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    writable = static_cast<bool>(file);
     return trustOnly(path);
   });
   EXPECT_FALSE(writable);
@@ -73,13 +73,13 @@ TEST_F(TrustDllTest, DllThatAnotherWriterHoldsOpenAddsNothing) {
     const std::wstring& file;
     ~RemoveOnExit() { DeleteFileW(file.c_str()); }
   } removeCopy{path};
-  HANDLE writer = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+  luma::CKernelHandle writer(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(writer);
   // The writer could change the file between the signature check and the reading of its resources,
   // even where the signature check itself shares the file with writers.
   const CPolicySignerTrustConfig trust(path, [this](const std::wstring&) { return trustedSigner; });
-  CloseHandle(writer);
+  writer.reset();
   EXPECT_TRUE(trust.signer.empty());
   EXPECT_TRUE(trust.certificates.empty());
   EXPECT_TRUE(trust.providerPrefixes.empty());
