@@ -1,5 +1,7 @@
 #include "service/core/soap_form_encoding.h"
 
+#include "service/core/soap_secret_text.h"
+
 namespace luma::service {
 namespace {
 
@@ -33,8 +35,7 @@ bool EncodeFormValue(std::string_view utf8Value, std::string& encoded) {
     const auto c = static_cast<unsigned char>(ch);
     const std::size_t needed = StaysUnencoded(c) || c == ' ' ? 1 : 3;
     if (encoded.size() + needed > kMaxFormValueLength) {
-      encoded.assign(encoded.size(), '\0');
-      encoded.clear();
+      WipeText(encoded);
       return false;
     }
     if (StaysUnencoded(c)) {
@@ -51,10 +52,10 @@ bool EncodeFormValue(std::string_view utf8Value, std::string& encoded) {
 }
 
 void AppendFormField(std::string& body, std::string_view name, std::string_view encodedValue) {
-  if (!body.empty()) body.push_back('&');
-  body.append(name);
-  body.push_back('=');
-  body.append(encodedValue);
+  if (!body.empty()) AppendWiping(body, "&");
+  AppendWiping(body, name);
+  AppendWiping(body, "=");
+  AppendWiping(body, encodedValue);
 }
 
 }  // namespace luma::service

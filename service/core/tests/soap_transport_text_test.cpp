@@ -6,6 +6,7 @@
 #include "service/core/soap_fingerprint.h"
 #include "service/core/soap_form_encoding.h"
 #include "service/core/soap_request_headers.h"
+#include "service/core/soap_secret_text.h"
 #include "service/core/soap_url_escape.h"
 
 namespace luma::service {
@@ -53,6 +54,15 @@ TEST(SoapFormEncodingTest, JoinsFieldsWithAmpersands) {
   AppendFormField(body, "password", "a+b%26");
   AppendFormField(body, "empty", "");
   EXPECT_EQ("user=alice&password=a+b%26&empty=", body);
+}
+
+TEST(SoapSecretTextTest, AppendsAcrossGrowthAndWipes) {
+  std::string text;
+  for (int i = 0; i < 100; ++i) AppendWiping(text, "0123456789");
+  EXPECT_EQ(1000u, text.size());
+  EXPECT_EQ("0123456789", text.substr(990));
+  WipeText(text);
+  EXPECT_TRUE(text.empty());
 }
 
 TEST(SoapFingerprintTest, AcceptsOnlyANonEmptyListedFingerprintInAnyLetterCase) {
