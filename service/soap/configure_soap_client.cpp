@@ -1,4 +1,4 @@
-#include "policy/service_config.h"
+#include "policy/config/service_config.h"
 #include "service/soap/soap_secure_wininet_client.h"
 
 void ConfigureSoapClient(const CServiceConfig& config, CSoapSecureWininetClient& client) {

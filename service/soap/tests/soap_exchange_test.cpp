@@ -1,7 +1,7 @@
 // Every exchange of the transport against the local test signing service over TLS.
 #include <gtest/gtest.h>
 
-#include "policy/service_config.h"
+#include "policy/config/service_config.h"
 #include "service/core/soap_error_text.h"
 #include "service/soap/soap_secure_wininet_client.h"
 #include "service/soap/tests/soap_test_fixture.h"
