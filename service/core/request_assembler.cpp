@@ -43,4 +43,24 @@ void CRequestAssembler::Clear() {
   total = 0;
 }
 
+RequestRead ReadPipeRequest(const PipeReader& read, CSecureBuffer& readBuffer, CSecureBuffer& request,
+                            DWORD maxSize) {
+  request.Clear();
+  if (readBuffer.empty()) return RequestRead::kBroken;
+  CRequestAssembler assembler(maxSize);
+  for (;;) {
+    const PipeRead piece = read(readBuffer.data, readBuffer.size);
+    if (piece.result == PipeRead::kFailed) {
+      // Only the first read of a message may fail cleanly: a failure later leaves a fragment.
+      return assembler.size() == 0 ? RequestRead::kClosed : RequestRead::kBroken;
+    }
+    if (piece.count > readBuffer.size) return RequestRead::kBroken;  // a reader that overran its buffer
+    if (!assembler.Append(readBuffer.data, piece.count)) return RequestRead::kTooLarge;
+    if (piece.result == PipeRead::kComplete) break;
+  }
+  if (assembler.size() == 0) return RequestRead::kClosed;
+  request = assembler.Take();
+  return request.empty() ? RequestRead::kTooLarge : RequestRead::kRequest;  // empty: out of memory
+}
+
 }  // namespace luma::service

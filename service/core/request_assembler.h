@@ -4,6 +4,7 @@
 #ifndef LUMA_SERVICE_CORE_REQUEST_ASSEMBLER_H_
 #define LUMA_SERVICE_CORE_REQUEST_ASSEMBLER_H_
 
+#include <functional>
 #include <vector>
 
 #include "foundation/core/secure_buffer.h"
@@ -33,6 +34,27 @@ class CRequestAssembler {
   DWORD total = 0;
   std::vector<CSecureBuffer> pieces;  // each wipes itself
 };
+
+// One read of a message-mode pipe: the bytes it delivered, and whether the message is complete,
+// continues (ERROR_MORE_DATA) or the read failed.
+struct PipeRead {
+  enum Result { kComplete, kMoreData, kFailed };
+  Result result = kFailed;
+  DWORD count = 0;
+};
+using PipeReader = std::function<PipeRead(BYTE* buffer, DWORD capacity)>;
+
+enum class RequestRead {
+  kRequest,   // a whole, non-empty request
+  kClosed,    // nothing arrived: the client closed, or the first read failed
+  kBroken,    // a read failed inside a message: its fragment is dropped, never dispatched
+  kTooLarge,  // the message exceeded the cap (or memory ran out) and was dropped
+};
+
+// Reads one request through `read` into `request`, using `readBuffer` for every read. Anything but
+// kRequest leaves `request` empty, and the connection must then end.
+RequestRead ReadPipeRequest(const PipeReader& read, CSecureBuffer& readBuffer, CSecureBuffer& request,
+                            DWORD maxSize = kMaxPipeRequestSize);
 
 }  // namespace luma::service
 
