@@ -252,8 +252,9 @@ void CVSCServer::ServeInstance(const std::shared_ptr<CState>& state, luma::CKern
     luma::service::ServePipeConnection(pipe.get(), ioEvent.get(), *state->handler);
     DisconnectNamedPipe(pipe.get());
     std::lock_guard<std::mutex> guard(state->lock);
-    // Waits again only while the pool is short; otherwise this instance closes.
-    if (state->stopping || state->listening >= kListeningInstances) return;
+    // Waits again unless a burst of clients left far more instances than the pool needs: starting
+    // a thread costs more than a whole round trip, so instances are reused rather than replaced.
+    if (state->stopping || state->listening >= kMaxListeningInstances) return;
     ++state->listening;
     counts.listening = true;
   }

@@ -24,6 +24,8 @@ class CVSCServer {
 
   // Instances kept waiting for clients; clients beyond that may briefly find the pipe busy.
   static constexpr LONG kListeningInstances = 64;
+  // Instances that finished serving wait for the next client until this many wait already.
+  static constexpr LONG kMaxListeningInstances = 2 * kListeningInstances;
   // The pipe's own limit on instances (PIPE_UNLIMITED_INSTANCES).
   static constexpr LONG kMaxInstances = 255;
   // How long Stop waits for the waiting instances to close.
