@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <cwchar>
+#include <utility>
 
 namespace luma {
 namespace pkcs11 {
@@ -22,7 +23,8 @@ bool readCertificateProperty(PCCERT_CONTEXT certificate, DWORD propertyId, CByte
   if (!CertGetCertificateContextProperty(certificate, propertyId, value.data(), &read) || read > size) {
     return false;
   }
-  out = CByteBuffer(read, value.data());
+  // Values such as the key provider information point into their own bytes: keep the block.
+  out = read == size ? std::move(value) : CByteBuffer(read, value.data());
   return true;
 }
 
@@ -64,6 +66,14 @@ bool readKeyProviderInfo(PCCERT_CONTEXT certificate, CKeyProviderInfo& out) {
 bool isSmartCardCertificate(PCCERT_CONTEXT certificate) {
   CKeyProviderInfo info;
   return readKeyProviderInfo(certificate, info) && info.providerName == kSmartCardProviderName;
+}
+
+luma::CCertContextHandle detachedCopy(PCCERT_CONTEXT certificate) {
+  luma::CCertContextHandle copy;
+  luma::CCertStoreHandle memory(
+      CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, CERT_STORE_CREATE_NEW_FLAG, nullptr));
+  if (memory) CertAddCertificateContextToStore(memory.get(), certificate, CERT_STORE_ADD_ALWAYS, copy.put());
+  return copy;  // the copy keeps its store alive after the handle is closed
 }
 
 std::string friendlyDisplayName(PCCERT_CONTEXT certificate) {

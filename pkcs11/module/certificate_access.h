@@ -4,11 +4,13 @@
 #ifndef LUMA_PKCS11_MODULE_CERTIFICATE_ACCESS_H_
 #define LUMA_PKCS11_MODULE_CERTIFICATE_ACCESS_H_
 
-#include <wincrypt.h>
 #include <windows.h>
+// after windows.h
+#include <wincrypt.h>
 
 #include <string>
 
+#include "foundation/win/unique_handle.h"
 #include "pkcs11/core/byte_buffer.h"
 
 namespace luma {
@@ -40,6 +42,12 @@ bool readKeyProviderInfo(PCCERT_CONTEXT certificate, CKeyProviderInfo& out);
 
 // Key provider information naming the platform's smart-card provider.
 bool isSmartCardCertificate(PCCERT_CONTEXT certificate);
+
+// A copy of the certificate with its properties in a memory store of its own, which lives as long
+// as the copy. Objects hold such copies, so that the user's store can be brought up to date while
+// they live (CryptoAPI empties a registry store's cache on a resync, and some implementations wait
+// for every context of it to be freed first).
+luma::CCertContextHandle detachedCopy(PCCERT_CONTEXT certificate);
 
 // CERT_NAME_FRIENDLY_DISPLAY_TYPE (at most 2047 UTF-16 characters) as UTF-8.
 std::string friendlyDisplayName(PCCERT_CONTEXT certificate);

@@ -3,8 +3,9 @@
 #ifndef LUMA_PKCS11_MODULE_RSA_KEYS_H_
 #define LUMA_PKCS11_MODULE_RSA_KEYS_H_
 
-#include <wincrypt.h>
 #include <windows.h>
+// after windows.h
+#include <wincrypt.h>
 
 #include <string>
 

@@ -2,8 +2,9 @@
 #ifndef LUMA_PKCS11_MODULE_RSA_PUBLIC_KEY_H_
 #define LUMA_PKCS11_MODULE_RSA_PUBLIC_KEY_H_
 
-#include <wincrypt.h>
 #include <windows.h>
+// after windows.h
+#include <wincrypt.h>
 
 #include "pkcs11/core/byte_buffer.h"
 

@@ -30,17 +30,28 @@ std::wstring widen(const std::string& text) {
 
 CSlot::CSlot(CK_SLOT_ID slotID, const std::string& label, const std::string& storeName, HANDLE stopEvent,
              CSlotEnvironment environment)
-    : slotID(slotID), label(label), stopEvent(stopEvent), isMarked(std::move(environment.isMarked)) {
-  const std::wstring wideName = widen(storeName);
+    : slotID(slotID),
+      label(label),
+      storeName(widen(storeName)),
+      stopEvent(stopEvent),
+      isMarked(std::move(environment.isMarked)) {
   readSettings(environment.settingsKey);
-  store.reset(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, kStoreOpenFlags, wideName.c_str()));
-  if (!store) return;
+  if (!openStore()) return;
   changeEvent.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  armChangeNotification();
+  reload();
+}
+
+bool CSlot::openStore() {
+  store.reset(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, kStoreOpenFlags, storeName.c_str()));
+  return static_cast<bool>(store);
+}
+
+void CSlot::armChangeNotification() {
   HANDLE event = changeEvent.get();
   if (!CertControlStore(store.get(), 0, CERT_STORE_CTRL_NOTIFY_CHANGE, &event)) {
     log().print(kLogWarning, "      Unable to set the change notification event for the store");
   }
-  reload();
 }
 
 CSlot::~CSlot() {
@@ -73,11 +84,16 @@ void CSlot::readSettings(const std::wstring& settingsKey) {
 void CSlot::resync() {
   CWinMutexLock lock = mutex.lock();
   ++reloadCounter;
+  if (!changeEvent) return;  // no store was ever opened
   HANDLE event = changeEvent.get();
-  if (event != nullptr) ResetEvent(event);
-  const BOOL resynced = store ? CertControlStore(store.get(), 0, CERT_STORE_CTRL_RESYNC, &event) : FALSE;
+  ResetEvent(event);
+  // A fresh open of the store, rather than CERT_STORE_CTRL_RESYNC, brings its contents up to date:
+  // some CryptoAPI implementations never return from a resync of a read-only registry store.
+  if (store) CertControlStore(store.get(), 0, CERT_STORE_CTRL_CANCEL_NOTIFY, &event);
+  const bool reopened = openStore();
+  if (reopened) armChangeNotification();
   reload();
-  if (log().isOn(kLogTrace)) log().print(kLogTrace, "CERT_STORE_CTRL_RESYNC called: %d", resynced);
+  if (log().isOn(kLogTrace)) log().print(kLogTrace, "Store reopened to resynchronise: %d", reopened ? 1 : 0);
 }
 
 bool CSlot::waitForStoreChange() {
@@ -171,7 +187,8 @@ void CSlot::reload() {
         luma::pkcs11::claimUniqueLabel(usedLabels, luma::pkcs11::friendlyDisplayName(certificate));
     DWORD size = 0;
     if (!CertGetCertificateContextProperty(certificate, CERT_KEY_PROV_INFO_PROP_ID, nullptr, &size)) continue;
-    addObjects(certificate, objectLabel, loaded);
+    const luma::CCertContextHandle copy = luma::pkcs11::detachedCopy(certificate);
+    if (copy) addObjects(copy.get(), objectLabel, loaded);
   }
   objects = std::move(loaded);
 }

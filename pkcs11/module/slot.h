@@ -6,8 +6,9 @@
 #ifndef LUMA_PKCS11_MODULE_SLOT_H_
 #define LUMA_PKCS11_MODULE_SLOT_H_
 
-#include <wincrypt.h>
 #include <windows.h>
+// after windows.h
+#include <wincrypt.h>
 
 #include <cstdint>
 #include <functional>
@@ -45,7 +46,8 @@ class CSlot {
   HANDLE getChangeEvent() const { return changeEvent.get(); }
   bool showsSmartCardCertificates() const { return !onlyProductCertificates; }
 
-  // Brings the store up to date, arms its notification again and reloads; the counter moves on.
+  // Opens the store afresh (its current contents), arms its notification again and reloads; the
+  // counter moves on.
   void resync();
   // A signalled change event resynchronises at once (true); the stop event, a time-out or a failed
   // wait give false.
@@ -60,6 +62,10 @@ class CSlot {
 
  private:
   void readSettings(const std::wstring& settingsKey);
+  // Opens `storeName` into `store` (closing the store held before); false when it cannot be opened.
+  bool openStore();
+  // Registers `changeEvent` for the store's change notification; a failure is only logged.
+  void armChangeNotification();
   // Rebuilds `objects` from the store; the caller holds the mutex (or no other thread sees the slot).
   void reload();
   bool isAccepted(PCCERT_CONTEXT certificate) const;
@@ -67,6 +73,7 @@ class CSlot {
 
   CK_SLOT_ID slotID;
   std::string label;
+  std::wstring storeName;
   luma::CCertStoreHandle store;
   HANDLE stopEvent;  // the module's; not owned
   luma::CKernelHandle changeEvent;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <iterator>
@@ -133,6 +134,10 @@ void CTestSystemStore::remove(const Bytes& sha1) const {
       CertFindCertificateInStore(store.get(), X509_ASN_ENCODING, 0, CERT_FIND_SHA1_HASH, &blob, nullptr);
   ASSERT_NE(found, nullptr);
   EXPECT_TRUE(CertDeleteCertificateFromStore(found));  // frees the context as well
+  CertControlStore(store.get(), CERT_STORE_CTRL_COMMIT_FORCE_FLAG, CERT_STORE_CTRL_COMMIT, nullptr);
+  store.reset();
+  const std::vector<Bytes> left = enumerationOrder();
+  EXPECT_EQ(std::find(left.begin(), left.end(), sha1), left.end()) << "the certificate is still in the store";
 }
 
 std::vector<Bytes> CTestSystemStore::enumerationOrder() const {

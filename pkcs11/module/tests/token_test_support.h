@@ -3,8 +3,9 @@
 #ifndef LUMA_PKCS11_MODULE_TESTS_TOKEN_TEST_SUPPORT_H_
 #define LUMA_PKCS11_MODULE_TESTS_TOKEN_TEST_SUPPORT_H_
 
-#include <wincrypt.h>
 #include <windows.h>
+// after windows.h
+#include <wincrypt.h>
 
 #include <string>
 #include <vector>
