@@ -99,7 +99,7 @@ void CSlot::resync() {
 bool CSlot::waitForStoreChange() {
   if (!changeEvent) return false;
   const HANDLE events[2] = {changeEvent.get(), stopEvent};
-  const DWORD result = WaitForMultipleObjects(2, events, FALSE, 0);
+  const DWORD result = WaitForMultipleObjects(stopEvent != nullptr ? 2 : 1, events, FALSE, 0);
   switch (result) {
     case WAIT_OBJECT_0:
       log().print(kLogTrace, "waitForStoreChange WAIT_OBJECT_0 => Store changed");
