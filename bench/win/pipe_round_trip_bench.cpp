@@ -39,7 +39,7 @@ double Median(std::vector<double> samples) {
 class CTimedTransport final : public CRemotingClient {
  public:
   explicit CTimedTransport(const std::wstring& pipe) : inner(pipe, kPipeTimeoutMilliseconds) {}
-  DWORD Transact(const CSecureBuffer& request, CSecureBuffer& reply) override {
+  DWORD Transact(const CSecureBuffer& request, CSecureBuffer& reply) noexcept override {
     const auto start = Clock::now();
     const DWORD result = inner.Transact(request, reply);
     samples.push_back(Microseconds(Clock::now() - start));
@@ -48,7 +48,7 @@ class CTimedTransport final : public CRemotingClient {
     lastRequest = request;
     return result;
   }
-  DWORD Reset() override { return 0; }
+  DWORD Reset() noexcept override { return 0; }
 
   std::vector<double> samples;
   DWORD requestSize = 0;

@@ -40,7 +40,7 @@ CConnectedPipeClient::CConnectedPipeClient(const std::wstring& pipePath) {
   if (pipe && !SetNamedPipeHandleState(pipe.get(), &mode, nullptr, nullptr)) pipe.reset();
 }
 
-DWORD CConnectedPipeClient::Transact(const CSecureBuffer& request, CSecureBuffer& reply) {
+DWORD CConnectedPipeClient::Transact(const CSecureBuffer& request, CSecureBuffer& reply) noexcept {
   reply.Clear();
   DWORD written = 0;
   if (!WriteFile(pipe.get(), request.data, request.size, &written, nullptr)) return GetLastError();

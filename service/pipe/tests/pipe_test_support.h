@@ -49,8 +49,8 @@ class CConnectedPipeClient final : public CRemotingClient {
   ~CConnectedPipeClient() = default;
 
   bool IsConnected() const { return static_cast<bool>(pipe); }
-  DWORD Transact(const CSecureBuffer& request, CSecureBuffer& reply) override;
-  DWORD Reset() override { return 0; }
+  DWORD Transact(const CSecureBuffer& request, CSecureBuffer& reply) noexcept override;
+  DWORD Reset() noexcept override { return 0; }
   void Close() { pipe.reset(); }
   HANDLE Handle() const { return pipe.get(); }
 
