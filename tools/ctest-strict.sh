@@ -5,8 +5,9 @@
 set -uo pipefail
 tree=$1
 shift
-ctest --test-dir "$tree" --output-on-failure --timeout 300 "$@" && exit 0
 failed_log="$tree/Testing/Temporary/LastTestsFailed.log"
+rm -f "$failed_log"  # a list left by an earlier run must not stand for this one
+ctest --test-dir "$tree" --output-on-failure --timeout 300 "$@" && exit 0
 [ -s "$failed_log" ] || exit 1
 # Number, name and reason of each known platform crash of the tree.
 known=$(ctest --test-dir "$tree" --show-only=json-v1 | python3 -c '
