@@ -183,9 +183,10 @@ void CVSCServer::ManageInstances(const std::shared_ptr<CState>& state) {
     ++state->instances;
     lock.unlock();
     auto start = std::make_unique<CInstanceStart>(CInstanceStart{state, pipe.get()});
-    const HANDLE instanceThread = CreateThread(nullptr, 0, ClientHandlerThread, start.get(), 0, nullptr);
-    if (instanceThread != nullptr) {
-      CloseHandle(instanceThread);  // runs detached and owns the pipe handle now
+    // The thread runs detached and owns the pipe handle from here on.
+    const luma::CKernelHandle instanceThread(
+        CreateThread(nullptr, 0, ClientHandlerThread, start.get(), 0, nullptr));
+    if (instanceThread) {
       static_cast<void>(start.release());
       static_cast<void>(pipe.release());
       lock.lock();

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "foundation/core/secure_buffer.h"
+#include "foundation/win/unique_handle.h"
 
 // A fresh folder under /tmp for one test, removed with its files afterwards.
 class CSharedTempDir {
@@ -24,13 +25,12 @@ class CSharedTempDir {
   }
   ~CSharedTempDir() {
     WIN32_FIND_DATAW entry;
-    HANDLE find = FindFirstFileW(WindowsPath(L"*").c_str(), &entry);
-    if (find != INVALID_HANDLE_VALUE) {
+    const luma::CFindHandle find(FindFirstFileW(WindowsPath(L"*").c_str(), &entry));
+    if (find) {
       do {
         if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
           DeleteFileW(WindowsPath(entry.cFileName).c_str());
-      } while (FindNextFileW(find, &entry));
-      FindClose(find);
+      } while (FindNextFileW(find.get(), &entry));
     }
     RemoveDirectoryW(WindowsPath(L"").c_str());
   }
@@ -41,26 +41,25 @@ class CSharedTempDir {
   std::wstring UnixPath(const std::wstring& file) const { return L"/tmp/" + name_ + L"/" + file; }
 
   bool Write(const std::wstring& file, const CSecureBuffer& bytes) const {
-    HANDLE handle =
-        CreateFileW(WindowsPath(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return false;
+    const luma::CKernelHandle handle(
+        CreateFileW(WindowsPath(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (!handle) return false;
     DWORD written = 0;
-    const BOOL ok = bytes.empty() || WriteFile(handle, bytes.data, bytes.size, &written, nullptr);
-    CloseHandle(handle);
+    const BOOL ok = bytes.empty() || WriteFile(handle.get(), bytes.data, bytes.size, &written, nullptr);
     return ok && written == bytes.size;
   }
 
   // The file's bytes; empty when it cannot be read.
   CSecureBuffer Read(const std::wstring& file) const {
-    HANDLE handle = CreateFileW(WindowsPath(file).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return CSecureBuffer();
-    const DWORD size = GetFileSize(handle, nullptr);
+    const luma::CKernelHandle handle(CreateFileW(WindowsPath(file).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                                 nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!handle) return CSecureBuffer();
+    const DWORD size = GetFileSize(handle.get(), nullptr);
     CSecureBuffer bytes(size == INVALID_FILE_SIZE || size > (1u << 20) ? 0 : size);
     DWORD read = 0;
-    if (!bytes.empty() && (!ReadFile(handle, bytes.data, bytes.size, &read, nullptr) || read != bytes.size))
+    if (!bytes.empty() &&
+        (!ReadFile(handle.get(), bytes.data, bytes.size, &read, nullptr) || read != bytes.size))
       bytes.Clear();
-    CloseHandle(handle);
     return bytes;
   }
 
@@ -92,8 +91,8 @@ class COpenSslTool {
                         &process)) {
       return kNotRun;
     }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    const luma::CKernelHandle thread(process.hThread);
+    const luma::CKernelHandle processHandle(process.hProcess);
     for (int i = 0; i < 6000; ++i) {  // a safety limit, not a speed goal
       const CSecureBuffer status = dir.Read(L"status");
       if (!status.empty()) {
