@@ -184,7 +184,9 @@ TEST(VaultStatusTest, MapsTheStatusStringsWithoutRegardToCase) {
   for (const Case& c : cases) {
     int code = -1;
     EXPECT_EQ(c.known, ParseVaultStatus(c.text, code)) << c.text;
-    if (c.known) EXPECT_EQ(c.code, code) << c.text;
+    if (c.known) {
+      EXPECT_EQ(c.code, code) << c.text;
+    }
   }
   EXPECT_TRUE(IsVaultStatusOk("ok"));
   EXPECT_TRUE(IsVaultStatusOk("Ok"));
