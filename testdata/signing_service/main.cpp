@@ -1,5 +1,6 @@
 // The local test signing service: HTTPS on a free port of localhost, one request log, the test
-// modes of the transport tests. Started by a test with its run folder; ends by itself.
+// modes of the transport tests and the remote signing service's protocol. Started by a test with
+// its run folder; ends by itself.
 #include <httplib.h>
 #include <openssl/ssl.h>
 
@@ -10,6 +11,7 @@
 #include "run_control.h"
 #include "service_options.h"
 #include "test_modes.h"
+#include "vault_protocol.h"
 
 namespace {
 
@@ -44,6 +46,8 @@ int main(int argc, char** argv) {
   server.set_keep_alive_max_count(1000);
   server.set_keep_alive_timeout(30);
   server.set_payload_max_length(16 * 1024 * 1024);
+  // Before the test modes, whose last route takes every other path.
+  signing_service::RegisterVaultModes(server, log, options.vaultDir);
   signing_service::RegisterTestModes(server, log);
 
   const int port = server.bind_to_any_port("127.0.0.1");

@@ -19,6 +19,8 @@ bool ParseServiceOptions(int argc, char** argv, ServiceOptions& options, std::st
       options.certChainPath = value;
     } else if (name == "--key") {
       options.keyPath = value;
+    } else if (name == "--vault-dir") {
+      options.vaultDir = value;
     } else if (name == "--lifetime") {
       options.lifetimeSeconds = std::atoi(value);
       if (options.lifetimeSeconds <= 0 || options.lifetimeSeconds > kMaxLifetimeSeconds) {
@@ -31,7 +33,7 @@ bool ParseServiceOptions(int argc, char** argv, ServiceOptions& options, std::st
     }
   }
   if (options.runDir.empty() || options.certChainPath.empty() || options.keyPath.empty()) {
-    error = "usage: signing_service --run-dir D --cert-chain F --key F [--lifetime S]";
+    error = "usage: signing_service --run-dir D --cert-chain F --key F [--vault-dir D] [--lifetime S]";
     return false;
   }
   return true;

@@ -13,10 +13,11 @@ struct ServiceOptions {
   std::string runDir;         // gets "port" and "requests.log"; a file "stop" there ends the service
   std::string certChainPath;  // PEM: server certificate, then the certificates sent with it
   std::string keyPath;        // PEM: the server certificate's private key
+  std::string vaultDir;       // the vault fixtures (keys, certificates, policies)
   int lifetimeSeconds = 120;
 };
 
-// --run-dir D --cert-chain F --key F [--lifetime S]. False with a message on a usage error.
+// --run-dir D --cert-chain F --key F [--vault-dir D] [--lifetime S]. False with a message on a usage error.
 bool ParseServiceOptions(int argc, char** argv, ServiceOptions& options, std::string& error);
 
 }  // namespace signing_service

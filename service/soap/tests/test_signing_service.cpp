@@ -104,7 +104,8 @@ CTestSigningService::CTestSigningService(ServiceIdentity identity) {
 
   const std::string certs = UnixPath(folder + L"testdata\\service\\");
   std::string arguments =
-      " --run-dir \"" + UnixPath(m_runDir) + "\" --lifetime " + std::to_string(kServiceLifetimeSeconds);
+      " --run-dir \"" + UnixPath(m_runDir) + "\" --lifetime " + std::to_string(kServiceLifetimeSeconds) +
+      " --vault-dir \"" + certs + "vault\"";
   switch (identity) {
     case ServiceIdentity::kTrusted:
       arguments += " --cert-chain \"" + certs + "service_chain.pem\" --key \"" + certs + "service.key\"";
