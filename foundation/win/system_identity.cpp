@@ -25,7 +25,6 @@ constexpr ULONG kNameBuffer = 260;
 struct NetApiBufferDeleter {
   void operator()(void* buffer) const { NetApiBufferFree(buffer); }
 };
-constexpr DWORD kTokenUserBuffer = 2048;
 constexpr DWORD kSidBuffer = 84;
 constexpr DWORD kDomainBuffer = 512;
 
@@ -63,20 +62,6 @@ std::wstring GetLocalComputerName() {
   if (!GetComputerNameW(name, &size)) return std::wstring();
   name[15] = 0;
   return name;
-}
-
-std::wstring GetCurrentUserSidString() {
-  luma::CKernelHandle token;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return std::wstring();
-  std::vector<BYTE> info(kTokenUserBuffer);
-  DWORD size = 0;
-  if (!GetTokenInformation(token.get(), TokenUser, info.data(), kTokenUserBuffer, &size))
-    return std::wstring();
-  LPWSTR text = nullptr;
-  if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(info.data())->User.Sid, &text))
-    return std::wstring();
-  const luma::CLocalMemoryHandle owned(text);
-  return text;
 }
 
 void GetCurrentUserUPN(std::wstring& upn, std::wstring& user, std::wstring& domain) {
