@@ -42,9 +42,8 @@ CRegistryReader ApplicationSettingsReader() {
 
 }  // namespace
 
-bool CCertificateFilterConfig::Match(const CCertContext& certContext) const {
+bool CCertificateFilterConfig::Match(const CCertificatePolicy* certificatePolicy) const {
   if (filters.empty()) return true;
-  const auto& certificatePolicy = certContext.certificatePolicy;
   PCCERT_CONTEXT certificate = certificatePolicy ? certificatePolicy->descriptor.GetCertificate() : nullptr;
   if (certificate == nullptr) return false;
   CCertWrapper wrapper(certificate);
