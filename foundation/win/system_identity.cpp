@@ -40,7 +40,7 @@ bool QueryUserName(EXTENDED_NAME_FORMAT format, std::wstring& name) {
 // "DOMAIN\user" forms: the principal name is made of the two parts.
 bool PrincipalFromDomainUser(const std::wstring& name, std::wstring& upn, std::wstring& user,
                              std::wstring& domain) {
-  if (!SplitDomainUserName(name, user, domain)) return false;
+  if (!luma::SplitDomainUserName(name, user, domain)) return false;
   upn = user + L"@" + domain;
   return true;
 }
@@ -70,7 +70,7 @@ void GetCurrentUserUPN(std::wstring& upn, std::wstring& user, std::wstring& doma
   domain.clear();
   std::wstring name;
   if (QueryUserName(NameUserPrincipal, name)) {
-    SplitPrincipalName(name, upn, user, domain);
+    luma::SplitPrincipalName(name, upn, user, domain);
     return;
   }
   if (QueryUserName(NameDnsDomain, name) || QueryUserName(NameSamCompatible, name)) {
@@ -82,7 +82,7 @@ void GetCurrentUserLogonName(std::wstring& user, std::wstring& domain) {
   user.clear();
   domain.clear();
   std::wstring name;
-  if (QueryUserName(NameSamCompatible, name)) SplitDomainUserName(name, user, domain);
+  if (QueryUserName(NameSamCompatible, name)) luma::SplitDomainUserName(name, user, domain);
 }
 
 DWORD IsCurrentUserInGroup(const std::wstring& group, bool& member) {
@@ -144,5 +144,5 @@ bool IsVirtualReaderPresent() {
       readers.names == nullptr) {
     return false;
   }
-  return ContainsVirtualReader(readers.names, length);
+  return luma::ContainsVirtualReader(readers.names, length);
 }

@@ -89,7 +89,7 @@ void CCertStoreConfig::ReadCertificateFilters(const CRegistryReader& reader) {
     auto filterConfig = std::make_shared<CCertificateFilterConfig>();
     for (const std::wstring& valueName : CollectValueNames(reader, key)) {
       const std::wstring text =
-          TrimWhitespace(reader.GetString(key.c_str(), valueName.c_str(), std::wstring()));
+          luma::TrimWhitespace(reader.GetString(key.c_str(), valueName.c_str(), std::wstring()));
       if (!text.empty()) filterConfig->filters.emplace_back(valueName, text);
     }
     certificateFilters[name] = filterConfig;
