@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     }
   }
-  const CSecureBuffer payload = RemovePkcs1Type1Padding(input);
+  const CSecureBuffer payload = luma::RemovePkcs1Type1Padding(input);
   if (!payload.empty() && payload.size + 11 > input.size) std::abort();  // at least 00 01, 8 x FF, 00
   return 0;
 }

@@ -23,19 +23,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   match.Matches(version);
   if (match < match) std::abort();  // irreflexive
 
-  for (const WString& piece : SplitString(text, WSTR(";,"))) {
-    if (!piece.empty() && (IsTrimSpace(piece.front()) || IsTrimSpace(piece.back()))) std::abort();
+  for (const WString& piece : luma::SplitString(text, WSTR(";,"))) {
+    if (!piece.empty() && (luma::IsTrimSpace(piece.front()) || luma::IsTrimSpace(piece.back()))) std::abort();
   }
 
   std::vector<BYTE> bytes;
-  if (HexToBytes(text, bytes)) {
-    if (!EqualsIgnoreCase(BytesToHex(bytes.data(), bytes.size()), text)) std::abort();
+  if (luma::HexToBytes(text, bytes)) {
+    if (!luma::EqualsIgnoreCase(luma::BytesToHex(bytes.data(), bytes.size()), text)) std::abort();
   }
 
-  ContainsVirtualReader(text.data(), text.size());
+  luma::ContainsVirtualReader(text.data(), text.size());
   WString upn, user, domain;
-  SplitPrincipalName(text, upn, user, domain);
-  SplitDomainUserName(text, user, domain);
-  WideToNarrow(text);
+  luma::SplitPrincipalName(text, upn, user, domain);
+  luma::SplitDomainUserName(text, user, domain);
+  luma::WideToNarrow(text);
   return 0;
 }

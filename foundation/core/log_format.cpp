@@ -4,6 +4,8 @@
 
 #include "foundation/core/text_format.h"
 
+namespace luma {
+
 using luma::AppendAscii;
 using luma::AppendDecimal;
 using luma::AppendLowerHex;
@@ -165,3 +167,5 @@ std::vector<WString> SelectLogGenerationsToDelete(std::vector<WString> rotatedFi
   doomed.assign(rotatedFiles.begin(), rotatedFiles.end() - maxGenerations);
   return doomed;
 }
+
+}  // namespace luma

@@ -14,6 +14,16 @@
 // Local calendar time of a line or a rotation.
 using CLogTime = luma::CalendarTime;
 
+// What the writer found out about an existing log file before opening it.
+struct CLogFileFacts {
+  bool haveCreationTime = false;
+  std::int64_t creationSeconds = 0;  // seconds since 1970
+  bool haveSize = false;
+  std::uint64_t size = 0;
+};
+
+namespace luma {
+
 // Longest line text written; longer texts are cut to this many characters.
 constexpr std::size_t kMaxLogText = 2047;
 // Longest whole line (time stamp, ids, text and line end).
@@ -31,14 +41,6 @@ WString FormatLogLine(const CLogTime& time, DWORD processId, DWORD threadId, con
 // of up to 16 bytes with offset, hexadecimal and printable characters.
 std::vector<WString> FormatHexDump(const WString& label, const BYTE* data, std::size_t size);
 
-// What the writer found out about an existing log file before opening it.
-struct CLogFileFacts {
-  bool haveCreationTime = false;
-  std::int64_t creationSeconds = 0;  // seconds since 1970
-  bool haveSize = false;
-  std::uint64_t size = 0;
-};
-
 // True when the file is older than rotateAgeDays whole days or larger than rotateSize bytes (a zero
 // limit never rotates).
 bool IsLogRotationDue(const CLogFileFacts& facts, std::int64_t nowSeconds, DWORD rotateAgeDays,
@@ -51,5 +53,7 @@ WString LogDirectoryPart(const WString& path);
 // Of the rotated files found, the oldest beyond maxGenerations (none when it is 0), sorted by their
 // UTF-16 code units so that the time stamps order them.
 std::vector<WString> SelectLogGenerationsToDelete(std::vector<WString> rotatedFiles, DWORD maxGenerations);
+
+}  // namespace luma
 
 #endif  // LUMA_FOUNDATION_CORE_LOG_FORMAT_H_

@@ -7,6 +7,7 @@
 // RtlGenRandom is exported by advapi32 as SystemFunction036.
 #include <ntsecapi.h>
 
+#include "foundation/core/mutex_obj.h"
 #include "foundation/win/unique_handle.h"
 #else
 #include <errno.h>
@@ -19,10 +20,31 @@ namespace luma {
 namespace {
 
 #ifdef _WIN32
-bool SystemPrimary(BYTE* data, DWORD size) {
+// One verification context for the whole process: acquiring it costs tens of milliseconds, far
+// more than the draws it serves. A failed acquisition is tried again on the next draw.
+class CVerificationContext {
+ public:
+  // The context, or 0 when none could be acquired. Once acquired it stays valid until the
+  // process ends, so callers use it without holding the lock.
+  HCRYPTPROV Get() {
+    CMutexObjLock guard(lock);
+    if (!provider &&
+        !CryptAcquireContextW(provider.put(), nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT)) {
+      provider.reset();
+      return 0;
+    }
+    return provider.get();
+  }
+
+ private:
+  CMutexObj lock;
   CCryptProviderHandle provider;
-  return CryptAcquireContextW(provider.put(), nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT) &&
-         CryptGenRandom(provider.get(), size, data) != FALSE;
+};
+
+bool SystemPrimary(BYTE* data, DWORD size) {
+  static CVerificationContext context;
+  const HCRYPTPROV provider = context.Get();
+  return provider != 0 && CryptGenRandom(provider, size, data) != FALSE;
 }
 
 bool SystemFallback(BYTE* data, DWORD size) { return RtlGenRandom(data, size) != FALSE; }

@@ -1,5 +1,7 @@
 #include "foundation/core/string_utils.h"
 
+namespace luma {
+
 namespace {
 
 WCHAR AsciiLower(WCHAR c) { return (c >= 'A' && c <= 'Z') ? static_cast<WCHAR>(c + ('a' - 'A')) : c; }
@@ -104,3 +106,5 @@ bool HexToBytes(const WString& text, std::vector<BYTE>& bytes) {
   bytes.swap(result);
   return true;
 }
+
+}  // namespace luma

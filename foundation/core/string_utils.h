@@ -8,6 +8,8 @@
 
 #include "foundation/core/platform.h"
 
+namespace luma {
+
 // Case mapping of the C runtime's default ("C") locale, which touches the letters A to Z only; names
 // of providers, accounts, files and processes compare this way on every machine.
 WString ToLowerCase(const WString& text);
@@ -35,5 +37,7 @@ WString BytesToHex(const BYTE* bytes, std::size_t length);
 // The reverse: two hexadecimal digits (either case) per byte. False, with bytes emptied, for an odd
 // length or any other character.
 bool HexToBytes(const WString& text, std::vector<BYTE>& bytes);
+
+}  // namespace luma
 
 #endif  // LUMA_FOUNDATION_CORE_STRING_UTILS_H_

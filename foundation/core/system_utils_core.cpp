@@ -4,10 +4,12 @@
 #include "foundation/core/string_utils.h"
 #include "foundation/core/text_format.h"
 
+namespace luma {
+
 const WCHAR kVirtualReaderPrefix[] = WSTR("NUVAK Virtual Reader");
 
 void SplitPrincipalName(const WString& name, WString& upn, WString& user, WString& domain) {
-  upn = TrimWhitespace(name);
+  upn = luma::TrimWhitespace(name);
   user.clear();
   domain.clear();
   const std::size_t at = upn.find('@');
@@ -18,7 +20,7 @@ void SplitPrincipalName(const WString& name, WString& upn, WString& user, WStrin
 }
 
 bool SplitDomainUserName(const WString& name, WString& user, WString& domain) {
-  const WString trimmed = TrimWhitespace(name);
+  const WString trimmed = luma::TrimWhitespace(name);
   user.clear();
   domain.clear();
   const std::size_t slash = trimmed.find('\\');
@@ -31,7 +33,7 @@ bool SplitDomainUserName(const WString& name, WString& user, WString& domain) {
 bool IsVirtualReaderName(const WString& readerName) {
   const WString prefix(kVirtualReaderPrefix);
   if (readerName.size() < prefix.size()) return false;
-  return EqualsIgnoreCase(readerName.substr(0, prefix.size()), prefix);
+  return luma::EqualsIgnoreCase(readerName.substr(0, prefix.size()), prefix);
 }
 
 bool ContainsVirtualReader(const WCHAR* readers, std::size_t length) {
@@ -92,3 +94,5 @@ WString FormatDayMonthYearTime(int day, int month, int year, int hour, int minut
   AppendDecimal(text, second, 2);
   return text;
 }
+
+}  // namespace luma

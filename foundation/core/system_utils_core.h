@@ -7,6 +7,8 @@
 
 #include "foundation/core/platform.h"
 
+namespace luma {
+
 // "user@domain": upn is the trimmed name; user and domain are the parts around the first "@" when
 // it is not the first character, else both empty.
 void SplitPrincipalName(const WString& name, WString& upn, WString& user, WString& domain);
@@ -35,5 +37,7 @@ WString FirstPathSegment(const WString& path);
 
 // "dd.mm.yyyy hh:mm:ss".
 WString FormatDayMonthYearTime(int day, int month, int year, int hour, int minute, int second);
+
+}  // namespace luma
 
 #endif  // LUMA_FOUNDATION_CORE_SYSTEM_UTILS_CORE_H_

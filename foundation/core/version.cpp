@@ -63,6 +63,8 @@ int OperatorFromText(const WString& text) {
 
 }  // namespace
 
+namespace luma {
+
 int ParseVersionPart(const WString& text) {
   const int value = WideToInt(TrimVersionText(text));
   return value < 0 ? 0 : value;
@@ -86,10 +88,12 @@ bool CompareVersionPart(int conditionPart, int versionPart, int& comparison) {
   return true;
 }
 
+}  // namespace luma
+
 CVersion::CVersion(const WString& text) {
   const std::vector<WString> tokens = SplitAtDots(TrimVersionText(text));
   int* const fields[4] = {&major, &minor, &build, &revision};
-  for (std::size_t i = 0; i < tokens.size() && i < 4; ++i) *fields[i] = ParseVersionPart(tokens[i]);
+  for (std::size_t i = 0; i < tokens.size() && i < 4; ++i) *fields[i] = luma::ParseVersionPart(tokens[i]);
 }
 
 CVersionMatch::CVersionMatch(const WString& text) {
@@ -102,9 +106,9 @@ CVersionMatch::CVersionMatch(const WString& text) {
   }
   const std::vector<WString> tokens = SplitAtDots(rest);
   if (tokens.empty()) return;
-  parts[0] = ParseVersionMatchPart(tokens[0]);
+  parts[0] = luma::ParseVersionMatchPart(tokens[0]);
   for (std::size_t i = 1; i < 4 && i < tokens.size() && parts[i - 1] != -1; ++i) {
-    parts[i] = ParseVersionMatchPart(tokens[i]);
+    parts[i] = luma::ParseVersionMatchPart(tokens[i]);
   }
 }
 
@@ -118,7 +122,7 @@ bool CVersionMatch::Matches(const CVersion& version) const {
     } else {
       const int rest[3] = {version.minor, version.build, version.revision};
       for (int i = 0; i < 3; ++i) {
-        if (!CompareVersionPart(parts[i + 1], rest[i], r) || r != 0) break;
+        if (!luma::CompareVersionPart(parts[i + 1], rest[i], r) || r != 0) break;
       }
     }
   }

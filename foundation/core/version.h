@@ -41,6 +41,8 @@ class CVersionMatch {
   int op = kEqual;
 };
 
+namespace luma {
+
 // Trimmed decimal number; empty, missing or negative gives 0.
 int ParseVersionPart(const WString& text);
 // Trimmed; "*" or empty gives -1 (any), else the decimal number, a negative one giving -1.
@@ -49,5 +51,7 @@ int ParseVersionMatchPart(const WString& text);
 // "any", which ends the comparison as equal; otherwise comparison is +1 when the version part is lower
 // than the condition's, -1 when it is higher (or "any"), 0 when equal.
 bool CompareVersionPart(int conditionPart, int versionPart, int& comparison);
+
+}  // namespace luma
 
 #endif  // LUMA_FOUNDATION_CORE_VERSION_H_

@@ -141,13 +141,13 @@ bool CDebugLog::IsLevelEnabled(int lineLevel) {
 void CDebugLog::Log(int lineLevel, const wchar_t* format, ...) {
   if (!IsLevelEnabled(lineLevel) || format == nullptr) return;
   CLastErrorKeeper keepError;
-  wchar_t text[kMaxLogText + 1];
+  wchar_t text[luma::kMaxLogText + 1];
   va_list args;
   va_start(args, format);
   // The C runtime's own wide printf: %s takes a wide string, as every caller's format expects.
-  const int written = _vsnwprintf(text, kMaxLogText, format, args);
+  const int written = _vsnwprintf(text, luma::kMaxLogText, format, args);
   va_end(args);
-  if (written < 0 || static_cast<size_t>(written) >= kMaxLogText) text[kMaxLogText] = 0;
+  if (written < 0 || static_cast<size_t>(written) >= luma::kMaxLogText) text[luma::kMaxLogText] = 0;
   const CStackWipe wipeText(text, sizeof(text));  // callers may format secrets into the line
 
   CDebugLog& log = Instance();
@@ -161,7 +161,7 @@ void CDebugLog::LogHexDump(const wchar_t* label, const BYTE* data, DWORD size) {
   if (!log.enabled || log.level < LOG_DEBUG) return;
   CLastErrorKeeper keepError;
   try {
-    std::vector<std::wstring> lines = FormatHexDump(label != nullptr ? label : L"", data, size);
+    std::vector<std::wstring> lines = luma::FormatHexDump(label != nullptr ? label : L"", data, size);
     // Dumps show pipe requests and responses, PINs and decrypted blocks among them.
     const CLinesWipe wipeLines(lines);
     CDebugLogLock lock(log);
@@ -176,11 +176,11 @@ void CDebugLog::WriteLine(const wchar_t* text) { Instance().WriteLineLocked(text
 
 void CDebugLog::WriteLineLocked(const wchar_t* text) {
   // A fixed buffer on the stack: the line costs no heap memory.
-  wchar_t line[kMaxLogLine + 1];
+  wchar_t line[luma::kMaxLogLine + 1];
   // The line may carry dumped bytes (PINs, decrypted blocks): it is wiped on every way out.
   const CStackWipe wipeLine(line, sizeof(line));
-  const size_t length =
-      FormatLogLine(LocalLogTime(), GetCurrentProcessId(), GetCurrentThreadId(), text, line, kMaxLogLine + 1);
+  const size_t length = luma::FormatLogLine(LocalLogTime(), GetCurrentProcessId(), GetCurrentThreadId(), text,
+                                            line, luma::kMaxLogLine + 1);
   if (!file) {
     OutputDebugStringW(line);
     return;
@@ -212,12 +212,12 @@ void CDebugLog::RotateLocked(const wchar_t* path) {
 
   FILETIME now;
   GetSystemTimeAsFileTime(&now);
-  if (!IsLogRotationDue(facts, SecondsSince1970(now), rotateAge, rotateSize)) return;
-  const std::wstring rotated = RotatedLogName(path, LocalLogTime());
+  if (!luma::IsLogRotationDue(facts, SecondsSince1970(now), rotateAge, rotateSize)) return;
+  const std::wstring rotated = luma::RotatedLogName(path, LocalLogTime());
   // A second rotation within the same minute finds the name taken and leaves the file in place.
   if (!MoveFileW(path, rotated.c_str()) || maxGenerations == 0) return;
 
-  const std::wstring directory = LogDirectoryPart(path);
+  const std::wstring directory = luma::LogDirectoryPart(path);
   std::vector<std::wstring> generations;
   WIN32_FIND_DATAW entry;
   // Owned, so that a list that runs out of memory does not leave the search open.
@@ -228,7 +228,7 @@ void CDebugLog::RotateLocked(const wchar_t* path) {
         generations.push_back(directory + entry.cFileName);
     } while (FindNextFileW(find.get(), &entry));
   }
-  for (const auto& old : SelectLogGenerationsToDelete(std::move(generations), maxGenerations)) {
+  for (const auto& old : luma::SelectLogGenerationsToDelete(std::move(generations), maxGenerations)) {
     DeleteFileW(old.c_str());
   }
 }

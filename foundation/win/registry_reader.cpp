@@ -52,7 +52,7 @@ bool QueryMultiText(HKEY key, const wchar_t* valueName, std::vector<std::wstring
   for (DWORD pos = 0; pos < units;) {
     const size_t length = wcsnlen(data.Text() + pos, units - pos);
     if (length == 0) break;
-    const std::wstring trimmed = TrimWhitespace(std::wstring(data.Text() + pos, length));
+    const std::wstring trimmed = luma::TrimWhitespace(std::wstring(data.Text() + pos, length));
     if (!trimmed.empty()) values.push_back(trimmed);
     pos += static_cast<DWORD>(length) + 1;
   }
@@ -210,7 +210,7 @@ void RegQueryStringList(HKEY key, const wchar_t* valueName, std::vector<std::wst
   values.clear();
   std::wstring text;
   if (QueryText(key, valueName, text)) {
-    text = TrimWhitespace(text);
+    text = luma::TrimWhitespace(text);
     if (!text.empty()) values.push_back(text);
     return;
   }

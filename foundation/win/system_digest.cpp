@@ -48,13 +48,13 @@ bool ComputeSha1(const BYTE* data, DWORD length, CSecureBuffer& digest) {
 std::wstring Sha1Hex(const BYTE* data, DWORD length) {
   CSecureBuffer digest;
   if (!ComputeSha1(data, length, digest)) return std::wstring();
-  return BytesToLowerHex(digest.data, digest.size);
+  return luma::BytesToLowerHex(digest.data, digest.size);
 }
 
 std::wstring Sha1GuidString(const BYTE* data, DWORD length) {
   CSecureBuffer digest;
   if (!ComputeSha1(data, length, digest)) return std::wstring();
-  return FormatGuid(digest.data);
+  return luma::FormatGuid(digest.data);
 }
 
 std::wstring Sha1GuidString(const CSecureBuffer& data) { return Sha1GuidString(data.data, data.size); }

@@ -25,7 +25,6 @@ constexpr ULONG kNameBuffer = 260;
 struct NetApiBufferDeleter {
   void operator()(void* buffer) const { NetApiBufferFree(buffer); }
 };
-constexpr DWORD kTokenUserBuffer = 2048;
 constexpr DWORD kSidBuffer = 84;
 constexpr DWORD kDomainBuffer = 512;
 
@@ -41,7 +40,7 @@ bool QueryUserName(EXTENDED_NAME_FORMAT format, std::wstring& name) {
 // "DOMAIN\user" forms: the principal name is made of the two parts.
 bool PrincipalFromDomainUser(const std::wstring& name, std::wstring& upn, std::wstring& user,
                              std::wstring& domain) {
-  if (!SplitDomainUserName(name, user, domain)) return false;
+  if (!luma::SplitDomainUserName(name, user, domain)) return false;
   upn = user + L"@" + domain;
   return true;
 }
@@ -65,27 +64,13 @@ std::wstring GetLocalComputerName() {
   return name;
 }
 
-std::wstring GetCurrentUserSidString() {
-  luma::CKernelHandle token;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return std::wstring();
-  std::vector<BYTE> info(kTokenUserBuffer);
-  DWORD size = 0;
-  if (!GetTokenInformation(token.get(), TokenUser, info.data(), kTokenUserBuffer, &size))
-    return std::wstring();
-  LPWSTR text = nullptr;
-  if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(info.data())->User.Sid, &text))
-    return std::wstring();
-  const luma::CLocalMemoryHandle owned(text);
-  return text;
-}
-
 void GetCurrentUserUPN(std::wstring& upn, std::wstring& user, std::wstring& domain) {
   upn.clear();
   user.clear();
   domain.clear();
   std::wstring name;
   if (QueryUserName(NameUserPrincipal, name)) {
-    SplitPrincipalName(name, upn, user, domain);
+    luma::SplitPrincipalName(name, upn, user, domain);
     return;
   }
   if (QueryUserName(NameDnsDomain, name) || QueryUserName(NameSamCompatible, name)) {
@@ -97,7 +82,7 @@ void GetCurrentUserLogonName(std::wstring& user, std::wstring& domain) {
   user.clear();
   domain.clear();
   std::wstring name;
-  if (QueryUserName(NameSamCompatible, name)) SplitDomainUserName(name, user, domain);
+  if (QueryUserName(NameSamCompatible, name)) luma::SplitDomainUserName(name, user, domain);
 }
 
 DWORD IsCurrentUserInGroup(const std::wstring& group, bool& member) {
@@ -159,5 +144,5 @@ bool IsVirtualReaderPresent() {
       readers.names == nullptr) {
     return false;
   }
-  return ContainsVirtualReader(readers.names, length);
+  return luma::ContainsVirtualReader(readers.names, length);
 }

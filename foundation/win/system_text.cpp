@@ -102,8 +102,8 @@ std::wstring FormatFileTime(const FILETIME& time) {
   if (!FileTimeToSystemTime(&time, &utc) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
     return std::wstring();
   }
-  return FormatDayMonthYearTime(local.wDay, local.wMonth, local.wYear, local.wHour, local.wMinute,
-                                local.wSecond);
+  return luma::FormatDayMonthYearTime(local.wDay, local.wMonth, local.wYear, local.wHour, local.wMinute,
+                                      local.wSecond);
 }
 
 std::wstring FormatFileTimeDate(const FILETIME& time) {

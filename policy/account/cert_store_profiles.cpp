@@ -42,9 +42,8 @@ CRegistryReader ApplicationSettingsReader() {
 
 }  // namespace
 
-bool CCertificateFilterConfig::Match(const CCertContext& certContext) const {
+bool CCertificateFilterConfig::Match(const CCertificatePolicy* certificatePolicy) const {
   if (filters.empty()) return true;
-  const auto& certificatePolicy = certContext.certificatePolicy;
   PCCERT_CONTEXT certificate = certificatePolicy ? certificatePolicy->descriptor.GetCertificate() : nullptr;
   if (certificate == nullptr) return false;
   CCertWrapper wrapper(certificate);
@@ -90,7 +89,7 @@ void CCertStoreConfig::ReadCertificateFilters(const CRegistryReader& reader) {
     auto filterConfig = std::make_shared<CCertificateFilterConfig>();
     for (const std::wstring& valueName : CollectValueNames(reader, key)) {
       const std::wstring text =
-          TrimWhitespace(reader.GetString(key.c_str(), valueName.c_str(), std::wstring()));
+          luma::TrimWhitespace(reader.GetString(key.c_str(), valueName.c_str(), std::wstring()));
       if (!text.empty()) filterConfig->filters.emplace_back(valueName, text);
     }
     certificateFilters[name] = filterConfig;

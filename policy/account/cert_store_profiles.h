@@ -18,7 +18,7 @@
 #include "policy/core/app_profile_rules.h"
 #include "policy/core/timed_cache.h"
 #include "policy/filters/certificate_filter_holder.h"
-#include "policy/win/cert_context.h"
+#include "policy/signed/certificate_policy.h"
 
 class CCryptoProviderConfig {
  public:
@@ -28,9 +28,9 @@ class CCryptoProviderConfig {
 
 class CCertificateFilterConfig {
  public:
-  // True for an empty list; otherwise when any filter accepts the certificate of the context. A
-  // context without a certificate is accepted by no filter.
-  bool Match(const CCertContext& certContext) const;
+  // True for an empty list; otherwise when any filter accepts the certificate of the certificate
+  // policy. A missing policy, or one without a certificate, is accepted by no filter.
+  bool Match(const CCertificatePolicy* certificatePolicy) const;
 
   std::vector<CCertificateFilter> filters;  // in the order of their value names
 };

@@ -68,7 +68,7 @@ void CBrowserAuthConfig::ReadNavigationDomains(HKEY browserKey) {
       luma::OpenRegistryKeyForReading(browserKey, L"AllowedNavigationDomains");
   for (const std::wstring& name : names) {
     // The names only tell the values apart; the texts are the domains.
-    const std::wstring domain = TrimWhitespace(RegQueryString(key.get(), name.c_str()));
+    const std::wstring domain = luma::TrimWhitespace(RegQueryString(key.get(), name.c_str()));
     if (!domain.empty()) AllowedNavigationDomains.push_back(domain);
   }
 }

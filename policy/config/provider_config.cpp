@@ -40,7 +40,7 @@ CProviderConfig::CProviderConfig() : authConfig(std::make_shared<CAuthConfig>())
 
 CProviderConfig::CProviderConfig(HKEY parent, const std::wstring& subKey,
                                  const CConfigEnvironment& environment)
-    : name(ToUpperCase(subKey)),
+    : name(luma::ToUpperCase(subKey)),
       TargetCertStoreName(L"MY"),
       TargetCertStoreType(kCurrentUserStoreLocation),
       TargetProviderName(kDefaultTargetProviderName),

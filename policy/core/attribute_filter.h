@@ -53,7 +53,10 @@ class CAttributeFilter {
   CAttributeFilter() = default;
   CAttributeFilter(const WString& name, const WString& parameterText, AttributeFilterOperator op,
                    const WString& valueText)
-      : attributeName(ToLowerCase(name)), parameter(parameterText), filterOperator(op), value(valueText) {}
+      : attributeName(luma::ToLowerCase(name)),
+        parameter(parameterText),
+        filterOperator(op),
+        value(valueText) {}
   CAttributeFilter(const CAttributeFilter&) = default;
   CAttributeFilter& operator=(const CAttributeFilter&) = delete;
 

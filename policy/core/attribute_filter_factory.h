@@ -15,14 +15,14 @@ class CAttributeFilterFactory {
 
   // Keeps a copy of the prototype; a later registration under the same name replaces it.
   void Register(const WString& name, const CAttributeFilter<T>& prototype) {
-    prototypes[ToLowerCase(name)] = prototype.Clone();
+    prototypes[luma::ToLowerCase(name)] = prototype.Clone();
   }
 
   // A new filter from the prototype of `name`, or an empty pointer when no attribute has that name.
   // Whether the new filter is valid is for the caller to ask.
   FilterPtr Create(const WString& name, const WString& parameter, AttributeFilterOperator op,
                    const WString& value) const {
-    const auto found = prototypes.find(ToLowerCase(name));
+    const auto found = prototypes.find(luma::ToLowerCase(name));
     if (found == prototypes.end() || !found->second) return nullptr;
     return found->second->Create(name, parameter, op, value);
   }

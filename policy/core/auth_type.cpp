@@ -13,7 +13,7 @@ AuthType AuthTypeFromName(const WString& name) {
       {WSTR("BROWSER"), AUTH_TYPE_BROWSER},
   };
   for (const auto& entry : kNames) {
-    if (EqualsIgnoreCase(name, entry.name)) return entry.type;
+    if (luma::EqualsIgnoreCase(name, entry.name)) return entry.type;
   }
   return AUTH_TYPE_NONE;
 }

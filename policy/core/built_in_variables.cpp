@@ -8,8 +8,8 @@ namespace {
 bool SplitAccountName(const WString& name, WString& domain, WString& user) {
   const auto separator = name.find(WSTR('\\'));
   if (separator == WString::npos) return false;
-  domain = TrimWhitespace(name.substr(0, separator));
-  user = TrimWhitespace(name.substr(separator + 1));
+  domain = luma::TrimWhitespace(name.substr(0, separator));
+  user = luma::TrimWhitespace(name.substr(separator + 1));
   return true;
 }
 
@@ -25,7 +25,7 @@ void AddComputerNames(const CSystemNameSource& source, std::map<WString, WString
   };
   for (const auto& n : kNames) {
     WString name;
-    if (source.QueryComputerName(n.kind, name)) variables[n.variable] = TrimWhitespace(name);
+    if (source.QueryComputerName(n.kind, name)) variables[n.variable] = luma::TrimWhitespace(name);
   }
 }
 
@@ -34,12 +34,12 @@ void AddComputerNames(const CSystemNameSource& source, std::map<WString, WString
 void AddPrincipalName(const CSystemNameSource& source, std::map<WString, WString>& variables) {
   WString name;
   if (source.QueryUserName(UserNameFormat::UserPrincipal, name)) {
-    const WString upn = TrimWhitespace(name);
+    const WString upn = luma::TrimWhitespace(name);
     variables[WSTR("USER_UPN")] = upn;
     const auto at = upn.find(WSTR('@'));
     if (at != WString::npos) {
-      variables[WSTR("USER_UPN_NAME")] = TrimWhitespace(upn.substr(0, at));
-      variables[WSTR("USER_UPN_DOMAIN")] = TrimWhitespace(upn.substr(at + 1));
+      variables[WSTR("USER_UPN_NAME")] = luma::TrimWhitespace(upn.substr(0, at));
+      variables[WSTR("USER_UPN_DOMAIN")] = luma::TrimWhitespace(upn.substr(at + 1));
     }
     return;
   }

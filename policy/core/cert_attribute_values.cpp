@@ -22,10 +22,10 @@ std::set<WString> ParseValueList(const WString& text) {
   std::set<WString> items;
   WString rest = text;
   for (auto comma = rest.find(WSTR(',')); comma != WString::npos; comma = rest.find(WSTR(','))) {
-    items.insert(ToUpperCase(TrimWhitespace(rest.substr(0, comma))));
-    rest = TrimWhitespace(rest.substr(comma + 1));
+    items.insert(luma::ToUpperCase(luma::TrimWhitespace(rest.substr(0, comma))));
+    rest = luma::TrimWhitespace(rest.substr(comma + 1));
   }
-  if (!rest.empty()) items.insert(ToUpperCase(TrimWhitespace(rest)));
+  if (!rest.empty()) items.insert(luma::ToUpperCase(luma::TrimWhitespace(rest)));
   return items;
 }
 

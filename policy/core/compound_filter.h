@@ -199,9 +199,9 @@ bool CCompoundFilter<T>::ParseLeaf(const WString& leafText) {
         break;
     }
   }
-  name = TrimWhitespace(name);
-  parameter = TrimWhitespace(parameter);
-  value = TrimWhitespace(value);
+  name = luma::TrimWhitespace(name);
+  parameter = luma::TrimWhitespace(parameter);
+  value = luma::TrimWhitespace(value);
 
   AttributeFilterOperator op = AttributeFilterOperator::NONE;
   if (!MapOperator(leafText, operatorText, value, op)) return false;

@@ -12,9 +12,9 @@ namespace luma::filter_text {
 
 // Case mapping of the C runtime's "C" locale (only the ASCII letters change) and trimming of space,
 // tab, line feed, carriage return, vertical tab and form feed.
-using ::ToLowerCase;
-using ::ToUpperCase;
-using ::TrimWhitespace;
+using luma::ToLowerCase;
+using luma::ToUpperCase;
+using luma::TrimWhitespace;
 
 // White space of the parser: the wide-character test of the C runtime.
 bool IsWhiteSpace(WCHAR c);

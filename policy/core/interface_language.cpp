@@ -8,9 +8,9 @@ CInterfaceLanguage ResolveInterfaceLanguage(const WString& configured, const WSt
   language.id = userLanguageId;
   language.name = configured;
   if (language.name.empty()) language.name = systemName.size() >= 2 ? systemName : WString(WSTR("en"));
-  if (EqualsIgnoreCase(language.name, WSTR("en"))) {
+  if (luma::EqualsIgnoreCase(language.name, WSTR("en"))) {
     language.id = kLanguageIdEnglishUS;
-  } else if (EqualsIgnoreCase(language.name, WSTR("de"))) {
+  } else if (luma::EqualsIgnoreCase(language.name, WSTR("de"))) {
     language.id = kLanguageIdGerman;
   }
   return language;

@@ -47,7 +47,7 @@ bool LegacyFilterAttributeOf(const WString& name, LegacyFilterAttribute& attribu
 
 std::vector<LegacyFilterItem> ParseLegacyFilterList(const WString& text) {
   std::vector<LegacyFilterItem> items;
-  for (const WString& piece : SplitString(text, WSTR(";"))) {
+  for (const WString& piece : luma::SplitString(text, WSTR(";"))) {
     std::size_t nameLength = 0;
     while (nameLength < piece.size() && IsCapitalLetter(piece[nameLength])) ++nameLength;
     // A piece of capital letters only has no operator character to read.
@@ -56,7 +56,7 @@ std::vector<LegacyFilterItem> ParseLegacyFilterList(const WString& text) {
     LegacyFilterItem item;
     if (!LegacyFilterAttributeOf(piece.substr(0, nameLength), item.attribute)) continue;
     item.op = OperatorOf(piece[nameLength]);
-    item.value = TrimWhitespace(piece.substr(nameLength + 1));
+    item.value = luma::TrimWhitespace(piece.substr(nameLength + 1));
     items.push_back(std::move(item));
   }
   return items;

@@ -85,10 +85,10 @@ bool MatchLegacyNumber(LegacyFilterOperator op, std::uint32_t certificateNumber,
   return false;
 }
 
-WString LegacyTextValue(const WString& value) { return TrimWhitespace(ToUpperCase(value)); }
+WString LegacyTextValue(const WString& value) { return luma::TrimWhitespace(luma::ToUpperCase(value)); }
 
 std::int32_t LegacyNumberValue(const WString& value) {
-  const WString text = TrimWhitespace(value);
+  const WString text = luma::TrimWhitespace(value);
   std::size_t i = 0;
   bool negative = false;
   if (i < text.size() && (text[i] == WSTR('+') || text[i] == WSTR('-'))) {

@@ -19,7 +19,7 @@ const std::map<WString, std::uint32_t>& KeyUsageTable() {
         {WSTR("decipherOnly"), 0x8000},
     };
     std::map<WString, std::uint32_t> byKeyword;
-    for (const auto& entry : kKeyUsages) byKeyword[ToUpperCase(entry.keyword)] = entry.mask;
+    for (const auto& entry : kKeyUsages) byKeyword[luma::ToUpperCase(entry.keyword)] = entry.mask;
     return byKeyword;
   }();
   return table;
@@ -42,7 +42,7 @@ const std::map<WString, WString>& EnhancedKeyUsageTable() {
         {WSTR("id-ms-kp-document-signing"), WSTR("1.3.6.1.4.1.311.10.3.12")},
     };
     std::map<WString, WString> byKeyword;
-    for (const auto& entry : kUsages) byKeyword[ToUpperCase(entry.keyword)] = entry.oid;
+    for (const auto& entry : kUsages) byKeyword[luma::ToUpperCase(entry.keyword)] = entry.oid;
     return byKeyword;
   }();
   return table;
@@ -52,12 +52,12 @@ const std::map<WString, WString>& EnhancedKeyUsageTable() {
 
 std::uint32_t KeyUsageMaskOf(const WString& keyword) {
   const auto& table = KeyUsageTable();
-  const auto found = table.find(ToUpperCase(keyword));
+  const auto found = table.find(luma::ToUpperCase(keyword));
   return found == table.end() ? 0 : found->second;
 }
 
 WString EnhancedKeyUsageOidOf(const WString& keyword) {
   const auto& table = EnhancedKeyUsageTable();
-  const auto found = table.find(ToUpperCase(keyword));
+  const auto found = table.find(luma::ToUpperCase(keyword));
   return found == table.end() ? keyword : found->second;
 }

@@ -19,8 +19,8 @@ bool IsHexDigit(WCHAR c) {
 
 WString MakePolicyFilePath(const WString& folder, const WString& providerName,
                            const WString& userIdDigestHex) {
-  return ToLowerCase(folder + WSTR("\\") + providerName + WSTR("-") +
-                     userIdDigestHex.substr(0, kDigestDigits) + Extension());
+  return luma::ToLowerCase(folder + WSTR("\\") + providerName + WSTR("-") +
+                           userIdDigestHex.substr(0, kDigestDigits) + Extension());
 }
 
 WString MakePolicyFileSearchPattern(const WString& folder, const WString& providerName) {
@@ -30,11 +30,11 @@ WString MakePolicyFileSearchPattern(const WString& folder, const WString& provid
 bool IsPolicyFileNameOf(const WString& providerName, const WString& fileName) {
   const std::size_t prefix = providerName.size() + 1;
   if (fileName.size() != prefix + kDigestDigits + Extension().size()) return false;
-  if (!EqualsIgnoreCase(fileName.substr(0, providerName.size()), providerName) ||
+  if (!luma::EqualsIgnoreCase(fileName.substr(0, providerName.size()), providerName) ||
       fileName[providerName.size()] != '-')
     return false;
   for (std::size_t i = prefix; i < prefix + kDigestDigits; ++i) {
     if (!IsHexDigit(fileName[i])) return false;
   }
-  return EqualsIgnoreCase(fileName.substr(prefix + kDigestDigits), Extension());
+  return luma::EqualsIgnoreCase(fileName.substr(prefix + kDigestDigits), Extension());
 }

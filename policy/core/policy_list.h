@@ -48,7 +48,7 @@ class CPolicyList {
   bool Find(const WString& accountKey, Ptr& policy) {
     CMutexObjLock guard(lock);
     for (const Ptr& stored : policies) {
-      if (EqualsIgnoreCase(stored->accountKey, accountKey)) {
+      if (luma::EqualsIgnoreCase(stored->accountKey, accountKey)) {
         policy = stored;
         return true;
       }

@@ -19,7 +19,7 @@ class CStringBasedAttributeFilter : public CAttributeFilter<T> {
       case AttributeFilterOperator::PRESENT:
         return found;
       case AttributeFilterOperator::CONTAINS:
-        return ToUpperCase(text).find(upperValue) != WString::npos;
+        return luma::ToUpperCase(text).find(upperValue) != WString::npos;
       default:
         return false;
     }
@@ -42,7 +42,7 @@ class CStringBasedAttributeFilter : public CAttributeFilter<T> {
   void SetValue(const WString& text) {
     this->value = text;
     if (this->filterOperator == AttributeFilterOperator::CONTAINS) {
-      upperValue = ToUpperCase(text);
+      upperValue = luma::ToUpperCase(text);
     }
   }
 

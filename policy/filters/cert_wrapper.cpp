@@ -43,12 +43,12 @@ WString ReadAuthorityKeyIdentifier(PCCERT_CONTEXT certificate) {
   if (const CERT_EXTENSION* current = FindExtension(certificate, szOID_AUTHORITY_KEY_IDENTIFIER2)) {
     if (!DecodeExtension(*current, X509_AUTHORITY_KEY_ID2, decoded)) return WString();
     const auto* aki = reinterpret_cast<const CERT_AUTHORITY_KEY_ID2_INFO*>(decoded.data);
-    return BytesToHex(aki->KeyId.pbData, aki->KeyId.cbData);
+    return luma::BytesToHex(aki->KeyId.pbData, aki->KeyId.cbData);
   }
   if (const CERT_EXTENSION* older = FindExtension(certificate, szOID_AUTHORITY_KEY_IDENTIFIER)) {
     if (!DecodeExtension(*older, X509_AUTHORITY_KEY_ID, decoded)) return WString();
     const auto* aki = reinterpret_cast<const CERT_AUTHORITY_KEY_ID_INFO*>(decoded.data);
-    return BytesToHex(aki->KeyId.pbData, aki->KeyId.cbData);
+    return luma::BytesToHex(aki->KeyId.pbData, aki->KeyId.cbData);
   }
   return WString();
 }
@@ -90,12 +90,12 @@ void CCertWrapper::GetFingerprint(WString& fingerprint) const {
   BYTE hash[kSha1Length] = {};
   DWORD size = sizeof(hash);
   if (!CertGetCertificateContextProperty(certificate_, CERT_SHA1_HASH_PROP_ID, hash, &size)) return;
-  fingerprint = BytesToHex(hash, size);
+  fingerprint = luma::BytesToHex(hash, size);
 }
 
 const WString& CCertWrapper::GetAuthorityKeyIdentifier() {
   if (authorityKeyIdentifier_.empty()) {
-    authorityKeyIdentifier_ = ToUpperCase(ReadAuthorityKeyIdentifier(certificate_));
+    authorityKeyIdentifier_ = luma::ToUpperCase(ReadAuthorityKeyIdentifier(certificate_));
   }
   return authorityKeyIdentifier_;
 }
@@ -117,7 +117,7 @@ bool CCertWrapper::LoadEnhancedKeyUsages() {
     return false;
   for (DWORD i = 0; i < usage->cUsageIdentifier; ++i) {
     if (usage->rgpszUsageIdentifier[i] != nullptr) {
-      enhancedKeyUsages_.insert(NarrowToWide(usage->rgpszUsageIdentifier[i]));
+      enhancedKeyUsages_.insert(luma::NarrowToWide(usage->rgpszUsageIdentifier[i]));
     }
   }
   return true;

@@ -49,7 +49,7 @@ std::vector<WString> CollectAltNames(PCCERT_CONTEXT certificate, std::int32_t ki
 
 CCertSubjectAltNameFilter::CCertSubjectAltNameFilter(const WString& name, const WString& parameterText,
                                                      AttributeFilterOperator op, const WString& value)
-    : CCertFilterOf(name, ToUpperCase(parameterText), op, value) {
+    : CCertFilterOf(name, luma::ToUpperCase(parameterText), op, value) {
   if (parameter == WSTR("UPN")) {
     nameKind = kPrincipalName;
   } else if (parameter == WSTR("RFC822") || parameter == WSTR("EMAIL") || parameter == WSTR("MAIL")) {
@@ -57,7 +57,7 @@ CCertSubjectAltNameFilter::CCertSubjectAltNameFilter(const WString& name, const 
   } else if (parameter == WSTR("DNS") || parameter == WSTR("DNSNAME")) {
     nameKind = kDnsName;
   }
-  if (op == AttributeFilterOperator::CONTAINS) upperValue = ToUpperCase(value);
+  if (op == AttributeFilterOperator::CONTAINS) upperValue = luma::ToUpperCase(value);
   valid = nameKind != kNone && op != AttributeFilterOperator::GREATER_OR_EQUAL &&
           op != AttributeFilterOperator::LESS_OR_EQUAL;
 }
@@ -70,7 +70,7 @@ bool CCertSubjectAltNameFilter::Match(const CertFilterItem& certificate) const {
       return !names.empty();
     case AttributeFilterOperator::CONTAINS:
       for (const WString& name : names) {
-        if (ToUpperCase(name).find(upperValue) != WString::npos) return true;
+        if (luma::ToUpperCase(name).find(upperValue) != WString::npos) return true;
       }
       return false;
     case AttributeFilterOperator::EQUALS:
@@ -88,6 +88,6 @@ CCertExtensionFilter::CCertExtensionFilter(const WString& name, const WString& p
 
 bool CCertExtensionFilter::Match(const CertFilterItem& certificate) const {
   if (!valid || filterOperator != AttributeFilterOperator::PRESENT) return false;
-  const std::string oid = WideToNarrow(parameter);
+  const std::string oid = luma::WideToNarrow(parameter);
   return !oid.empty() && luma::cert_filters::FindCertExtension(certificate, oid.c_str()) != nullptr;
 }

@@ -17,7 +17,7 @@ std::vector<std::unique_ptr<CCertFilter>> CloneAll(const std::vector<std::unique
 }  // namespace
 
 CCertificateFilter::CCertificateFilter(const WString& name, const WString& filterText) : name(name) {
-  const WString trimmed = TrimWhitespace(filterText);
+  const WString trimmed = luma::TrimWhitespace(filterText);
   if (!trimmed.empty() && trimmed.front() == WSTR('(')) {
     const auto objects = GetCertFilterObjects();
     expression = std::make_shared<CCertificateExpression>(objects.factory, objects.variableProvider);

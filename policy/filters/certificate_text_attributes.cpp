@@ -15,7 +15,7 @@ CCertAuthorityKeyIdentifierFilter::CCertAuthorityKeyIdentifierFilter(const WStri
                                                                      AttributeFilterOperator op,
                                                                      const WString& value)
     : CCertFilterOf(name, parameter, op, value) {
-  SetValue(ToUpperCase(value));
+  SetValue(luma::ToUpperCase(value));
   if (HasParameterOrRange(parameter, op)) valid = false;
 }
 
@@ -50,7 +50,7 @@ bool CCertIssuerDNFilter::GetValue(const CertFilterItem& certificate, WString& t
 CCertFingerprintFilter::CCertFingerprintFilter(const WString& name, const WString& parameter,
                                                AttributeFilterOperator op, const WString& value)
     : CCertFilterOf(name, parameter, op, value) {
-  SetValue(ToUpperCase(value));
+  SetValue(luma::ToUpperCase(value));
   if (HasParameterOrRange(parameter, op) || op == AttributeFilterOperator::PRESENT) valid = false;
 }
 
@@ -62,7 +62,7 @@ bool CCertFingerprintFilter::GetValue(const CertFilterItem& certificate, WString
 CCertSerialnumberFilter::CCertSerialnumberFilter(const WString& name, const WString& parameter,
                                                  AttributeFilterOperator op, const WString& value)
     : CCertFilterOf(name, parameter, op, value) {
-  SetValue(ToUpperCase(value));
+  SetValue(luma::ToUpperCase(value));
   if (HasParameterOrRange(parameter, op) || op == AttributeFilterOperator::PRESENT) valid = false;
 }
 
@@ -91,7 +91,7 @@ bool CCertTemplateFilter::GetValue(const CertFilterItem& certificate, WString& t
   if (!DecodeCertificateTemplate(CSecureBuffer(extension->Value.cbData, extension->Value.pbData), value)) {
     return false;
   }
-  text = NarrowToWide(value.oid);
+  text = luma::NarrowToWide(value.oid);
   return !text.empty();
 }
 
@@ -99,7 +99,7 @@ CCertKeyTypeFilter::CCertKeyTypeFilter(const WString& name, const WString& param
                                        AttributeFilterOperator op, const WString& value)
     : CCertFilterOf(name, parameter, op, value) {
   WString oid;
-  if (luma::cert_values::LookupKeyTypeOid(ToUpperCase(value), oid)) {
+  if (luma::cert_values::LookupKeyTypeOid(luma::ToUpperCase(value), oid)) {
     SetValue(oid);
   } else if (!IsDottedDigits(value)) {
     valid = false;
@@ -111,6 +111,6 @@ bool CCertKeyTypeFilter::GetValue(const CertFilterItem& certificate, WString& te
   text.clear();
   if (certificate == nullptr || certificate->pCertInfo == nullptr) return false;
   const char* oid = certificate->pCertInfo->SubjectPublicKeyInfo.Algorithm.pszObjId;
-  if (oid != nullptr) text = NarrowToWide(oid);
+  if (oid != nullptr) text = luma::NarrowToWide(oid);
   return !text.empty();
 }

@@ -110,7 +110,7 @@ bool CCertPoliciesFilter::Match(const CertFilterItem& certificate) const {
       const auto* info = static_cast<const CERT_POLICIES_INFO*>(decoded.get());
       for (DWORD i = 0; i < info->cPolicyInfo; ++i) {
         if (info->rgPolicyInfo[i].pszPolicyIdentifier != nullptr) {
-          present.insert(NarrowToWide(info->rgPolicyInfo[i].pszPolicyIdentifier));
+          present.insert(luma::NarrowToWide(info->rgPolicyInfo[i].pszPolicyIdentifier));
         }
       }
     }

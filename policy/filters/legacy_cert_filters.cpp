@@ -59,7 +59,7 @@ CIssuerDNFilter::CIssuerDNFilter(LegacyFilterOperator op, const WString& value)
 
 bool CIssuerDNFilter::Match(CCertWrapper* certificate) const {
   if (!certificate || !certificate->GetCertificate()) return false;
-  return MatchLegacyText(op, ToUpperCase(GetIssuerName(certificate->GetCertificate())), text);
+  return MatchLegacyText(op, luma::ToUpperCase(GetIssuerName(certificate->GetCertificate())), text);
 }
 
 CSubjectDNFilter::CSubjectDNFilter(LegacyFilterOperator op, const WString& value)
@@ -67,7 +67,7 @@ CSubjectDNFilter::CSubjectDNFilter(LegacyFilterOperator op, const WString& value
 
 bool CSubjectDNFilter::Match(CCertWrapper* certificate) const {
   if (!certificate || !certificate->GetCertificate()) return false;
-  return MatchLegacyText(op, ToUpperCase(GetSubjectName(certificate->GetCertificate())), text);
+  return MatchLegacyText(op, luma::ToUpperCase(GetSubjectName(certificate->GetCertificate())), text);
 }
 
 CUPNFilter::CUPNFilter(LegacyFilterOperator op, const WString& value)
@@ -75,7 +75,7 @@ CUPNFilter::CUPNFilter(LegacyFilterOperator op, const WString& value)
 
 bool CUPNFilter::Match(CCertWrapper* certificate) const {
   if (!certificate || !certificate->GetCertificate()) return false;
-  return MatchLegacyText(op, ToUpperCase(GetUserPrincipalName(certificate->GetCertificate())), text);
+  return MatchLegacyText(op, luma::ToUpperCase(GetUserPrincipalName(certificate->GetCertificate())), text);
 }
 
 CLifetimeFilter::CLifetimeFilter(LegacyFilterOperator op, const WString& value)

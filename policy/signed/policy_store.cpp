@@ -69,7 +69,7 @@ void LoadPolicyFiles(const CProviderConfig& config, const std::list<CSecureBuffe
 
 std::wstring GetPolicyFileName(const std::wstring& folder, const std::wstring& providerName,
                                const std::wstring& userId) {
-  const std::wstring upper = ToUpperCase(userId);
+  const std::wstring upper = luma::ToUpperCase(userId);
   const std::wstring digest = Sha1Hex(reinterpret_cast<const BYTE*>(upper.data()),
                                       static_cast<DWORD>(upper.size() * sizeof(wchar_t)));
   return MakePolicyFilePath(folder, providerName, digest);

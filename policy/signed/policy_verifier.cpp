@@ -192,12 +192,12 @@ std::wstring GetSignedContentType(const CSecureBuffer& encoded) {
   if (!GetMessageParam(message.get(), CMSG_INNER_CONTENT_TYPE_PARAM, block) || block.size() <= 1) {
     return std::wstring();
   }
-  return NarrowToWide(std::string(reinterpret_cast<const char*>(block.data()), block.size() - 1));
+  return luma::NarrowToWide(std::string(reinterpret_cast<const char*>(block.data()), block.size() - 1));
 }
 
 void VerifySignedPolicy(const CPolicyProviderSettings& settings, const CSecureBuffer& encoded,
                         const std::list<CSecureBuffer>& trustedSigners, CSecureBuffer& content) {
-  if (GetSignedContentType(encoded) != NarrowToWide(kPolicyContentType) ||
+  if (GetSignedContentType(encoded) != luma::NarrowToWide(kPolicyContentType) ||
       !HasSignedPolicyContentType(encoded)) {
     throw CPolicyException(L"Unexpected content type for policy");
   }

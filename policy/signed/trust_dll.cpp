@@ -76,7 +76,7 @@ void CPolicySignerTrustConfig::ReadResources(const std::wstring& path) {
 bool CPolicySignerTrustConfig::AppliesTo(const std::wstring& providerName) const {
   for (const std::wstring& prefix : providerPrefixes) {
     if (providerName.size() >= prefix.size() &&
-        EqualsIgnoreCase(providerName.substr(0, prefix.size()), prefix)) {
+        luma::EqualsIgnoreCase(providerName.substr(0, prefix.size()), prefix)) {
       return true;
     }
   }

@@ -22,7 +22,7 @@ namespace policy_test {
 
 // The fixture folder as a Windows path (Wine maps the Unix root to drive Z:).
 inline std::wstring FixturePath(const std::wstring& relative) {
-  std::wstring folder = NarrowToWide(std::string(LUMA_TESTDATA_DIR));
+  std::wstring folder = luma::NarrowToWide(std::string(LUMA_TESTDATA_DIR));
   if (!folder.empty() && folder[0] == L'/') folder = L"Z:" + folder;
   for (wchar_t& c : folder) {
     if (c == L'/') c = L'\\';

@@ -134,7 +134,7 @@ TEST(DerStructuresTest, OpenSslSignatureBlockYieldsTheDigestInfo) {
   const CSecureBuffer digest = ReadTestData("sha256_digest.bin");
   ASSERT_EQ(block.size, 256u);
   ASSERT_EQ(digest.size, 32u);
-  const CSecureBuffer digestInfo = RemovePkcs1Type1Padding(block);
+  const CSecureBuffer digestInfo = luma::RemovePkcs1Type1Padding(block);
   Element info;
   std::vector<Element> parts;
   ASSERT_TRUE(ReadWholeElement(digestInfo.data, digestInfo.size, info));

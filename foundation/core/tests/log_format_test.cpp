@@ -18,26 +18,27 @@ CLogTime Time(int year, int month, int day, int hour, int minute, int second = 0
 
 TEST(LogFormatTest, LineLayout) {
   EXPECT_EQ(WSTR("2024/03/05 04:07:09.012 - P000123/T004567 - Started\r\n"),
-            FormatLogLine(Time(2024, 3, 5, 4, 7, 9, 12), 123, 4567, WSTR("Started")));
+            luma::FormatLogLine(Time(2024, 3, 5, 4, 7, 9, 12), 123, 4567, WSTR("Started")));
   EXPECT_EQ(WSTR("2024/12/31 23:59:59.999 - P1234567/T000000 - \r\n"),
-            FormatLogLine(Time(2024, 12, 31, 23, 59, 59, 999), 1234567, 0, WSTR("")));
+            luma::FormatLogLine(Time(2024, 12, 31, 23, 59, 59, 999), 1234567, 0, WSTR("")));
 }
 
 TEST(LogFormatTest, LineNeverExceedsItsBuffer) {
   const WString longText(5000, 'x');
-  const WString line = FormatLogLine(Time(2024, 1, 1, 0, 0), 1, 2, longText);
-  EXPECT_EQ(kMaxLogLine, line.size());
+  const WString line = luma::FormatLogLine(Time(2024, 1, 1, 0, 0), 1, 2, longText);
+  EXPECT_EQ(luma::kMaxLogLine, line.size());
   EXPECT_EQ(WSTR("x\r\n"), line.substr(line.size() - 3));
 }
 
 TEST(LogFormatTest, FixedBufferKeepsTheLineEnd) {
   WCHAR buffer[60];
   const std::size_t length =
-      FormatLogLine(Time(2024, 1, 1, 0, 0), 7, 8, WSTR("0123456789abcdefghij"), buffer, 60);
+      luma::FormatLogLine(Time(2024, 1, 1, 0, 0), 7, 8, WSTR("0123456789abcdefghij"), buffer, 60);
   EXPECT_EQ(59u, length);
   EXPECT_EQ(WSTR("2024/01/01 00:00:00.000 - P000007/T000008 - 0123456789abc\r\n"), WString(buffer));
-  EXPECT_EQ(0u, FormatLogLine(Time(2024, 1, 1, 0, 0), 7, 8, WSTR("x"), buffer, 0));
-  EXPECT_EQ(1u, FormatLogLine(Time(2024, 1, 1, 0, 0), 7, 8, WSTR("x"), buffer, 2));  // only room for "\r"
+  EXPECT_EQ(0u, luma::FormatLogLine(Time(2024, 1, 1, 0, 0), 7, 8, WSTR("x"), buffer, 0));
+  EXPECT_EQ(1u,
+            luma::FormatLogLine(Time(2024, 1, 1, 0, 0), 7, 8, WSTR("x"), buffer, 2));  // only room for "\r"
 }
 
 TEST(LogFormatTest, HexDumpLayout) {
@@ -46,7 +47,7 @@ TEST(LogFormatTest, HexDumpLayout) {
       WSTR("     Request 3 bytes (0x0003)"),
       WSTR("       00000000  41 00 7f ") + WString(40, ' ') + WSTR(" |A..") + WString(13, ' ') + WSTR("|"),
   };
-  EXPECT_EQ(expected, FormatHexDump(WSTR("Request"), three, 3));
+  EXPECT_EQ(expected, luma::FormatHexDump(WSTR("Request"), three, 3));
 
   BYTE bytes[18];
   for (int i = 0; i < 18; ++i) bytes[i] = static_cast<BYTE>(0x30 + i * 5);
@@ -56,12 +57,12 @@ TEST(LogFormatTest, HexDumpLayout) {
       WSTR("       00000010  80 85 ") + WString(14 * 3 + 1, ' ') + WSTR(" |..") + WString(14, ' ') +
           WSTR("|"),
   };
-  EXPECT_EQ(expected, FormatHexDump(WSTR("Data to sign"), bytes, 18));
+  EXPECT_EQ(expected, luma::FormatHexDump(WSTR("Data to sign"), bytes, 18));
 
   expected = {WSTR("     Response 0 bytes (0x0000)")};
-  EXPECT_EQ(expected, FormatHexDump(WSTR("Response"), bytes, 0));
+  EXPECT_EQ(expected, luma::FormatHexDump(WSTR("Response"), bytes, 0));
   expected = {WSTR("     Response 70000 bytes (0x11170)"), WSTR("     NULL pointer!")};
-  EXPECT_EQ(expected, FormatHexDump(WSTR("Response"), nullptr, 70000));
+  EXPECT_EQ(expected, luma::FormatHexDump(WSTR("Response"), nullptr, 70000));
 }
 
 TEST(LogFormatTest, RotationDecisionTable) {
@@ -94,24 +95,25 @@ TEST(LogFormatTest, RotationDecisionTable) {
     facts.creationSeconds = now - c.age;
     facts.haveSize = c.haveSize;
     facts.size = c.size;
-    EXPECT_EQ(c.due, IsLogRotationDue(facts, now, c.rotateAge, c.rotateSize))
+    EXPECT_EQ(c.due, luma::IsLogRotationDue(facts, now, c.rotateAge, c.rotateSize))
         << "age " << c.age << " size " << c.size << " limits " << c.rotateAge << "/" << c.rotateSize;
   }
 }
 
 TEST(LogFormatTest, RotatedNamesAndGenerations) {
   EXPECT_EQ(WSTR("C:\\logs\\log.txt_202403050407"),
-            RotatedLogName(WSTR("C:\\logs\\log.txt"), Time(2024, 3, 5, 4, 7, 59)));
-  EXPECT_EQ(WSTR("C:\\logs\\"), LogDirectoryPart(WSTR("C:\\logs\\log.txt")));
-  EXPECT_EQ(WSTR(""), LogDirectoryPart(WSTR("log.txt")));
+            luma::RotatedLogName(WSTR("C:\\logs\\log.txt"), Time(2024, 3, 5, 4, 7, 59)));
+  EXPECT_EQ(WSTR("C:\\logs\\"), luma::LogDirectoryPart(WSTR("C:\\logs\\log.txt")));
+  EXPECT_EQ(WSTR(""), luma::LogDirectoryPart(WSTR("log.txt")));
 
   const std::vector<WString> found = {WSTR("d\\log.txt_202403010000"), WSTR("d\\log.txt_202401010000"),
                                       WSTR("d\\log.txt_202402010000")};
-  EXPECT_EQ(std::vector<WString>{WSTR("d\\log.txt_202401010000")}, SelectLogGenerationsToDelete(found, 2));
+  EXPECT_EQ(std::vector<WString>{WSTR("d\\log.txt_202401010000")},
+            luma::SelectLogGenerationsToDelete(found, 2));
   EXPECT_EQ((std::vector<WString>{WSTR("d\\log.txt_202401010000"), WSTR("d\\log.txt_202402010000")}),
-            SelectLogGenerationsToDelete(found, 1));
-  EXPECT_TRUE(SelectLogGenerationsToDelete(found, 0).empty());
-  EXPECT_TRUE(SelectLogGenerationsToDelete(found, 3).empty());
+            luma::SelectLogGenerationsToDelete(found, 1));
+  EXPECT_TRUE(luma::SelectLogGenerationsToDelete(found, 0).empty());
+  EXPECT_TRUE(luma::SelectLogGenerationsToDelete(found, 3).empty());
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ TEST(Pkcs1PaddingTest, StripsOnlyValidTypeOnePadding) {
       {"eleven bytes", Block(0x01, 8, {0x00}), CSecureBuffer()},
       {"empty", CSecureBuffer(), CSecureBuffer()},
   };
-  for (const auto& c : cases) EXPECT_EQ(RemovePkcs1Type1Padding(c.block), c.payload) << c.name;
+  for (const auto& c : cases) EXPECT_EQ(luma::RemovePkcs1Type1Padding(c.block), c.payload) << c.name;
 }
 
 }  // namespace

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <thread>
+#include <vector>
 
 #include "foundation/core/secure_buffer.h"
 
@@ -48,6 +51,29 @@ TEST(RandomSourceTest, NoGeneratorMeansFailureAndZeros) {
   std::memset(bytes, 0x55, sizeof bytes);
   EXPECT_FALSE(GenerateRandomBytes(bytes, sizeof bytes));
   for (BYTE b : bytes) EXPECT_EQ(b, 0);
+}
+
+// The system generator is shared by the whole process: threads drawing at the same time,
+// including the first draws that set it up, all get fresh bytes.
+TEST(RandomSourceTest, ManyThreadsDrawAtOnce) {
+  testing::ScopedRandomGenerators generators(testing::SystemPrimaryRandom, NoRandom);
+  constexpr int kThreads = 16;
+  constexpr int kDraws = 50;
+  std::atomic<int> failures{0};
+  std::atomic<bool> go{false};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&] {
+      while (!go.load()) std::this_thread::yield();
+      for (int i = 0; i < kDraws; ++i) {
+        CSecureBuffer bytes(32);
+        if (!GenerateRandomBytes(bytes.data, bytes.size) || bytes == CSecureBuffer(32)) ++failures;
+      }
+    });
+  }
+  go.store(true);
+  for (auto& thread : threads) thread.join();
+  EXPECT_EQ(failures.load(), 0);
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ TEST(SystemUtilsCoreTest, PrincipalNames) {
   };
   for (const auto& c : cases) {
     WString upn = WSTR("old"), user = WSTR("old"), domain = WSTR("old");
-    SplitPrincipalName(c.name, upn, user, domain);
+    luma::SplitPrincipalName(c.name, upn, user, domain);
     EXPECT_EQ(c.upn, upn);
     EXPECT_EQ(c.user, user);
     EXPECT_EQ(c.domain, domain);
@@ -40,45 +40,45 @@ TEST(SystemUtilsCoreTest, DomainQualifiedLogonNames) {
   };
   for (const auto& c : cases) {
     WString user = WSTR("old"), domain = WSTR("old");
-    EXPECT_EQ(c.split, SplitDomainUserName(c.name, user, domain));
+    EXPECT_EQ(c.split, luma::SplitDomainUserName(c.name, user, domain));
     EXPECT_EQ(c.user, user);
     EXPECT_EQ(c.domain, domain);
   }
 }
 
 TEST(SystemUtilsCoreTest, VirtualReaderNames) {
-  EXPECT_TRUE(IsVirtualReaderName(WSTR("nuvak virtual reader 0")));
-  EXPECT_TRUE(IsVirtualReaderName(WSTR("NUVAK Virtual Reader")));
-  EXPECT_FALSE(IsVirtualReaderName(WSTR("NUVAK Virtual")));
-  EXPECT_FALSE(IsVirtualReaderName(WSTR("Other NUVAK Virtual Reader")));
+  EXPECT_TRUE(luma::IsVirtualReaderName(WSTR("nuvak virtual reader 0")));
+  EXPECT_TRUE(luma::IsVirtualReaderName(WSTR("NUVAK Virtual Reader")));
+  EXPECT_FALSE(luma::IsVirtualReaderName(WSTR("NUVAK Virtual")));
+  EXPECT_FALSE(luma::IsVirtualReaderName(WSTR("Other NUVAK Virtual Reader")));
 
   const WCHAR list[] = WSTR("Card Reader 1\0nuvak virtual reader 0\0\0");
-  EXPECT_TRUE(ContainsVirtualReader(list, std::size(list)));
+  EXPECT_TRUE(luma::ContainsVirtualReader(list, std::size(list)));
   const WCHAR others[] = WSTR("Card Reader 1\0NUVAK Virtual\0\0");
-  EXPECT_FALSE(ContainsVirtualReader(others, std::size(others)));
+  EXPECT_FALSE(luma::ContainsVirtualReader(others, std::size(others)));
   // A list cut short (no terminators) is read only up to its length.
   const WCHAR cut[] = {'N', 'U', 'V', 'A', 'K'};
-  EXPECT_FALSE(ContainsVirtualReader(cut, std::size(cut)));
-  EXPECT_FALSE(ContainsVirtualReader(list, 0));
-  EXPECT_FALSE(ContainsVirtualReader(nullptr, 10));
+  EXPECT_FALSE(luma::ContainsVirtualReader(cut, std::size(cut)));
+  EXPECT_FALSE(luma::ContainsVirtualReader(list, 0));
+  EXPECT_FALSE(luma::ContainsVirtualReader(nullptr, 10));
 }
 
 TEST(SystemUtilsCoreTest, GuidAndHexLayout) {
   // First 16 bytes of SHA-1("abc").
   const BYTE digest[16] = {0xa9, 0x99, 0x3e, 0x36, 0x47, 0x06, 0x81, 0x6a,
                            0xba, 0x3e, 0x25, 0x71, 0x78, 0x50, 0xc2, 0x6c};
-  EXPECT_EQ(WSTR("363e99a9-0647-6a81-ba3e-25717850c26c"), FormatGuid(digest));
-  EXPECT_EQ(WSTR("a9993e36"), BytesToLowerHex(digest, 4));
-  EXPECT_EQ(WSTR(""), BytesToLowerHex(digest, 0));
+  EXPECT_EQ(WSTR("363e99a9-0647-6a81-ba3e-25717850c26c"), luma::FormatGuid(digest));
+  EXPECT_EQ(WSTR("a9993e36"), luma::BytesToLowerHex(digest, 4));
+  EXPECT_EQ(WSTR(""), luma::BytesToLowerHex(digest, 0));
 }
 
 TEST(SystemUtilsCoreTest, FirstPathSegmentAndDateText) {
-  EXPECT_EQ(WSTR("service"), FirstPathSegment(WSTR("/service/login")));
-  EXPECT_EQ(WSTR("abc"), FirstPathSegment(WSTR("/abc")));
-  EXPECT_EQ(WSTR(""), FirstPathSegment(WSTR("/")));
-  EXPECT_EQ(WSTR(""), FirstPathSegment(WSTR("")));
-  EXPECT_EQ(WSTR(""), FirstPathSegment(WSTR("service/x")));
-  EXPECT_EQ(WSTR("05.03.2024 14:07:09"), FormatDayMonthYearTime(5, 3, 2024, 14, 7, 9));
+  EXPECT_EQ(WSTR("service"), luma::FirstPathSegment(WSTR("/service/login")));
+  EXPECT_EQ(WSTR("abc"), luma::FirstPathSegment(WSTR("/abc")));
+  EXPECT_EQ(WSTR(""), luma::FirstPathSegment(WSTR("/")));
+  EXPECT_EQ(WSTR(""), luma::FirstPathSegment(WSTR("")));
+  EXPECT_EQ(WSTR(""), luma::FirstPathSegment(WSTR("service/x")));
+  EXPECT_EQ(WSTR("05.03.2024 14:07:09"), luma::FormatDayMonthYearTime(5, 3, 2024, 14, 7, 9));
 }
 
 }  // namespace

@@ -78,28 +78,28 @@ TEST(VersionTest, ConditionTable) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(c.matches, CVersionMatch(c.condition).Matches(CVersion(c.version)))
-        << "condition " << WideToNarrow(c.condition);
+        << "condition " << luma::WideToNarrow(c.condition);
   }
 }
 
 TEST(VersionTest, PartHelpers) {
   int cmp = 7;
-  EXPECT_FALSE(CompareVersionPart(-1, 3, cmp));
+  EXPECT_FALSE(luma::CompareVersionPart(-1, 3, cmp));
   EXPECT_EQ(0, cmp);
-  EXPECT_TRUE(CompareVersionPart(3, -1, cmp));
+  EXPECT_TRUE(luma::CompareVersionPart(3, -1, cmp));
   EXPECT_EQ(-1, cmp);
-  EXPECT_TRUE(CompareVersionPart(3, 2, cmp));
+  EXPECT_TRUE(luma::CompareVersionPart(3, 2, cmp));
   EXPECT_EQ(1, cmp);
-  EXPECT_TRUE(CompareVersionPart(3, 4, cmp));
+  EXPECT_TRUE(luma::CompareVersionPart(3, 4, cmp));
   EXPECT_EQ(-1, cmp);
-  EXPECT_TRUE(CompareVersionPart(3, 3, cmp));
+  EXPECT_TRUE(luma::CompareVersionPart(3, 3, cmp));
   EXPECT_EQ(0, cmp);
 
-  EXPECT_EQ(12, ParseVersionPart(WSTR(" 12abc ")));
-  EXPECT_EQ(0, ParseVersionPart(WSTR("-4")));
-  EXPECT_EQ(-1, ParseVersionMatchPart(WSTR(" * ")));
-  EXPECT_EQ(-1, ParseVersionMatchPart(WSTR("-4")));
-  EXPECT_EQ(0, ParseVersionMatchPart(WSTR("x")));
+  EXPECT_EQ(12, luma::ParseVersionPart(WSTR(" 12abc ")));
+  EXPECT_EQ(0, luma::ParseVersionPart(WSTR("-4")));
+  EXPECT_EQ(-1, luma::ParseVersionMatchPart(WSTR(" * ")));
+  EXPECT_EQ(-1, luma::ParseVersionMatchPart(WSTR("-4")));
+  EXPECT_EQ(0, luma::ParseVersionMatchPart(WSTR("x")));
 }
 
 TEST(VersionTest, SortsConditionsNumbersBeforeAny) {

@@ -155,23 +155,24 @@ TEST_F(CertStoreProfilesTest, FilterConfigMatchesTheCertificateOfTheContext) {
   const UniqueCertContext device = LoadTestCertificate("filter_device.der");
   ASSERT_TRUE(client && device) << TestDataPath("filter_*.der");
   auto certificatePolicy = [](PCCERT_CONTEXT certificate) {
-    auto policy = std::make_shared<CCertificatePolicy>();
-    policy->descriptor = CCertificateDescriptor(certificate);
-    return CCertContext(nullptr, std::make_shared<CPolicy>(), policy);
+    CCertificatePolicy policy;
+    policy.descriptor = CCertificateDescriptor(certificate);
+    return policy;
   };
-  const CCertContext clientContext = certificatePolicy(client.get());
-  const CCertContext deviceContext = certificatePolicy(device.get());
-  const CCertContext noCertificate(nullptr, nullptr, nullptr);
+  const CCertificatePolicy clientPolicy = certificatePolicy(client.get());
+  const CCertificatePolicy devicePolicy = certificatePolicy(device.get());
+  const CCertificatePolicy noCertificate;
 
   CCertificateFilterConfig config;
-  EXPECT_TRUE(config.Match(clientContext));  // an empty list filters nothing
-  EXPECT_TRUE(config.Match(noCertificate));
+  EXPECT_TRUE(config.Match(&clientPolicy));  // an empty list filters nothing
+  EXPECT_TRUE(config.Match(&noCertificate));
 
   config.filters.emplace_back(L"server", L"(ExtendedKeyUsage=id-kp-serverAuth)");
   config.filters.emplace_back(L"signing", L"(KeyUsage~=digitalSignature)");
-  EXPECT_TRUE(config.Match(clientContext));  // by the second filter
-  EXPECT_FALSE(config.Match(deviceContext));
-  EXPECT_FALSE(config.Match(noCertificate));
+  EXPECT_TRUE(config.Match(&clientPolicy));  // by the second filter
+  EXPECT_FALSE(config.Match(&devicePolicy));
+  EXPECT_FALSE(config.Match(&noCertificate));
+  EXPECT_FALSE(config.Match(nullptr));
 }
 
 TEST_F(CertStoreProfilesTest, ConcurrentResolutionsGiveTheSameAnswers) {

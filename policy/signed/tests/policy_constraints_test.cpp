@@ -25,7 +25,7 @@ TEST(PolicyConstraintsTest, ThisComputerAndDomain) {
     bool domainAllowed, hostAllowed;
   } cases[] = {
       {Constraints(L"", L""), true, true},
-      {Constraints(L"", ToLowerCase(computer)), true, true},
+      {Constraints(L"", luma::ToLowerCase(computer)), true, true},
       {Constraints(L"", computer + L"0"), true, false},
       {Constraints(domain.empty() ? L"CORP" : domain + L"X", L""), false, true},
   };

@@ -27,7 +27,7 @@ std::wstring VerifyError(const std::string& fixture, const std::list<CSecureBuff
 const std::wstring kUntrustedRoot = FormatSystemErrorMessage(0x800B0109, false);
 
 TEST(PolicyVerifierTest, ContentTypeOfSignedMessages) {
-  EXPECT_EQ(NarrowToWide(kPolicyContentType), GetSignedContentType(ReadPolicyFixture("valid.p7")));
+  EXPECT_EQ(luma::NarrowToWide(kPolicyContentType), GetSignedContentType(ReadPolicyFixture("valid.p7")));
   EXPECT_EQ(L"1.2.840.113549.1.7.1", GetSignedContentType(ReadPolicyFixture("data_type.p7")));
   EXPECT_EQ(L"", GetSignedContentType(ReadPolicyFixture("not_a_message.p7")));
   EXPECT_EQ(L"", GetSignedContentType(CSecureBuffer()));
@@ -48,7 +48,8 @@ TEST(PolicyVerifierTest, TrustedPolicyGivesItsContentWithoutOctetStringWrapping)
 TEST(PolicyVerifierTest, SignedContentTypeMustBeThePolicyType) {
   for (const char* fixture : {"data_relabelled.p7", "no_content_type.p7", "two_content_types.p7",
                               "two_content_type_values.p7", "valid_noattr.p7", "empty_attributes.p7"}) {
-    EXPECT_EQ(NarrowToWide(kPolicyContentType), GetSignedContentType(ReadPolicyFixture(fixture))) << fixture;
+    EXPECT_EQ(luma::NarrowToWide(kPolicyContentType), GetSignedContentType(ReadPolicyFixture(fixture)))
+        << fixture;
     EXPECT_EQ(L"Unexpected content type for policy", VerifyError(fixture, TrustedSigners())) << fixture;
   }
 }

@@ -1,4 +1,4 @@
-#include "policy/win/cert_context.h"
+#include "service/account/cert_context.h"
 
 #include <gtest/gtest.h>
 

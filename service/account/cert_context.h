@@ -1,7 +1,7 @@
 // One certificate of the virtual smart card as the protocol handler holds it: the provider that
 // holds the account, the account's signed policy and the certificate's policy.
-#ifndef LUMA_POLICY_WIN_CERT_CONTEXT_H_
-#define LUMA_POLICY_WIN_CERT_CONTEXT_H_
+#ifndef LUMA_SERVICE_ACCOUNT_CERT_CONTEXT_H_
+#define LUMA_SERVICE_ACCOUNT_CERT_CONTEXT_H_
 
 #include <cstdint>
 #include <memory>
@@ -21,7 +21,7 @@ class CCertContext {
         certificatePolicy(std::move(certificatePolicy)) {}
   CCertContext(const CCertContext& other) = default;
   CCertContext& operator=(const CCertContext& other) = default;
-  virtual ~CCertContext() = default;
+  virtual ~CCertContext();
 
   std::shared_ptr<CProviderContext> providerContext;
   std::shared_ptr<CPolicy> policy;
@@ -31,4 +31,4 @@ class CCertContext {
   std::int32_t marker = 0;
 };
 
-#endif  // LUMA_POLICY_WIN_CERT_CONTEXT_H_
+#endif  // LUMA_SERVICE_ACCOUNT_CERT_CONTEXT_H_
