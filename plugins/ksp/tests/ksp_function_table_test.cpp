@@ -210,9 +210,9 @@ TEST_F(KspFunctionTableTest, KeyAndProviderPropertiesAnswerTheirTables) {
       {L"Security Descr Support", Dword(0)},
   };
   for (const Case& c : providerCases) {
-    std::vector<BYTE> value(64);
+    std::vector<BYTE> value(128);
     DWORD size = 0;
-    EXPECT_EQ(0, table.GetProviderProperty(provider, c.name, value.data(), 64, &size, 0)) << c.name;
+    EXPECT_EQ(0, table.GetProviderProperty(provider, c.name, value.data(), 128, &size, 0)) << c.name;
     value.resize(size);
     EXPECT_EQ(c.value, value) << c.name;
   }
