@@ -15,10 +15,11 @@ namespace {
 TEST(KspDllTest, TheLoadedModuleServesTheFunctionTableAndClosesSessionsWhenUnloaded) {
   luma::CModuleHandle module(LoadLibraryW(L"lumaPassKSP.dll"));
   ASSERT_TRUE(module);
-  const auto getInterface =
-      reinterpret_cast<GetKeyStorageInterfaceFn>(GetProcAddress(module.get(), "GetKeyStorageInterface"));
+  const auto getInterface = reinterpret_cast<GetKeyStorageInterfaceFn>(
+      reinterpret_cast<void*>(GetProcAddress(module.get(), "GetKeyStorageInterface")));
   ASSERT_NE(nullptr, getInterface);
-  EXPECT_EQ(reinterpret_cast<FARPROC>(getInterface), GetProcAddress(module.get(), MAKEINTRESOURCEA(4)));
+  EXPECT_EQ(reinterpret_cast<void*>(getInterface),
+            reinterpret_cast<void*>(GetProcAddress(module.get(), MAKEINTRESOURCEA(4))));
   EXPECT_NE(nullptr, GetProcAddress(module.get(), "DllRegisterServer"));
   EXPECT_EQ(kInvalidParameter, getInterface(L"nuvak lumaPass V Key Storage Provider", nullptr, 0));
   NCRYPT_KEY_STORAGE_FUNCTION_TABLE* table = nullptr;
