@@ -94,7 +94,7 @@ TEST_F(KspFunctionTableTest, EnumeratesThreeKeysInFoldedOrderUntilNoMoreItems) {
     ASSERT_NE(nullptr, cursor);
     EXPECT_STREQ(L"RSA", name->pszAlgid);
     names.push_back(name->pszName);
-    if (names.back() == L"Zeta Signing") EXPECT_EQ(kAtSignature, name->dwLegacyKeySpec);
+    EXPECT_EQ(names.back() == L"Zeta Signing" ? kAtSignature : kAtKeyExchange, name->dwLegacyKeySpec);
     blocks.push_back(name);
     ASSERT_LT(names.size(), 4u);
   }
