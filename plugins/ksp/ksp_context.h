@@ -1,0 +1,92 @@
+// A CNG provider handle of lumaPassKSP: one pipe session at lumaPassV with the snapshot of the user's
+// key containers taken when the handle was opened, the key handles opened on it and its properties.
+#ifndef LUMA_PLUGINS_KSP_KSP_CONTEXT_H_
+#define LUMA_PLUGINS_KSP_KSP_CONTEXT_H_
+
+#include <windows.h>
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "foundation/core/secure_buffer.h"
+#include "plugins/common/unconnected_named_pipe_client.h"
+#include "plugins/common/virtual_smart_card_client.h"
+#include "plugins/ksp/object_pool.h"
+
+// One key container as the provider keeps it; read-only once the context is built.
+class CKeyContainer {
+ public:
+  virtual ~CKeyContainer() = default;
+
+  CSecureBuffer containerInfo;  // 92 bytes
+  CSecureBuffer keyInfo;        // 24 bytes, kept, not read here
+  CSecureBuffer certificate;    // DER, may be empty
+  CSecureBuffer cngPublicKey;   // BCRYPT_RSAKEY_BLOB of the certificate's key
+  CSecureBuffer capiPublicKey;  // PUBLICKEYBLOB with CALG_RSA_SIGN or CALG_RSA_KEYX
+  std::wstring name;            // read from containerInfo
+  DWORD keySpec = 0;
+  DWORD keyBits = 0;
+};
+
+// One key handle. Its "Use Context" is the provider handle's.
+struct CKSPKey {
+  std::shared_ptr<CKeyContainer> container;
+};
+
+// One EnumKeys cursor: the containers still to be returned, from the front.
+class CKSPKeyEnumState {
+ public:
+  virtual ~CKSPKeyEnumState() = default;
+  bool Next(std::shared_ptr<CKeyContainer>& container);
+
+  std::deque<std::shared_ptr<CKeyContainer>> snapshot;
+};
+
+class CKSPContext {
+ public:
+  // Opens the session and reads every container; a session that fails to open leaves a context
+  // without containers. Throws std::bad_alloc only.
+  CKSPContext(const std::wstring& providerName, DWORD flags);
+  ~CKSPContext();
+  CKSPContext(const CKSPContext&) = delete;
+  CKSPContext& operator=(const CKSPContext&) = delete;
+
+  // The handle of a new key on the container of that name (A to Z folded); 0 when there is none.
+  ULONG_PTR OpenKey(const std::wstring& keyName);
+  bool GetKey(ULONG_PTR handle, std::shared_ptr<CKSPKey>& key) noexcept { return keyPool.Get(handle, key); }
+  bool FreeKey(ULONG_PTR handle) noexcept { return keyPool.Remove(handle); }
+
+  bool HasContainers() const noexcept { return !containers.empty(); }
+  // A cursor over every container in ascending order of the folded names.
+  std::unique_ptr<CKSPKeyEnumState> CreateKeyEnumState() const;
+
+  const std::wstring& GetProviderName() const noexcept { return providerName; }
+  // "Use Context", read and written under its own lock, as CNG may call from any thread.
+  CSecureBuffer GetUseContext();
+  void SetUseContext(const BYTE* bytes, DWORD size);
+
+ private:
+  void ReadContainers(DWORD count);
+
+  std::wstring providerName;
+  DWORD flags;
+  CWinMutex useContextMutex;
+  CSecureBuffer useContext;
+  CObjectPool<ULONG_PTR, CKSPKey> keyPool;
+  std::map<std::wstring, std::shared_ptr<CKeyContainer>> containers;
+  BYTE sessionId[16] = {};
+  std::unique_ptr<CUnconnectedNamedPipeClient> pipeClient;
+  std::unique_ptr<CVirtualSmartCardClient> sessionClient;
+};
+
+namespace luma::ksp {
+
+// Fills the two public-key blobs of a container from its certificate; a certificate that cannot be
+// parsed, or a key that cannot be decoded into 2048 bytes, leaves the blob concerned empty.
+void DecodePublicKeys(CKeyContainer& container);
+
+}  // namespace luma::ksp
+
+#endif  // LUMA_PLUGINS_KSP_KSP_CONTEXT_H_
