@@ -79,6 +79,7 @@ inline void CloseCertStore(HCERTSTORE store) { CertCloseStore(store, 0); }
 inline void FreeLocalMemory(HLOCAL memory) { LocalFree(memory); }
 inline void FreeLoadedModule(HMODULE module) { FreeLibrary(module); }
 inline void CloseCryptMessage(HCRYPTMSG message) { CryptMsgClose(message); }
+inline void FreeCertChain(PCCERT_CHAIN_CONTEXT chain) { CertFreeCertificateChain(chain); }
 
 // Kernel objects: null and INVALID_HANDLE_VALUE both mean none.
 struct KernelHandle {
@@ -109,6 +110,8 @@ using CLocalMemoryHandle = CUniqueHandle<handle_traits::NullEmpty<HLOCAL, handle
 using CModuleHandle = CUniqueHandle<handle_traits::NullEmpty<HMODULE, handle_traits::FreeLoadedModule>>;
 using CCryptMessageHandle =
     CUniqueHandle<handle_traits::NullEmpty<HCRYPTMSG, handle_traits::CloseCryptMessage>>;
+using CCertChainHandle =
+    CUniqueHandle<handle_traits::NullEmpty<PCCERT_CHAIN_CONTEXT, handle_traits::FreeCertChain>>;
 using CKernelHandle = CUniqueHandle<handle_traits::KernelHandle>;
 using CFindHandle = CUniqueHandle<handle_traits::FindHandle>;
 

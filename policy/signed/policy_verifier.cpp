@@ -22,10 +22,7 @@ constexpr DWORD kChainFlags =
 using MessageHandle = luma::CCryptMessageHandle;
 using CertificateHandle = luma::CCertContextHandle;
 
-struct ChainFreer {
-  void operator()(const CERT_CHAIN_CONTEXT* chain) const { CertFreeCertificateChain(chain); }
-};
-using ChainHandle = std::unique_ptr<const CERT_CHAIN_CONTEXT, ChainFreer>;
+using ChainHandle = luma::CCertChainHandle;
 
 [[noreturn]] void FailWithSystemText(DWORD code) {
   throw CPolicyException(FormatSystemErrorMessage(code, false));
@@ -177,9 +174,9 @@ DWORD ValidateSignerChain(PCCERT_CONTEXT signer, DWORD validationPolicy) {
     // A failed build must never read as success, whatever the last error says.
     return error != 0 ? error : static_cast<DWORD>(TRUST_E_FAIL);
   }
-  ChainHandle chain(chainContext);
-  if (chain == nullptr) return static_cast<DWORD>(TRUST_E_FAIL);
-  const DWORD status = chain->TrustStatus.dwErrorStatus;
+  const ChainHandle chain(chainContext);
+  if (!chain) return static_cast<DWORD>(TRUST_E_FAIL);
+  const DWORD status = chain.get()->TrustStatus.dwErrorStatus;
   return status == 0 ? 0 : ChainStatusError(status);
 }
 

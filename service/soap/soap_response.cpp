@@ -23,8 +23,7 @@ constexpr DWORD kSha1Bytes = 20;
 // INTERNET_OPTION_SERVER_CERT_CHAIN_CONTEXT, missing from MinGW's wininet.h.
 constexpr DWORD kOptionServerCertChainContext = 105;
 
-void FreeChain(PCCERT_CHAIN_CONTEXT chain) { CertFreeCertificateChain(chain); }
-using CCertChainHandle = luma::CUniqueHandle<luma::handle_traits::NullEmpty<PCCERT_CHAIN_CONTEXT, FreeChain>>;
+using luma::CCertChainHandle;
 
 // The certificate of the CA that issued the server certificate: the second element of the first
 // simple chain that has two. Null when there is none; valid as long as the chain.
