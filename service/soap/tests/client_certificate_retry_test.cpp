@@ -7,7 +7,7 @@
 
 #include "service/core/soap_error_text.h"
 #include "service/soap/soap_secure_wininet_client.h"
-#include "service/soap/tests/soap_test_fixture.h"
+#include "service/testing/soap_test_fixture.h"
 
 namespace luma::service::testing {
 namespace {

@@ -11,7 +11,7 @@
 #include "service/exchange/message_encryption.h"
 #include "service/exchange/tests/exchange_test_support.h"
 #include "service/exchange/tests/openssl_tool.h"
-#include "service/vault/tests/vault_test_support.h"
+#include "service/testing/vault_test_support.h"
 
 namespace luma::service::testing {
 namespace {

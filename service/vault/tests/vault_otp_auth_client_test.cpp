@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "foundation/win/windows_exception.h"
-#include "service/vault/tests/vault_test_support.h"
+#include "service/testing/vault_test_support.h"
 #include "service/vault/web_service_exception.h"
 
 namespace luma::service::testing {

@@ -1,12 +1,12 @@
 // Shared set-up of the transport tests: COM on the test thread and the test CA trusted.
-#ifndef LUMA_SERVICE_SOAP_TESTS_SOAP_TEST_FIXTURE_H_
-#define LUMA_SERVICE_SOAP_TESTS_SOAP_TEST_FIXTURE_H_
+#ifndef LUMA_SERVICE_TESTING_SOAP_TEST_FIXTURE_H_
+#define LUMA_SERVICE_TESTING_SOAP_TEST_FIXTURE_H_
 
 #include <windows.h>
 // after windows.h
 #include <gtest/gtest.h>
 
-#include "service/soap/tests/test_signing_service.h"
+#include "service/testing/test_signing_service.h"
 
 namespace luma::service::testing {
 
@@ -28,4 +28,4 @@ class SoapTransportTest : public ::testing::Test {
 
 }  // namespace luma::service::testing
 
-#endif  // LUMA_SERVICE_SOAP_TESTS_SOAP_TEST_FIXTURE_H_
+#endif  // LUMA_SERVICE_TESTING_SOAP_TEST_FIXTURE_H_

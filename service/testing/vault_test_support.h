@@ -1,7 +1,7 @@
 // Shared pieces of the service client tests: the test service's vault fixtures and a client
 // configuration for one of its paths.
-#ifndef LUMA_SERVICE_VAULT_TESTS_VAULT_TEST_SUPPORT_H_
-#define LUMA_SERVICE_VAULT_TESTS_VAULT_TEST_SUPPORT_H_
+#ifndef LUMA_SERVICE_TESTING_VAULT_TEST_SUPPORT_H_
+#define LUMA_SERVICE_TESTING_VAULT_TEST_SUPPORT_H_
 
 #include <windows.h>
 
@@ -11,7 +11,7 @@
 
 #include "foundation/core/secure_buffer.h"
 #include "policy/config/service_config.h"
-#include "service/soap/tests/soap_test_fixture.h"
+#include "service/testing/soap_test_fixture.h"
 
 namespace luma::service::testing {
 
@@ -36,4 +36,4 @@ inline CServiceConfig ConfigFor(const CTestSigningService& service, const wchar_
 
 }  // namespace luma::service::testing
 
-#endif  // LUMA_SERVICE_VAULT_TESTS_VAULT_TEST_SUPPORT_H_
+#endif  // LUMA_SERVICE_TESTING_VAULT_TEST_SUPPORT_H_

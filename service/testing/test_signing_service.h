@@ -1,7 +1,7 @@
 // Starts the local test signing service (a program of the build machine, run by Wine from its Z:
 // drive) for one test and stops it again; reads its request log.
-#ifndef LUMA_SERVICE_SOAP_TESTS_TEST_SIGNING_SERVICE_H_
-#define LUMA_SERVICE_SOAP_TESTS_TEST_SIGNING_SERVICE_H_
+#ifndef LUMA_SERVICE_TESTING_TEST_SIGNING_SERVICE_H_
+#define LUMA_SERVICE_TESTING_TEST_SIGNING_SERVICE_H_
 
 #include <string>
 #include <vector>
@@ -56,4 +56,4 @@ std::wstring UntrustedCaFingerprint();
 
 }  // namespace luma::service::testing
 
-#endif  // LUMA_SERVICE_SOAP_TESTS_TEST_SIGNING_SERVICE_H_
+#endif  // LUMA_SERVICE_TESTING_TEST_SIGNING_SERVICE_H_

@@ -1,4 +1,4 @@
-#include "service/soap/tests/test_signing_service.h"
+#include "service/testing/test_signing_service.h"
 
 #include <windows.h>
 // after windows.h
