@@ -143,10 +143,14 @@ TEST(AuthContextTest, DefaultAndCopiesShareNeverNullObjects) {
 
 TEST(AuthResultTest, CopiesDeeplyAndClearEmptiesBoth) {
   CAuthResult result;
+  EXPECT_FALSE(result.tokenFlag);
+  EXPECT_FALSE(result.pinFlag);
   result.token = Utf16(L"SESSION=anna");
   result.pin = Utf16(L"1234");
+  result.tokenFlag = result.pinFlag = true;
   CAuthResult copy;
   copy = result;
+  EXPECT_TRUE(copy.tokenFlag && copy.pinFlag);
   EXPECT_NE(result.token.data, copy.token.data);
   std::wstring text;
   copy.GetToken(text);
@@ -154,6 +158,7 @@ TEST(AuthResultTest, CopiesDeeplyAndClearEmptiesBoth) {
   result.Clear();
   EXPECT_TRUE(result.token.empty());
   EXPECT_TRUE(result.pin.empty());
+  EXPECT_TRUE(result.tokenFlag && result.pinFlag) << "Clear leaves the flags";
   EXPECT_EQ(Utf16(L"1234"), copy.pin);
   result.GetToken(text);
   EXPECT_EQ(L"", text);
