@@ -110,6 +110,22 @@ TEST_F(AuthCheckTest, CertificateWithoutPinGivesEmptyPinAndCallerMayLeaveEarly) 
   EXPECT_TRUE(watch.expired());
 }
 
+// An integrated login needs no cached token: the check calls without a cookie and finds the
+// session alive, yet there is no token to hand over.
+TEST_F(AuthCheckTest, IntegratedLoginCallsWithoutCookie) {
+  auto provider =
+      MakeProvider(MethodOf(AUTH_TYPE_KERBEROS, false), CTestClock(), ConfigFor(service, L"/vault"));
+  auto context =
+      std::make_shared<CAuthContext>(provider, MakeAccount(L"ACME/anna"), MakeCertificate(L"alice", 4, 8));
+  auto check = CAuthCheck::Start(context);
+  ASSERT_TRUE(check->Wait());
+  EXPECT_TRUE(check->result.token.empty());
+  const std::vector<LoggedRequest> requests = service.Requests();
+  ASSERT_EQ(1u, requests.size());
+  EXPECT_FALSE(requests[0].HasHeader("Cookie"));
+  EXPECT_TRUE(context->CanAuthenticateSilently());
+}
+
 class AuthCheckCertificateTest : public SoapTransportTest {
  protected:
   void SetUp() override {

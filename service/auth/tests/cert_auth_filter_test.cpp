@@ -231,5 +231,13 @@ TEST(CertAuthFilterTest, SignatureBufferIsTwiceTheKeyBytes) {
   EXPECT_EQ(4096u, luma::auth::TestSignatureBufferSize(7));
 }
 
+// The dialog itself is interactive and stays out of the tests; its entry point must be found where
+// the filter loads it at run time.
+TEST(CertAuthFilterTest, SelectionDialogEntryPointIsFound) {
+  const luma::CModuleHandle module(LoadLibraryW(L"cryptui.dll"));
+  if (!module) GTEST_SKIP() << "this platform has no cryptui.dll";
+  EXPECT_NE(nullptr, GetProcAddress(module.get(), "CryptUIDlgSelectCertificateFromStore"));
+}
+
 }  // namespace
 }  // namespace luma::service::testing
