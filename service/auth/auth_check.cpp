@@ -7,6 +7,7 @@
 
 #include "foundation/win/system_utils.h"
 #include "service/auth/implicit_auth_helper.h"
+#include "service/auth/session_redirect.h"
 #include "service/vault/vault_core_soap_client.h"
 #include "service/vault/web_service_exception.h"
 
@@ -14,16 +15,6 @@ namespace {
 
 uintptr_t BeginThread(CAuthCheck::ThreadProc procedure, void* parameter) {
   return _beginthreadex(nullptr, 0, procedure, parameter, 0, nullptr);
-}
-
-// The redirect goes to the service's own pages: the session is gone.
-bool IsRedirectToService(const CWebServiceException& error, const CProviderContext& providerContext) {
-  if (error.GetStatus() != 303) return false;
-  const std::wstring target = GetUrlFirstPathSegment(error.GetExtra());
-  std::wstring serviceUrl;
-  std::wstring service;
-  if (providerContext.config.GetServiceURL(serviceUrl)) service = GetUrlFirstPathSegment(serviceUrl);
-  return target == service;
 }
 
 }  // namespace
@@ -110,7 +101,8 @@ void CAuthCheck::CheckSession() {
     helper.RememberCertificate();
   } catch (const CWebServiceException& error) {
     helper.ForgetCertificate(&error);
-    if (IsRedirectToService(error, *context->providerContext)) context->RemoveToken();
+    // The session is gone: the authentication asks for a login again.
+    if (luma::auth::IsRedirectToOwnService(error, context->providerContext->config)) context->RemoveToken();
   } catch (...) {
     context->RemoveToken();
     context->RemovePin();

@@ -8,24 +8,14 @@
 #include "policy/config/auth_config.h"
 #include "service/auth/auth_strings.h"
 #include "service/auth/implicit_auth_helper.h"
+#include "service/auth/session_redirect.h"
 #include "service/calls/authentication_fields.h"
 #include "service/vault/vault_otp_auth_client.h"
 
 namespace {
 
-constexpr std::int32_t kRedirectStatus = 303;
 constexpr std::int32_t kInternalStatus = 500;
 constexpr std::int32_t kLoginRefusedStatus = 200;
-
-// The redirect target lies under the service's own first path segment: the session is gone.
-bool IsRedirectToService(const CWebServiceException& error, const CProviderConfig& config) {
-  if (error.GetStatus() != kRedirectStatus) return false;
-  const std::wstring target = GetUrlFirstPathSegment(error.GetExtra());
-  std::wstring serviceUrl;
-  std::wstring service;
-  if (config.GetServiceURL(serviceUrl)) service = GetUrlFirstPathSegment(serviceUrl);
-  return target == service;
-}
 
 // The text of a credential; empty when absent.
 std::wstring TextOf(const std::map<DWORD, VirtualSmartCardProtocol::CAuthenticationValue>& values, DWORD id) {
@@ -116,10 +106,10 @@ bool CVaultCoreCallContext::Call(AVaultCoreCallExecutor& executor, CSecureBuffer
     executor.SetAuthError(error);
   } catch (const CSOAPServiceException& error) {
     helper.ForgetCertificate(&error);
-    if (IsRedirectToService(error, providerContext->config)) {
+    if (luma::auth::IsRedirectToOwnService(error, providerContext->config)) {
       if (policy) providerContext->tokenCache.RemoveToken(*policy);
       executor.SetAuthError(
-          CAuthenticationException(kRedirectStatus, ERROR_NOT_AUTHENTICATED,
+          CAuthenticationException(luma::auth::kSessionRedirectStatus, ERROR_NOT_AUTHENTICATED,
                                    FormatSystemErrorMessage(ERROR_NOT_AUTHENTICATED, false)));
     }
     executor.SetServiceError(error);

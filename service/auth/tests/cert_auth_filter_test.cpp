@@ -231,6 +231,26 @@ TEST(CertAuthFilterTest, SignatureBufferIsTwiceTheKeyBytes) {
   EXPECT_EQ(4096u, luma::auth::TestSignatureBufferSize(7));
 }
 
+// The real mark, where the platform can set it (this platform's property store may be a stub).
+TEST(CertAuthFilterTest, ProvisionedMarkIsReadFromTheProperty) {
+  CTestCertStore store;
+  ASSERT_TRUE(store.IsOpen());
+  ASSERT_TRUE(store.Add(L"good1", 1024, true));
+  const luma::CCertStoreHandle opened(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, X509_ASN_ENCODING, 0,
+                                                    CERT_SYSTEM_STORE_CURRENT_USER, store.Name().c_str()));
+  ASSERT_TRUE(opened);
+  const luma::CCertContextHandle certificate(CertEnumCertificatesInStore(opened.get(), nullptr));
+  ASSERT_TRUE(certificate);
+  EXPECT_FALSE(luma::auth::HasProvisionedMark(certificate.get()));
+  const std::wstring account = L"ACME/anna";
+  CRYPT_DATA_BLOB value = {static_cast<DWORD>((account.size() + 1) * sizeof(wchar_t)),
+                           reinterpret_cast<BYTE*>(const_cast<wchar_t*>(account.c_str()))};
+  if (!CertSetCertificateContextProperty(certificate.get(), luma::auth::kProvisionedPropertyId, 0, &value)) {
+    GTEST_SKIP() << "this platform cannot set certificate property 0xA001";
+  }
+  EXPECT_TRUE(luma::auth::HasProvisionedMark(certificate.get()));
+}
+
 // The dialog itself is interactive and stays out of the tests; its entry point must be found where
 // the filter loads it at run time.
 TEST(CertAuthFilterTest, SelectionDialogEntryPointIsFound) {
