@@ -69,7 +69,11 @@ void CAuthCheck::Run() {
   }
   result.tokenFlag = true;
   result.pinFlag = true;
-  if (context->CanAuthenticateSilently()) CheckSession();
+  try {
+    if (context->CanAuthenticateSilently()) CheckSession();
+  } catch (...) {
+    // Out of memory before the call: nothing was learnt, the PIN step still runs.
+  }
   try {
     TakeCachedPin();
   } catch (...) {
