@@ -5,6 +5,7 @@
 #                                       envelopes its parameters for it)
 #   alice.key / alice.pem / alice.der   the user key and certificate of the alias "alice"
 #   policy_anna.p7                      the signed policy of the account "anna" (alias alice)
+#   policy_bob.p7                       the same for "bob", allowed only in a domain no test joins
 #   policy_signer.der                   the certificate that signed it
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -29,3 +30,15 @@ cat > "$work/anna.json" <<JSON
 JSON
 python3 "$here/policy/make_policy.py" "$work/anna.json" --signer-cert "$out/policy_signer.pem" \
   --signer-key "$out/policy_signer.key" --out "$out/policy_anna.p7"
+
+# The account "bob" may be used only in a Windows domain no test machine joins.
+cat > "$work/bob.json" <<JSON
+{"thisUpdate": "20261201000000Z", "nextUpdate": "20370101000000Z",
+ "issuerId": "test-vault", "issuerEncCertFile": "$out/service_enc.der",
+ "userId": "bob", "userFriendlyName": "Bob Example",
+ "constraints": {"domain": "LUMAPASS-ELSEWHERE"},
+ "certificatePolicies": [{"alias": "alice", "friendlyName": "Alice signing key",
+                          "certificateType": 33, "certificateFile": "$out/alice.der"}]}
+JSON
+python3 "$here/policy/make_policy.py" "$work/bob.json" --signer-cert "$out/policy_signer.pem" \
+  --signer-key "$out/policy_signer.key" --out "$out/policy_bob.p7"

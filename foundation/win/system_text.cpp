@@ -177,7 +177,9 @@ std::wstring GetUrlFirstPathSegment(const std::wstring& url) {
     }
     path.assign(parts.lpszUrlPath, parts.dwUrlPathLength);
   }
-  const size_t end = path.find(L'/', 1);
+  // The query and fragment are no part of a segment: a login page reached as "/login?expired=1"
+  // lies under "login" as much as "/login/form" does.
+  const size_t end = path.find_first_of(L"/?#", 1);
   return path.substr(1, end == std::wstring::npos ? std::wstring::npos : end - 1);
 }
 

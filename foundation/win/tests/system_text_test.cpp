@@ -89,6 +89,8 @@ TEST(SystemTextTest, UrlFirstPathSegment) {
   EXPECT_EQ(L"service", GetUrlFirstPathSegment(L"https://vault.example.com/service/api/x"));
   EXPECT_EQ(L"service", GetUrlFirstPathSegment(L"/service/login"));
   EXPECT_EQ(L"abc", GetUrlFirstPathSegment(L"/abc"));
+  EXPECT_EQ(L"login", GetUrlFirstPathSegment(L"https://localhost/login?expired=1"));
+  EXPECT_EQ(L"login", GetUrlFirstPathSegment(L"/login#top"));
   EXPECT_EQ(L"", GetUrlFirstPathSegment(L"/"));
   EXPECT_EQ(L"", GetUrlFirstPathSegment(L""));
   EXPECT_EQ(L"", GetUrlFirstPathSegment(L"https://vault.example.com"));
