@@ -55,7 +55,6 @@ CVSCProtocolHandler::~CVSCProtocolHandler() {
     }
 
     std::vector<std::shared_ptr<CProviderContext>> contexts = GetProviderContexts();
-    std::vector<CCertificatePolicyPtr> active;
     {
       luma::CRankedMutexObjLock guard(mainLock);
       updateThread.reset();
@@ -64,8 +63,8 @@ CVSCProtocolHandler::~CVSCProtocolHandler() {
       }
       workerThreads.clear();
       for (const std::shared_ptr<CProviderContext>& context : contexts) context->RemoveObserver(this);
-      for (const CCertContext& context : activeContexts) active.push_back(context.certificatePolicy);
-      RemoveFromCertStore(active);
+      // Each certificate leaves the store of the provider recorded with it.
+      RemoveContextsFromCertStore(activeContexts);
       updateRequested = false;
     }
     CleanupCertStore();
