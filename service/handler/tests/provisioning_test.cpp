@@ -247,6 +247,25 @@ TEST_F(ProvisioningTest, SignalMutexSequence) {
   EXPECT_TRUE(handler.GetActiveContexts().empty());
 }
 
+// Every run closes all sessions: clients must reopen and reread the containers.
+TEST_F(ProvisioningTest, RunsCloseTheOpenSessions) {
+  VirtualSmartCardProtocol::COpenSessionRequest open;
+  open.SetProcessPath(L"C:\\Apps\\a.exe");
+  open.SetClientComputerName(L"DESK01");
+  VirtualSmartCardProtocol::COpenSessionResponse opened;
+  ASSERT_TRUE(handler.handle(open, opened));
+  EXPECT_EQ(opened.GetContainerCount(), 0u);
+  VirtualSmartCardProtocol::CVerifySessionRequest verify;
+  verify.SetSessionId(opened.GetSessionId());
+  ASSERT_TRUE(handler.IsValidSession(verify));
+
+  AddAccount(L"alice", {{L"Sign", {}}});
+  ASSERT_TRUE(handler.WaitForUpdateThread(kWait));
+  EXPECT_FALSE(handler.IsValidSession(verify));
+  ASSERT_TRUE(handler.handle(open, opened));
+  EXPECT_EQ(opened.GetContainerCount(), 1u);
+}
+
 TEST_F(ProvisioningTest, ReprovisioningWithoutCertificatesStartsNoRun) {
   handler.ReprovisionAllPolicies();
   ASSERT_TRUE(handler.WaitForUpdateThread(kWait));
