@@ -60,6 +60,11 @@ void CScriptedStoreServer::Replace(std::vector<OfferedContainer> containers) {
   offered = std::move(containers);
 }
 
+void CScriptedStoreServer::ClaimContainerCount(DWORD count) {
+  std::lock_guard<std::mutex> guard(lock);
+  claimedCount = count;
+}
+
 size_t CScriptedStoreServer::CountRequests(DWORD type) const {
   size_t count = 0;
   for (const CSecureBuffer& request : server->Requests()) {
@@ -77,7 +82,7 @@ CSecureBuffer CScriptedStoreServer::Answer(const CSecureBuffer& request) {
       COpenSessionResponse response;
       response.SetStatus(0);
       response.SetSessionId(CSecureBuffer(16, kSessionId));
-      response.SetContainerCount(static_cast<DWORD>(offered.size()));
+      response.SetContainerCount(claimedCount.value_or(static_cast<DWORD>(offered.size())));
       return ToWire(response);
     }
     case MessageTypeGetContainerInfo: {

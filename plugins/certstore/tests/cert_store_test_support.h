@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,8 @@ class CScriptedStoreServer {
   CScriptedStoreServer(const std::wstring& pipeName, std::vector<OfferedContainer> containers);
   // What the next fill is offered.
   void Replace(std::vector<OfferedContainer> containers);
+  // The container count OpenSession answers from now on, whatever is offered.
+  void ClaimContainerCount(DWORD count);
   size_t CountRequests(DWORD type) const;
   size_t RequestCount() const;
 
@@ -46,6 +49,7 @@ class CScriptedStoreServer {
 
   mutable std::mutex lock;
   std::vector<OfferedContainer> offered;
+  std::optional<DWORD> claimedCount;
   std::unique_ptr<CScriptedPipeServer> server;
 };
 

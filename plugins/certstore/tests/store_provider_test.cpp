@@ -223,6 +223,15 @@ TEST_F(StoreProviderTest, AShortContainerRecordStillShowsItsCertificate) {
   ExpectShows(found[0].get(), shortRecord.info);
 }
 
+TEST_F(StoreProviderTest, AnImplausibleContainerCountIsBounded) {
+  CScriptedStoreServer server(testPipeName(), {Offer("alt_names.der", L"alpha")});
+  server.ClaimContainerCount(0xFFFFFFFF);
+  CDrivenStore store(&OpenLinked);
+  EXPECT_EQ(1u, store.Enumerate().size());
+  EXPECT_EQ(1024u, server.CountRequests(MessageTypeGetContainerInfo));
+  EXPECT_EQ(1u, server.CountRequests(MessageTypeCloseSession));
+}
+
 TEST_F(StoreProviderTest, EmptyTextsAndNoArchivedMarkSetNoProperties) {
   OfferedContainer plain = Offer("alt_names.der", L"alpha");
   plain.info.friendlyName.clear();
