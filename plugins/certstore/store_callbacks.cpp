@@ -113,6 +113,8 @@ BOOL OpenStoreProvider(LPCSTR storeProvider, DWORD flags, PCERT_STORE_PROV_INFO 
     try {
       auto pipeClient =
           std::make_unique<CUnconnectedNamedPipeClient>(CurrentPipeName(), kCertStorePipeTimeoutMilliseconds);
+      // A transport that could not keep the pipe's name would leave the store empty for good.
+      if (!pipeClient->isUsable()) throw std::bad_alloc();
       record = std::make_unique<CStoreProviderRecord>(std::move(memoryStore), std::move(pipeClient), flags);
     } catch (const std::bad_alloc&) {
       return FailOpen();
