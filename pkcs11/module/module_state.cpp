@@ -20,7 +20,8 @@ void CModuleState::initialize() {
   const std::int32_t count = initCount.load() + 1;
   if (count <= 1) {
     // Counted only once the slot stands: a slot that cannot be built leaves the module as it was.
-    auto slot = std::make_shared<CSlot>(kSlotID, kTokenLabel, kStoreName, stopEvent.get(), slotEnvironment);
+    auto slot =
+        std::make_shared<CSlot>(kSlotID, kTokenLabel, slotStoreName, stopEvent.get(), slotEnvironment);
     auto table = std::make_shared<const SlotList>(SlotList{std::move(slot)});
     std::lock_guard<std::mutex> guard(slotsGuard);
     slots = std::move(table);
@@ -66,8 +67,9 @@ SlotList CModuleState::getSlots() const {
   return table ? *table : SlotList();
 }
 
-void CModuleState::setSlotEnvironment(CSlotEnvironment environment) {
+void CModuleState::setSlotSource(const std::string& storeName, CSlotEnvironment environment) {
   CWinMutexLock held = initMutex.lock();
+  slotStoreName = storeName;
   slotEnvironment = std::move(environment);
 }
 

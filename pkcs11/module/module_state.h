@@ -15,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "foundation/win/unique_handle.h"
@@ -51,8 +52,9 @@ class CModuleState {
   SlotList getSlots() const;
   CSessionTable& getSessions() { return sessions; }
 
-  // What new slots read besides the store; tests that link the module replace it.
-  void setSlotEnvironment(CSlotEnvironment environment);
+  // The store new slots show and what they read besides it; tests that link the module replace
+  // both.
+  void setSlotSource(const std::string& storeName, CSlotEnvironment environment);
 
  private:
   std::shared_ptr<const SlotList> slotSnapshot() const;
@@ -63,6 +65,7 @@ class CModuleState {
   mutable std::mutex slotsGuard;  // held only to copy or replace the table's pointer
   std::shared_ptr<const SlotList> slots;
   CSessionTable sessions;
+  std::string slotStoreName = kStoreName;
   CSlotEnvironment slotEnvironment;
 };
 

@@ -1,4 +1,4 @@
-// Object search, attribute access, signing and decryption: not offered by this build yet.
+// Signing and decryption: not offered by this build yet.
 #include "pkcs11/module/entry_frame.h"
 
 namespace {
@@ -14,44 +14,6 @@ CK_RV notYet(const char* name, Describe&& describe) noexcept {
 }  // namespace
 
 extern "C" {
-
-CK_RV LUMA_CK_CALL C_GetObjectSize(CK_SESSION_HANDLE hSession, CK_OBJECT_HANDLE hObject,
-                                   CK_ULONG_PTR pulSize) {
-  return notYet("C_GetObjectSize", [&](CArgumentTrace& a) {
-    a.number("hSession", hSession).number("hObject", hObject).pointer("pulSize", pulSize);
-  });
-}
-
-CK_RV LUMA_CK_CALL C_GetAttributeValue(CK_SESSION_HANDLE hSession, CK_OBJECT_HANDLE hObject,
-                                       CK_ATTRIBUTE_PTR pTemplate, CK_ULONG ulCount) {
-  return notYet("C_GetAttributeValue", [&](CArgumentTrace& a) {
-    a.number("hSession", hSession)
-        .number("hObject", hObject)
-        .pointer("pTemplate", pTemplate)
-        .number("ulCount", ulCount);
-  });
-}
-
-CK_RV LUMA_CK_CALL C_FindObjectsInit(CK_SESSION_HANDLE hSession, CK_ATTRIBUTE_PTR pTemplate,
-                                     CK_ULONG ulCount) {
-  return notYet("C_FindObjectsInit", [&](CArgumentTrace& a) {
-    a.number("hSession", hSession).pointer("pTemplate", pTemplate).number("ulCount", ulCount);
-  });
-}
-
-CK_RV LUMA_CK_CALL C_FindObjects(CK_SESSION_HANDLE hSession, CK_OBJECT_HANDLE_PTR phObject,
-                                 CK_ULONG ulMaxObjectCount, CK_ULONG_PTR pulObjectCount) {
-  return notYet("C_FindObjects", [&](CArgumentTrace& a) {
-    a.number("hSession", hSession)
-        .pointer("phObject", phObject)
-        .number("ulMaxObjectCount", ulMaxObjectCount)
-        .pointer("pulObjectCount", pulObjectCount);
-  });
-}
-
-CK_RV LUMA_CK_CALL C_FindObjectsFinal(CK_SESSION_HANDLE hSession) {
-  return notYet("C_FindObjectsFinal", [&](CArgumentTrace& a) { a.number("hSession", hSession); });
-}
 
 CK_RV LUMA_CK_CALL C_SignInit(CK_SESSION_HANDLE hSession, CK_MECHANISM_PTR pMechanism,
                               CK_OBJECT_HANDLE hKey) {
