@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "pkcs11/core/attribute_value.h"
 #include "pkcs11/module/entry_frame.h"
 #include "pkcs11/module/search_operation.h"
 
@@ -17,13 +18,12 @@ using luma::pkcs11::runInitialisedEntry;
 // What every object answers as its size: the token keeps no object of its own.
 constexpr CK_ULONG kObjectSize = 36;
 
-// A template entry and the bytes of its value at level 5; `readable` bytes of pValue at most.
-void traceEntry(CK_ULONG index, const CK_ATTRIBUTE& entry, CK_ULONG readable) {
+// A template entry and the bytes of its value at level 5, never past the caller's buffer.
+void traceEntry(CK_ULONG index, const CK_ATTRIBUTE& entry, CK_RV answer, CK_ULONG callerLength) {
   CModuleDebugLog& log = moduleLog();
   if (!log.isOn(kLogTrace)) return;
   log.print(kLogTrace, "     pTemplate[%u]: Type 0x%08lx", static_cast<unsigned>(index), entry.type);
-  const CK_ULONG shown = std::min(entry.ulValueLen, readable);
-  log.dump("pTemplate", entry.pValue, entry.pValue != nullptr ? shown : 0);
+  log.dump("pTemplate", entry.pValue, luma::pkcs11::readableValueLength(entry, answer, callerLength));
 }
 
 std::shared_ptr<SearchOperation> searchOf(CSession& session) {
@@ -89,8 +89,7 @@ CK_RV LUMA_CK_CALL C_GetAttributeValue(CK_SESSION_HANDLE hSession, CK_OBJECT_HAN
             entry.ulValueLen = CK_UNAVAILABLE_INFORMATION;
           }
           if (rv != CKR_OK) result = rv;
-          // Only what was written, and never past the caller's buffer.
-          traceEntry(index, entry, rv == CKR_OK ? room : 0);
+          traceEntry(index, entry, rv, room);
         }
         return result;
       });
@@ -113,7 +112,7 @@ CK_RV LUMA_CK_CALL C_FindObjectsInit(CK_SESSION_HANDLE hSession, CK_ATTRIBUTE_PT
         // The only place a session's objects catch up with the slot's.
         session->reloadIfChanged();
         for (CK_ULONG index = 0; index < ulCount; ++index)
-          traceEntry(index, pTemplate[index], pTemplate[index].ulValueLen);
+          traceEntry(index, pTemplate[index], CKR_OK, pTemplate[index].ulValueLen);
         auto search = std::make_shared<SearchOperation>();
         session->findObjects(pTemplate, ulCount, search->getHandles());
         session->setOperation(kOperationSearch, std::move(search));
