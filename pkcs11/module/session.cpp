@@ -63,8 +63,7 @@ void CSession::copyObjectsFromSlot() {
 void CSession::reload() {
   log().print(kLogTrace, "      CSession::reload %p", static_cast<void*>(this));
   CWinMutexLock held = lock();
-  objects.clear();
-  copyObjectsFromSlot();
+  copyObjectsFromSlot();  // the old copies stay when the new ones cannot be made
 }
 
 bool CSession::reloadIfChanged() {
@@ -72,8 +71,8 @@ bool CSession::reloadIfChanged() {
   const std::int32_t counter = slot->getReloadCounter();
   if (counter == slotCounter) return false;
   log().print(kLogInfo, "      Object reload required. New counter is %d", static_cast<int>(counter));
-  slotCounter = counter;
   reload();
+  slotCounter = counter;
   return true;
 }
 

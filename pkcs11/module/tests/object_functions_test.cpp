@@ -6,6 +6,7 @@
 #include <cstring>
 #include <thread>
 
+#include "pkcs11/diagnostics/tests/refused_allocations.h"
 #include "pkcs11/module/certificate_access.h"
 #include "pkcs11/module/module_state.h"
 #include "pkcs11/module/tests/module_test_support.h"
@@ -187,6 +188,38 @@ TEST_F(ObjectFunctionsTest, SearchesAndReadsOnOneSessionFromManyThreads) {
   stop = true;
   for (std::thread& thread : threads) thread.join();
   EXPECT_EQ(0, failures.load());
+}
+
+TEST_F(ObjectFunctionsTest, RunningOutOfMemoryAnswersHostMemoryAndLeavesTheModuleConsistent) {
+  int opened = 1;  // the fixture's session
+  int refusals = 0;
+  bool refused = true;
+  for (int allowed = 0; refused && allowed < 2000; ++allowed) {
+    CK_SESSION_HANDLE another = 0;
+    CK_RV openResult = CKR_OK;
+    CK_RV searchResult = CKR_OK;
+    {
+      luma::testing::CRefusedAllocations refusal(allowed);
+      openResult = C_OpenSession(0, CKF_SERIAL_SESSION, nullptr, nullptr, &another);
+      SetEvent(luma::pkcs11::moduleState().findSlot(0)->getChangeEvent());  // the search copies again
+      searchResult = C_FindObjectsInit(session, nullptr, 0);
+      refused = refusal.refusedAny();
+    }
+    ASSERT_TRUE(openResult == CKR_OK || openResult == CKR_HOST_MEMORY) << allowed << ": " << openResult;
+    ASSERT_TRUE(searchResult == CKR_OK || searchResult == CKR_HOST_MEMORY) << allowed << ": " << searchResult;
+    if (openResult == CKR_OK) ++opened;
+    if (openResult == CKR_HOST_MEMORY || searchResult == CKR_HOST_MEMORY) ++refusals;
+    if (searchResult == CKR_OK) {
+      EXPECT_EQ(CKR_OK, C_FindObjectsFinal(session));
+    }
+  }
+  EXPECT_FALSE(refused);  // the loop reached an allowance that needed no refusal
+  EXPECT_GT(refusals, 0);
+  CK_TOKEN_INFO info;
+  ASSERT_EQ(CKR_OK, C_GetTokenInfo(0, &info));
+  EXPECT_EQ(static_cast<CK_ULONG>(opened), info.ulSessionCount);
+  // The session still searches its six objects.
+  EXPECT_EQ(6u, find({}).size());
 }
 
 }  // namespace
