@@ -11,6 +11,7 @@
 #include "pkcs11/module/module_state.h"
 #include "pkcs11/module/tests/key_container_support.h"
 #include "pkcs11/module/tests/module_test_support.h"
+#include "service/exchange/tests/openssl_tool.h"
 
 namespace {
 
@@ -217,6 +218,47 @@ TEST_F(CryptoApiKeyTest, APinTheProviderRefusesIsForgotten) {
   ASSERT_EQ(CKR_OK, C_SignInit(session, &rsaPkcs, exchangeKey));
   // The platform's software provider takes no PIN: the session no longer offers it.
   EXPECT_TRUE(reference->getPin().empty());
+}
+
+CSecureBuffer secureOf(const Bytes& bytes) {
+  return CSecureBuffer(static_cast<DWORD>(bytes.size()), bytes.data());
+}
+
+TEST_F(CryptoApiKeyTest, OpenSslVerifiesTheSignaturesAndItsCiphertextsDecrypt) {
+  if (!COpenSslTool::IsAvailable()) GTEST_SKIP() << "the host's OpenSSL tool cannot be reached from here";
+  const CSharedTempDir dir;
+  const PCCERT_CONTEXT certificate = exchange.certificate();
+  ASSERT_TRUE(dir.Write(L"cert.der", CSecureBuffer(certificate->cbCertEncoded, certificate->pbCertEncoded)));
+  ASSERT_EQ(0u, COpenSslTool::Run(dir, L"x509 -inform DER -in " + dir.UnixPath(L"cert.der") + L" -out " +
+                                           dir.UnixPath(L"cert.pem")));
+  const Bytes inputs[] = {join(kSha1Prefix, pattern(20, 1)), join(kSha256Prefix, pattern(32, 7)),
+                          pattern(36, 9)};
+  for (const Bytes& input : inputs) {
+    ASSERT_EQ(CKR_OK, C_SignInit(session, &rsaPkcs, exchangeKey));
+    const Bytes signature = sign(input);
+    ASSERT_EQ(256u, signature.size());
+    ASSERT_TRUE(dir.Write(L"input.bin", secureOf(input)));
+    ASSERT_TRUE(dir.Write(L"signature.bin", secureOf(signature)));
+    // PKCS#1 v1.5 with no digest named: the signature must carry exactly the input bytes.
+    EXPECT_EQ(0u, COpenSslTool::Run(dir, L"pkeyutl -verify -certin -inkey " + dir.UnixPath(L"cert.pem") +
+                                             L" -in " + dir.UnixPath(L"input.bin") + L" -sigfile " +
+                                             dir.UnixPath(L"signature.bin")))
+        << input.size();
+  }
+
+  const Bytes message = pattern(48, 0x21);
+  ASSERT_TRUE(dir.Write(L"message.bin", secureOf(message)));
+  ASSERT_EQ(
+      0u, COpenSslTool::Run(dir, L"pkeyutl -encrypt -certin -inkey " + dir.UnixPath(L"cert.pem") + L" -in " +
+                                     dir.UnixPath(L"message.bin") + L" -out " + dir.UnixPath(L"cipher.bin")));
+  const CSecureBuffer cipherText = dir.Read(L"cipher.bin");
+  ASSERT_EQ(256u, cipherText.size);
+  ASSERT_EQ(CKR_OK, C_DecryptInit(session, &rsaPkcs, exchangeKey));
+  Bytes plain(256);
+  CK_ULONG length = 256;
+  ASSERT_EQ(CKR_OK, C_Decrypt(session, cipherText.data, cipherText.size, plain.data(), &length));
+  plain.resize(length);
+  EXPECT_EQ(message, plain);
 }
 
 // ---- A CNG key, played through the key provider seam ----
