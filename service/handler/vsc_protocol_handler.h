@@ -210,6 +210,7 @@ class CVSCProtocolHandler : public VirtualSmartCardProtocol::CVirtualSmartCardPr
   // --- Shared with the request workers ----------------------------------------------------------
 
   std::shared_ptr<CMessageEncryption> GetDataExchangeKey() const { return dataExchangeKey; }
+  std::shared_ptr<CVSCDriverMutex> GetSignalMutex() const { return signalMutex; }
   CSessionPINCache& SessionPins() { return sessionPinCache; }
   std::wstring GetComputerName() const;
   CCertStoreConfig& AppProfiles() { return *appProfiles; }
