@@ -55,7 +55,6 @@ CVSCProtocolHandler::~CVSCProtocolHandler() {
     }
 
     std::vector<std::shared_ptr<CProviderContext>> contexts = GetProviderContexts();
-    std::vector<CCertificatePolicyPtr> active;
     {
       luma::CRankedMutexObjLock guard(mainLock);
       updateThread.reset();
@@ -64,9 +63,9 @@ CVSCProtocolHandler::~CVSCProtocolHandler() {
       }
       workerThreads.clear();
       for (const std::shared_ptr<CProviderContext>& context : contexts) context->RemoveObserver(this);
-      for (const CCertContext& context : activeContexts) active.push_back(context.certificatePolicy);
-      RemoveFromCertStore(active);
-      updateRequested = false;
+      // Each certificate leaves the store of the provider recorded with it.
+      RemoveContextsFromCertStore(activeContexts);
+      runState.Abandon();
     }
     CleanupCertStore();
   } catch (...) {
@@ -294,7 +293,7 @@ bool CVSCProtocolHandler::WaitForUpdateThread(DWORD milliseconds) {
     luma::CKernelHandle thread;
     {
       luma::CRankedMutexObjLock guard(mainLock);
-      if (!updateRunning) {
+      if (!runState.IsRunning()) {
         if (!updateThread) return true;
         // A copy of the handle: a new run may close the stored one meanwhile.
         HANDLE copy = nullptr;
