@@ -2,6 +2,7 @@
 // threads and the local test signing service.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 
 #include "service/exchange/tests/openssl_tool.h"
@@ -187,6 +188,38 @@ TEST_F(SigningRequestTest, DecryptionFailureShowsTheDecryptionMessage) {
   const auto errors = handler->Errors();
   ASSERT_EQ(1u, errors.size());
   EXPECT_EQ(L"An error occurred while decrypting the data:\n\nAn invalid password was given", errors[0]);
+}
+
+// A handler whose authentication fails with something no step expects.
+class CThrowingHandler final : public CScriptedUserHandler {
+ public:
+  using CScriptedUserHandler::CScriptedUserHandler;
+  DWORD Authenticate(const CCertContext&, const CSessionRequest&, CAuthResult&) override {
+    throw std::runtime_error("the dialog could not be created");
+  }
+};
+
+// The worker's thread stores an answer whatever escapes the worker: the client's poll ends.
+TEST_F(SigningRequestTest, WorkerThatThrowsStillAnswersTheClient) {
+  server.reset();
+  handler = std::make_shared<CThrowingHandler>(std::make_shared<CVSCDriverMutex>(UniquePipeName()),
+                                               std::make_unique<CCertStoreConfig>(),
+                                               std::make_shared<CMessageEncryption>(container.name()));
+  handler->SetUpdateTimingForTesting(0, 0);
+  handler->SetCertPropertyWriterForTesting([](PCCERT_CONTEXT, DWORD, DWORD, const void*) { return TRUE; });
+  server = std::make_unique<CVSCServer>(UniquePipeName(), handler, PipeMode::PerUser);
+  server->Start();
+  ASSERT_TRUE(WaitUntil([&] { return server->GetListeningInstances() >= CVSCServer::kListeningInstances; }));
+  Provision(L"ACME", L"/vault");
+  CPipeSession session(server->GetPipeName());
+  ASSERT_EQ(0u, session.Open());
+  CSecureBuffer result;
+  EXPECT_EQ(1359u, session.client.SignData(session.sessionId, ContainerOf(L"alice"), CALG_SHA_256,
+                                           TypeOneBlock(Sha256DigestInfo()), result));
+  EXPECT_EQ(1359u,
+            session.client.DecryptData(session.sessionId, ContainerOf(L"alice"), CSecureBuffer(256), result));
+  EXPECT_TRUE(result.empty());
+  EXPECT_TRUE(service.Requests().empty());
 }
 
 // The handler of this class never asks the user: an interactive provider needs the interactive one.
