@@ -27,7 +27,7 @@ enum class PinCacheEffect {
 };
 
 struct KeyOperationOutcome {
-  const char* logLine;
+  const wchar_t* logLine;
   PinCacheEffect pinCache;
   DWORD errorText;  // a string resource
 };

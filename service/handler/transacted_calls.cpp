@@ -59,8 +59,18 @@ bool StartTransactedCall(CVSCProtocolHandler& handler, const Request& request, C
     return true;
   }
   args.release();  // the thread owns it now
-  const HANDLE raw = thread.get();
-  handler.AddWorkerThread(static_cast<LONG>(id), std::move(thread));
+  // A handle of our own to resume with, whatever becomes of the listed one.
+  HANDLE resume = nullptr;
+  DuplicateHandle(GetCurrentProcess(), thread.get(), GetCurrentProcess(), &resume, 0, FALSE,
+                  DUPLICATE_SAME_ACCESS);
+  const luma::CKernelHandle resumeHandle(resume);
+  const HANDLE raw = resumeHandle ? resumeHandle.get() : thread.get();
+  try {
+    handler.AddWorkerThread(static_cast<LONG>(id), std::move(thread));
+  } catch (...) {
+    // No room in the list: the worker runs unlisted rather than never.
+    CDebugLog::Log(LOG_ERROR, L"The worker of transaction %u runs outside the worker list", id);
+  }
   ResumeThread(raw);
   response.SetTransactionId(id);
   response.SetStatus(ERROR_NOT_READY);

@@ -12,15 +12,9 @@
 namespace luma::requests {
 namespace {
 
-std::wstring Widen(const char* text) {
-  std::wstring wide;
-  for (const char* c = text; *c != '\0'; ++c) wide.push_back(static_cast<wchar_t>(*c));
-  return wide;
-}
-
 void ApplyOutcome(const CCertContext& context, int code, std::wstring& errorText) {
   const service::KeyOperationOutcome outcome = service::OutcomeOfStatus(code);
-  CDebugLog::Log(LOG_TRACE, L"%s", Widen(outcome.logLine).c_str());
+  CDebugLog::Log(LOG_TRACE, L"%s", outcome.logLine);
   CPinCache& pins = context.providerContext->pinCache;
   switch (outcome.pinCache) {
     case service::PinCacheEffect::kNone:
