@@ -59,7 +59,13 @@ std::wstring CLumaPassVApp::GetUserPipeName(const std::wstring& sid) {
 BOOL CLumaPassVApp::RegisterCertStore() { return storeRegistration.Register() ? TRUE : FALSE; }
 
 std::shared_ptr<CLumaPassVApp::ProtocolHandler> CLumaPassVApp::CreateProtocolHandler() {
-  return std::make_shared<ProtocolHandler>();
+  auto handler = std::make_shared<ProtocolHandler>(signalMutex);
+  if (!settings->FriendlyNamePrefix.empty())
+    handler->SetFriendlyNamePrefix(settings->FriendlyNamePrefix + L" ");
+  for (const std::wstring& process : settings->ExcludedProcesses) handler->AddExcludedProcess(process);
+  for (const std::wstring& process : settings->ExcludedRemoteProcesses)
+    handler->AddExcludedRemoteProcess(process);
+  return handler;
 }
 
 BOOL CLumaPassVApp::InitInstance() {
@@ -178,6 +184,8 @@ BOOL CLumaPassVApp::InitInstance() {
   CAutoUpdateList autoUpdates;
   for (const auto& entry : providerContexts) {
     const auto& context = entry.second;
+    protocolHandler->AddProviderContext(context);
+    context->AddObserver(protocolHandler.get());
     context->LoadPolicies();
     if (context->IsAutoProvisionDue() || context->IsAutoRefreshEnabled()) autoUpdates.push_back(context);
   }
@@ -213,6 +221,8 @@ int CLumaPassVApp::ExitInstance() {
     server.reset();
   }
   pipeServers.clear();
+  // The automatic-update thread may still hold contexts: they must no longer report to the handler.
+  for (const auto& entry : providerContexts) entry.second->RemoveObserver(protocolHandler.get());
   providerContexts.clear();
   protocolHandler.reset();
   settings.reset();
@@ -240,12 +250,14 @@ void CLumaPassVApp::SwitchToConsoleSession() {
   if (consoleSession) return;
   consoleSession = true;
   CDebugLog::Log(LOG_INFO, L"Session type changed to console");
+  if (protocolHandler) protocolHandler->ReprovisionAllPolicies();
 }
 
 void CLumaPassVApp::SwitchToRemoteSession() {
   if (!consoleSession) return;
   consoleSession = false;
   CDebugLog::Log(LOG_INFO, L"Session type changed to remote");
+  if (protocolHandler) protocolHandler->ReprovisionAllPolicies();
 }
 
 }  // namespace luma::app

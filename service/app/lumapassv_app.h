@@ -12,13 +12,13 @@
 #include <memory>
 #include <string>
 
-#include "foundation/core/vsc_endpoint_handler.h"
 #include "foundation/win/unique_handle.h"
 #include "policy/account/provider_context.h"
 #include "policy/config/lumapassv_config.h"
 #include "service/app/cert_store_registration.h"
 #include "service/app/hidden_main_window.h"
 #include "service/app/win_app.h"
+#include "service/handler/vsc_protocol_handler.h"
 #include "service/pipe/vsc_driver_mutex.h"
 #include "service/pipe/vsc_server.h"
 
@@ -26,7 +26,7 @@ namespace luma::app {
 
 class CLumaPassVApp : public CWinAppBase {
  public:
-  using ProtocolHandler = VirtualSmartCardProtocol::CVirtualSmartCardProtocolEndpointHandler;
+  using ProtocolHandler = CVSCProtocolHandler;
 
   static constexpr wchar_t kAppId[] = L"Nuvak.LumaPassV.1.0";
 
@@ -49,7 +49,7 @@ class CLumaPassVApp : public CWinAppBase {
   std::shared_ptr<CLumaPassVConfig> GetSettings() const { return settings; }
 
  private:
-  // The handler the pipe servers serve; the provider contexts report to it.
+  // The handler the pipe servers serve, with the friendly-name prefix and the black lists.
   std::shared_ptr<ProtocolHandler> CreateProtocolHandler();
 
   std::wstring applicationDirectory;

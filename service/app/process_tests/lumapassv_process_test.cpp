@@ -302,8 +302,34 @@ TEST_F(LumaPassVProcessTest, StartedWithAProtocolUrlHandsItToItsOwnWindow) {
   EXPECT_TRUE(WaitFor([&] { return Logged(L"Protocol request received: lumapass:open"); }));
 }
 
+// The test service's account certificate in the user's "MY" store, found by its bytes; remove takes it out.
+std::wstring AliceFriendlyName(bool remove = false) {
+  const std::string der =
+      luma::service::testing::ReadSmallFile(ProgramFolder() + L"testdata\\service\\vault\\alice.der");
+  luma::CCertStoreHandle store(
+      CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, L"MY"));
+  if (der.empty() || !store) return L"<no store>";
+  luma::CCertContextHandle wanted(CertCreateCertificateContext(
+      X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()), static_cast<DWORD>(der.size())));
+  if (!wanted) return L"<no certificate>";
+  PCCERT_CONTEXT found = CertFindCertificateInStore(store.get(), X509_ASN_ENCODING, 0, CERT_FIND_EXISTING,
+                                                    wanted.get(), nullptr);
+  if (found == nullptr) return L"";
+  if (remove) {
+    CertDeleteCertificateFromStore(found);  // frees the context
+    return L"";
+  }
+  luma::CCertContextHandle held(found);
+  wchar_t name[256] = {};
+  DWORD size = sizeof name;
+  if (!CertGetCertificateContextProperty(found, CERT_FRIENDLY_NAME_PROP_ID, name, &size)) return L"<unnamed>";
+  return name;
+}
+
 TEST_F(LumaPassVProcessTest, AutomaticProvisioningFetchesTheAccountOfAnIntegratedLoginProvider) {
   ASSERT_TRUE(luma::service::testing::TrustTestServiceCa());
+  AliceFriendlyName(true);
+  ASSERT_EQ(L"", AliceFriendlyName());
   CTestSigningService service;
   ASSERT_TRUE(service.IsRunning());
   ConfigureProvider(service, true);
@@ -324,6 +350,16 @@ TEST_F(LumaPassVProcessTest, AutomaticProvisioningFetchesTheAccountOfAnIntegrate
   const auto requests = service.Requests();
   ASSERT_FALSE(requests.empty());
   EXPECT_EQ("/vault/integrated/anna", requests.back().target);
+
+  // The account's certificate enters the user's "MY" store with its friendly name, and leaves it when
+  // the program ends.
+  EXPECT_TRUE(WaitFor([&] { return AliceFriendlyName() == L"[luma-Pass] Alice signing key"; }))
+      << "certificate not provisioned: '"
+      << std::string(AliceFriendlyName().begin(), AliceFriendlyName().end()) << "'";
+  CProgram stop(L"--stop");
+  EXPECT_EQ(0u, stop.ExitCode());
+  EXPECT_TRUE(program.HasEnded(kWaitMilliseconds));
+  EXPECT_EQ(L"", AliceFriendlyName());
 }
 
 }  // namespace
