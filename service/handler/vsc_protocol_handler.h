@@ -115,6 +115,68 @@ class CVSCProtocolHandler : public VirtualSmartCardProtocol::CVirtualSmartCardPr
               VirtualSmartCardProtocol::CGetCertStoreInfoResponse& response) override;
   using VirtualSmartCardProtocol::CVirtualSmartCardProtocolEndpointHandler::handle;
 
+  // Signatures and decryptions, and the provider, account, certificate and PIN requests. The
+  // transacted ones answer at once with status 21 and their transaction number; a worker thread
+  // of their own stores the final answer (transacted_calls.cpp).
+  bool handle(const VirtualSmartCardProtocol::CSignDataRequest& request,
+              VirtualSmartCardProtocol::CSignDataResponse& response) override;
+  bool handle(const VirtualSmartCardProtocol::CDecryptDataRequest& request,
+              VirtualSmartCardProtocol::CDecryptDataResponse& response) override;
+  bool handle(const VirtualSmartCardProtocol::CAddAccountRequest& request,
+              VirtualSmartCardProtocol::CAddAccountResponse& response) override;
+  bool handle(const VirtualSmartCardProtocol::CRefreshAccountRequest& request,
+              VirtualSmartCardProtocol::CRefreshAccountResponse& response) override;
+  bool handle(const VirtualSmartCardProtocol::CGetAccountAuthStateRequest& request,
+              VirtualSmartCardProtocol::CGetAccountAuthStateResponse& response) override;
+  bool handle(const VirtualSmartCardProtocol::CAuthenticateAccountRequest& request,
+              VirtualSmartCardProtocol::CAuthenticateAccountResponse& response) override;
+  bool handle(const VirtualSmartCardProtocol::CValidatePINRequest& request,
+              VirtualSmartCardProtocol::CValidatePINResponse& response) override;
+  bool handle(const VirtualSmartCardProtocol::CChangePINRequest& request,
+              VirtualSmartCardProtocol::CChangePINResponse& response) override;
+  bool handle(const VirtualSmartCardProtocol::CGetProvidersRequest& request,
+              VirtualSmartCardProtocol::CGetProvidersResponse& response) override;
+  bool handle(const VirtualSmartCardProtocol::CGetProviderInfoRequest& request,
+              VirtualSmartCardProtocol::CGetProviderInfoResponse& response) override;
+  bool handle(const VirtualSmartCardProtocol::CGetAccountsRequest& request,
+              VirtualSmartCardProtocol::CGetAccountsResponse& response) override;
+  bool handle(const VirtualSmartCardProtocol::CGetAccountInfoRequest& request,
+              VirtualSmartCardProtocol::CGetAccountInfoResponse& response) override;
+  bool handle(const VirtualSmartCardProtocol::CDeleteAccountRequest& request,
+              VirtualSmartCardProtocol::CDeleteAccountResponse& response) override;
+  bool handle(const VirtualSmartCardProtocol::CDeauthenticateAccountRequest& request,
+              VirtualSmartCardProtocol::CDeauthenticateAccountResponse& response) override;
+  bool handle(const VirtualSmartCardProtocol::CGetCertificatesRequest& request,
+              VirtualSmartCardProtocol::CGetCertificatesResponse& response) override;
+  bool handle(const VirtualSmartCardProtocol::CGetCertificateInfoRequest& request,
+              VirtualSmartCardProtocol::CGetCertificateInfoResponse& response) override;
+  bool handle(const VirtualSmartCardProtocol::CDeauthenticatePINRequest& request,
+              VirtualSmartCardProtocol::CDeauthenticatePINResponse& response) override;
+  bool handle(const VirtualSmartCardProtocol::CGetExternalValidatedPINRequest& request,
+              VirtualSmartCardProtocol::CGetExternalValidatedPINResponse& response) override;
+  bool handle(const VirtualSmartCardProtocol::CAuthenticateSessionPINRequest& request,
+              VirtualSmartCardProtocol::CAuthenticateSessionPINResponse& response) override;
+  bool handle(const VirtualSmartCardProtocol::CAuthenticatePINRequest& request,
+              VirtualSmartCardProtocol::CAuthenticatePINResponse& response) override;
+
+  // The workers of the transacted requests, run on their threads; each sets the final status.
+  void handleTransactedCall(const VirtualSmartCardProtocol::CSignDataRequest& request,
+                            VirtualSmartCardProtocol::CSignDataResponse& response);
+  void handleTransactedCall(const VirtualSmartCardProtocol::CDecryptDataRequest& request,
+                            VirtualSmartCardProtocol::CDecryptDataResponse& response);
+  void handleTransactedCall(const VirtualSmartCardProtocol::CAddAccountRequest& request,
+                            VirtualSmartCardProtocol::CAddAccountResponse& response);
+  void handleTransactedCall(const VirtualSmartCardProtocol::CRefreshAccountRequest& request,
+                            VirtualSmartCardProtocol::CRefreshAccountResponse& response);
+  void handleTransactedCall(const VirtualSmartCardProtocol::CGetAccountAuthStateRequest& request,
+                            VirtualSmartCardProtocol::CGetAccountAuthStateResponse& response);
+  void handleTransactedCall(const VirtualSmartCardProtocol::CAuthenticateAccountRequest& request,
+                            VirtualSmartCardProtocol::CAuthenticateAccountResponse& response);
+  void handleTransactedCall(const VirtualSmartCardProtocol::CValidatePINRequest& request,
+                            VirtualSmartCardProtocol::CValidatePINResponse& response);
+  void handleTransactedCall(const VirtualSmartCardProtocol::CChangePINRequest& request,
+                            VirtualSmartCardProtocol::CChangePINResponse& response);
+
   // --- Admission and authentication ---------------------------------------------------------------
 
   // Whether the request's session may use the context's certificate: the policy's domain and host,
