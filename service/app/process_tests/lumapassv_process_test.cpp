@@ -210,22 +210,22 @@ TEST_F(LumaPassVProcessTest, StopWithoutRunningInstanceEndsAtOnce) {
   EXPECT_FALSE(PipeExists());
 }
 
+// Keeps the first non-empty text of a static control; the std::wstring is param.
+BOOL CALLBACK CollectStaticText(HWND child, LPARAM param) {
+  wchar_t className[32] = {};
+  GetClassNameW(child, className, 32);
+  if (lstrcmpiW(className, L"Static") != 0) return TRUE;
+  wchar_t text[512] = {};
+  GetWindowTextW(child, text, 512);
+  if (text[0] == 0) return TRUE;
+  *reinterpret_cast<std::wstring*>(param) = text;
+  return FALSE;
+}
+
 // The text of the message box's static control.
 std::wstring MessageText(HWND box) {
   std::wstring found;
-  EnumChildWindows(
-      box,
-      [](HWND child, LPARAM param) -> BOOL {
-        wchar_t className[32] = {};
-        GetClassNameW(child, className, 32);
-        if (lstrcmpiW(className, L"Static") != 0) return TRUE;
-        wchar_t text[512] = {};
-        GetWindowTextW(child, text, 512);
-        if (text[0] == 0) return TRUE;
-        *reinterpret_cast<std::wstring*>(param) = text;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumChildWindows(box, &CollectStaticText, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 
