@@ -90,8 +90,10 @@ echo "== Signing a message through lumaPassV's pipe"
 message="$demo/message.txt"
 echo "Hello from lumaPass, $(date -u)" > "$message"
 # DigestInfo of SHA-256: the algorithm's fixed DER prefix, then the digest.
-{ printf '3031300d060960864801650304020105000420' | xxd -r -p; openssl dgst -sha256 -binary "$message"; } \
-  > "$demo/digestinfo.bin"
+python3 -c 'import hashlib, sys
+digest = hashlib.sha256(open(sys.argv[1], "rb").read()).digest()
+sys.stdout.buffer.write(bytes.fromhex("3031300d060960864801650304020105000420") + digest)' "$message" \
+  >"$demo/digestinfo.bin"
 "${wine[@]}" "$bin/LumaSignDemo.exe" 'Z:'"${demo//\//\\}"'\digestinfo.bin' 'Z:'"${demo//\//\\}"'\signature.bin'
 openssl x509 -in "$certs/vault/alice.pem" -pubkey -noout > "$demo/alice_public.pem"
 echo "== OpenSSL verifies the signature with the account's certificate"
