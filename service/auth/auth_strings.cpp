@@ -20,6 +20,18 @@ const wchar_t* BuiltInText(UINT id) {
       return L"Select the certificate to use for service authentication";
     case kStrNoAuthCertificate:
       return L"No certificate available for service authentication";
+    case kStrSignatureFailed:
+      return L"An error occurred while creating the signature:\n\n%s";
+    case kStrDecryptionFailed:
+      return L"An error occurred while decrypting the data:\n\n%s";
+    case kStrInvalidKeyUsage:
+      return L"The certificate may not be used for the requested operation";
+    case kStrInvalidPin:
+      return L"An invalid password was given";
+    case kStrCertificateBlocked:
+      return L"The certificate is blocked";
+    case kStrUnexpectedError:
+      return L"An unexpected error occurred";
     default:
       return nullptr;
   }

@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "service/core/key_operation_outcome.h"
+
 namespace luma::auth {
 
 constexpr UINT kStrAuthenticationTitle = 10001;    // "luma-Pass V - Authentication"
@@ -16,6 +18,13 @@ constexpr UINT kStrHostNotAllowed = 10028;         // the account's computer con
 constexpr UINT kStrOtpLoginFailed = 10041;         // "%s": the user identifier
 constexpr UINT kStrSelectAuthCertificate = 10099;  // prompt of the selection dialog
 constexpr UINT kStrNoAuthCertificate = 10100;      // no client certificate could be chosen
+// The signing and decryption errors ("%s" of the first two: the reason).
+using luma::service::kStrCertificateBlocked;
+using luma::service::kStrDecryptionFailed;
+using luma::service::kStrInvalidKeyUsage;
+using luma::service::kStrInvalidPin;
+using luma::service::kStrSignatureFailed;
+using luma::service::kStrUnexpectedError;
 
 // The text of the id; an id this library does not know and the table lacks gives "<undefined>".
 std::wstring ServiceText(UINT id);

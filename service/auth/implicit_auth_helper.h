@@ -32,6 +32,8 @@ class CImplicitAuthHelper {
   void PrepareClient(CVaultCoreSOAPClient& client, bool silent);
   // After a completed call: the account's remembered certificate becomes the chosen one.
   void RememberCertificate();
+  // The account, once a call without one (a first provisioning) has brought its policy.
+  void SetPolicy(std::shared_ptr<CPolicy> accountPolicy) { policy = std::move(accountPolicy); }
   // After a service error: the next call chooses afresh.
   void ForgetCertificate(const CWebServiceException* = nullptr);
 

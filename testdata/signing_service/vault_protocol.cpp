@@ -179,6 +179,16 @@ void RegisterVaultModes(httplib::Server& server, RequestLog& log, const std::str
     log.Record(request);
     vault->Handle(request, response, true);
   });
+  // An integrated login (Kerberos, Negotiate) as the service sees it once the connection has
+  // authenticated: the account comes from the path instead of a session cookie.
+  server.Post(R"(/vault/integrated/([a-z]{1,32}))",
+              [&log, vault](const httplib::Request& request, httplib::Response& response) {
+                log.Record(request);
+                httplib::Request authenticated = request;
+                authenticated.headers.erase("Cookie");
+                authenticated.headers.emplace("Cookie", "SESSION=" + request.matches[1].str());
+                vault->Handle(authenticated, response, false);
+              });
   server.Post("/login", [&log](const httplib::Request& request, httplib::Response& response) {
     log.Record(request);
     Login(request, response);

@@ -1,0 +1,366 @@
+// lumaPassV.exe as a process: started under the test's registry configuration and watched through
+// its log file, its per-user pipe, its single-instance mutex and its window. These tests run alone
+// (the program is one per user and serves the user's real pipe).
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "foundation/win/system_utils.h"
+#include "foundation/win/unique_handle.h"
+#include "service/app/hidden_main_window.h"
+#include "service/app/single_instance.h"
+#include "service/testing/test_signing_service.h"
+
+namespace luma::app {
+namespace {
+
+using luma::service::testing::CTestSigningService;
+using luma::service::testing::ProgramFolder;
+
+constexpr wchar_t kSettingsKey[] = L"SOFTWARE\\nuvak\\lumaPassV";
+constexpr wchar_t kProviderKey[] = L"SOFTWARE\\nuvak\\lumaPassV\\Provider\\LUMATEST";
+constexpr DWORD kWaitMilliseconds = 30000;
+
+std::wstring UserPipePath() {
+  return L"\\\\.\\pipe\\{06303303-1134-404F-88FF-7C10DE37620A}-{" + GetCurrentUserSidString() + L"}";
+}
+
+bool MutexExists() {
+  luma::CKernelHandle mutex(
+      OpenMutexW(SYNCHRONIZE, FALSE, BuildInstanceMutexName(GetCurrentUserSidString()).c_str()));
+  return static_cast<bool>(mutex);
+}
+
+bool PipeExists() {
+  luma::CKernelHandle pipe(CreateFileW(UserPipePath().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                       OPEN_EXISTING, 0, nullptr));
+  return pipe || GetLastError() == ERROR_PIPE_BUSY;
+}
+
+HWND MainWindow() { return FindWindowW(nullptr, kMainWindowTitle); }
+
+DWORD WindowProcess(HWND window) {
+  DWORD processId = 0;
+  if (window != nullptr) GetWindowThreadProcessId(window, &processId);
+  return processId;
+}
+
+template <typename Condition>
+bool WaitFor(Condition condition, DWORD milliseconds = kWaitMilliseconds) {
+  const DWORD start = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - start > milliseconds) return false;
+    Sleep(50);
+  }
+  return true;
+}
+
+void SetText(HKEY root, const wchar_t* path, const wchar_t* name, const std::wstring& value) {
+  luma::CRegistryKeyHandle key;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_WRITE | KEY_WOW64_64KEY, nullptr,
+                                           key.put(), nullptr));
+  ASSERT_EQ(ERROR_SUCCESS,
+            RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                           static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))));
+}
+
+void SetNumber(HKEY root, const wchar_t* path, const wchar_t* name, DWORD value) {
+  luma::CRegistryKeyHandle key;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_WRITE | KEY_WOW64_64KEY, nullptr,
+                                           key.put(), nullptr));
+  ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key.get(), name, 0, REG_DWORD,
+                                          reinterpret_cast<const BYTE*>(&value), sizeof value));
+}
+
+// One started lumaPassV.exe.
+class CProgram {
+ public:
+  explicit CProgram(const std::wstring& arguments) {
+    std::wstring commandLine =
+        L"\"" + ProgramFolder() + L"lumaPassV.exe\"" + (arguments.empty() ? L"" : L" ") + arguments;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       &info)) {
+      process.reset(info.hProcess);
+      CloseHandle(info.hThread);
+      id = info.dwProcessId;
+    }
+  }
+  ~CProgram() {
+    if (process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT) TerminateProcess(process.get(), 99);
+  }
+  bool Started() const { return static_cast<bool>(process); }
+  DWORD Id() const { return id; }
+  bool HasEnded(DWORD milliseconds = 0) const {
+    return WaitForSingleObject(process.get(), milliseconds) == WAIT_OBJECT_0;
+  }
+  // The exit code once it has ended, else STILL_ACTIVE.
+  DWORD ExitCode(DWORD milliseconds = kWaitMilliseconds) const {
+    DWORD code = STILL_ACTIVE;
+    if (HasEnded(milliseconds)) GetExitCodeProcess(process.get(), &code);
+    return code;
+  }
+
+ private:
+  luma::CKernelHandle process;
+  DWORD id = 0;
+};
+
+class LumaPassVProcessTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // A program left by an earlier run would answer in place of the one under test.
+    if (HWND window = MainWindow()) {
+      SendMessageW(window, WM_CLOSE, 0, 0);
+      WaitFor([] { return MainWindow() == nullptr && !MutexExists(); });
+    }
+    ASSERT_EQ(nullptr, MainWindow());
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    runFolder = ProgramFolder() + L"service_runs\\lumapassv-" + std::to_wstring(GetCurrentProcessId()) +
+                L"-" +
+                std::wstring(info->name(), info->name() + std::char_traits<char>::length(info->name()));
+    CreateDirectoryW((ProgramFolder() + L"service_runs").c_str(), nullptr);
+    CreateDirectoryW(runFolder.c_str(), nullptr);
+    logPath = runFolder + L"\\lumaPassV.log";
+    DeleteFileW(logPath.c_str());
+    SetText(HKEY_CURRENT_USER, kSettingsKey, L"LogFile", logPath);
+    SetNumber(HKEY_CURRENT_USER, kSettingsKey, L"LogLevel", 5);
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kProviderKey);
+  }
+
+  void TearDown() override {
+    if (HWND window = MainWindow()) {
+      SendMessageW(window, WM_CLOSE, 0, 0);
+      WaitFor([] { return MainWindow() == nullptr; }, 10000);
+    }
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kProviderKey);
+    luma::CRegistryKeyHandle key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_SET_VALUE, key.put()) == ERROR_SUCCESS) {
+      RegDeleteValueW(key.get(), L"LogFile");
+      RegDeleteValueW(key.get(), L"LogLevel");
+    }
+  }
+
+  // One provider of Kerberos login at the test service; autoProvision turns automatic provisioning on.
+  void ConfigureProvider(const CTestSigningService& service, bool autoProvision) {
+    SetText(HKEY_LOCAL_MACHINE, kProviderKey, L"AuthenticationType", L"KERBEROS");
+    const std::wstring english = std::wstring(kProviderKey) + L"\\en";
+    SetText(HKEY_LOCAL_MACHINE, english.c_str(), L"Name", L"Luma Test");
+    SetText(HKEY_LOCAL_MACHINE, english.c_str(), L"Description", L"The local test signing service");
+    SetText(HKEY_LOCAL_MACHINE, kProviderKey, L"PolicyStore", runFolder + L"\\policies");
+    SetText(HKEY_LOCAL_MACHINE, kProviderKey, L"ServiceURL", service.Url(L"/vault/integrated/anna"));
+    // The service signs its policies with a signer of its own; no trust DLL names it.
+    SetText(HKEY_LOCAL_MACHINE, kProviderKey, L"PolicySignerCertificateFilter", L"(SubjectDN=*)");
+    const std::wstring kerberos = std::wstring(kProviderKey) + L"\\Kerberos";
+    SetNumber(HKEY_LOCAL_MACHINE, kerberos.c_str(), L"AutoProvision", autoProvision ? 1 : 0);
+  }
+
+  // The log as text; the program writes UTF-16.
+  std::wstring Log() const {
+    const std::string bytes = luma::service::testing::ReadSmallFile(logPath);
+    std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
+    if (!text.empty()) memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
+    return text;
+  }
+  bool Logged(const std::wstring& line) const { return Log().find(line) != std::wstring::npos; }
+  size_t CountLogged(const std::wstring& line) const {
+    const std::wstring log = Log();
+    size_t count = 0;
+    for (size_t at = log.find(line); at != std::wstring::npos; at = log.find(line, at + 1)) ++count;
+    return count;
+  }
+
+  // Starts the program with one provider and waits until it serves.
+  void StartRunning(CProgram& program) {
+    ASSERT_TRUE(program.Started());
+    ASSERT_TRUE(WaitFor([] { return MainWindow() != nullptr; })) << "no main window";
+    EXPECT_EQ(program.Id(), WindowProcess(MainWindow()));
+    EXPECT_FALSE(IsWindowVisible(MainWindow()));
+    EXPECT_TRUE(WaitFor(PipeExists)) << "no per-user pipe";
+    EXPECT_TRUE(MutexExists());
+  }
+
+  std::wstring runFolder;
+  std::wstring logPath;
+};
+
+TEST_F(LumaPassVProcessTest, WithoutProvidersStartUpEnds) {
+  CProgram program(L"");
+  ASSERT_TRUE(program.Started());
+  EXPECT_EQ(0u, program.ExitCode());
+  EXPECT_TRUE(Logged(L"No providers available"));
+  EXPECT_TRUE(Logged(L"Stopping lumaPassV"));
+  EXPECT_FALSE(Logged(L"CVSCServer::Start"));
+  EXPECT_EQ(nullptr, MainWindow());
+  EXPECT_FALSE(MutexExists());
+  EXPECT_FALSE(PipeExists());
+}
+
+TEST_F(LumaPassVProcessTest, StopWithoutRunningInstanceEndsAtOnce) {
+  CTestSigningService service;
+  ConfigureProvider(service, false);
+  CProgram program(L"--stop");
+  EXPECT_EQ(0u, program.ExitCode());
+  EXPECT_FALSE(Logged(L"Starting lumaPassV"));
+  EXPECT_EQ(nullptr, MainWindow());
+  EXPECT_FALSE(PipeExists());
+}
+
+// The text of the message box's static control.
+std::wstring MessageText(HWND box) {
+  std::wstring found;
+  EnumChildWindows(
+      box,
+      [](HWND child, LPARAM param) -> BOOL {
+        wchar_t className[32] = {};
+        GetClassNameW(child, className, 32);
+        if (lstrcmpiW(className, L"Static") != 0) return TRUE;
+        wchar_t text[512] = {};
+        GetWindowTextW(child, text, 512);
+        if (text[0] == 0) return TRUE;
+        *reinterpret_cast<std::wstring*>(param) = text;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+TEST_F(LumaPassVProcessTest, BadOptionShowsItsMessageAndEndsWith255) {
+  CTestSigningService service;
+  ConfigureProvider(service, false);
+  struct Case {
+    const wchar_t* arguments;
+    const wchar_t* message;
+  };
+  for (const Case& c :
+       {Case{L"--stop=now", L"Option --stop does not take an argument"},
+        Case{L"--help", L"Invalid option --help"}, Case{L"--STOP", L"Invalid option --STOP"}}) {
+    CProgram program(c.arguments);
+    ASSERT_TRUE(program.Started());
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = FindWindowW(L"#32770", L"luma-Pass V")) != nullptr; }))
+        << "no message box";
+    EXPECT_EQ(c.message, MessageText(box));
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(255u, program.ExitCode());
+    EXPECT_EQ(nullptr, MainWindow());
+    EXPECT_FALSE(MutexExists());
+  }
+  EXPECT_FALSE(Logged(L"Starting lumaPassV"));
+}
+
+TEST_F(LumaPassVProcessTest, SecondInstancesTalkToTheRunningOne) {
+  CTestSigningService service;
+  ConfigureProvider(service, false);
+  CProgram first(L"");
+  StartRunning(first);
+  EXPECT_TRUE(Logged(L"Starting lumaPassV 1.0.0.0"));
+  EXPECT_TRUE(Logged(L"Current session is a console session: "));
+
+  // Without options: the running instance opens its account list, the second one ends.
+  CProgram plain(L"");
+  EXPECT_EQ(0u, plain.ExitCode());
+  EXPECT_TRUE(Logged(L"luma-Pass V is already running"));
+  EXPECT_TRUE(Logged(L"Account list requested"));
+
+  // "--protocol": the URL reaches the running instance.
+  CProgram protocol(L"--protocol lumapass:add?provider=LUMATEST");
+  EXPECT_EQ(0u, protocol.ExitCode());
+  EXPECT_TRUE(Logged(L"Protocol request received: lumapass:add?provider=LUMATEST"));
+  EXPECT_FALSE(first.HasEnded());
+
+  // "--restart": the running instance ends and the new one takes its place.
+  CProgram restarted(L"--restart");
+  ASSERT_TRUE(restarted.Started());
+  EXPECT_TRUE(first.HasEnded(kWaitMilliseconds));
+  EXPECT_TRUE(WaitFor([&] { return WindowProcess(MainWindow()) == restarted.Id(); }));
+  EXPECT_TRUE(WaitFor(PipeExists));
+  EXPECT_TRUE(MutexExists());
+  EXPECT_FALSE(restarted.HasEnded());
+
+  // "--stop": the running instance ends, and so does the one that asked.
+  CProgram stop(L"--stop");
+  EXPECT_EQ(0u, stop.ExitCode());
+  EXPECT_TRUE(restarted.HasEnded(kWaitMilliseconds));
+  EXPECT_EQ(0u, restarted.ExitCode());
+  EXPECT_EQ(nullptr, MainWindow());
+  EXPECT_FALSE(MutexExists());
+  EXPECT_FALSE(PipeExists());
+  // Only the instances that ran started up; every second instance ended before.
+  EXPECT_EQ(2u, CountLogged(L"Starting lumaPassV"));
+}
+
+TEST_F(LumaPassVProcessTest, StartedWithAProtocolUrlHandsItToItsOwnWindow) {
+  CTestSigningService service;
+  ConfigureProvider(service, false);
+  CProgram program(L"lumapass:open --protocol");
+  StartRunning(program);
+  EXPECT_TRUE(WaitFor([&] { return Logged(L"Protocol request received: lumapass:open"); }));
+}
+
+// The test service's account certificate in the user's "MY" store, found by its bytes; remove takes it out.
+std::wstring AliceFriendlyName(bool remove = false) {
+  const std::string der =
+      luma::service::testing::ReadSmallFile(ProgramFolder() + L"testdata\\service\\vault\\alice.der");
+  luma::CCertStoreHandle store(
+      CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, L"MY"));
+  if (der.empty() || !store) return L"<no store>";
+  luma::CCertContextHandle wanted(CertCreateCertificateContext(
+      X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()), static_cast<DWORD>(der.size())));
+  if (!wanted) return L"<no certificate>";
+  PCCERT_CONTEXT found = CertFindCertificateInStore(store.get(), X509_ASN_ENCODING, 0, CERT_FIND_EXISTING,
+                                                    wanted.get(), nullptr);
+  if (found == nullptr) return L"";
+  if (remove) {
+    CertDeleteCertificateFromStore(found);  // frees the context
+    return L"";
+  }
+  luma::CCertContextHandle held(found);
+  wchar_t name[256] = {};
+  DWORD size = sizeof name;
+  if (!CertGetCertificateContextProperty(found, CERT_FRIENDLY_NAME_PROP_ID, name, &size)) return L"<unnamed>";
+  return name;
+}
+
+TEST_F(LumaPassVProcessTest, AutomaticProvisioningFetchesTheAccountOfAnIntegratedLoginProvider) {
+  ASSERT_TRUE(luma::service::testing::TrustTestServiceCa());
+  AliceFriendlyName(true);
+  ASSERT_EQ(L"", AliceFriendlyName());
+  CTestSigningService service;
+  ASSERT_TRUE(service.IsRunning());
+  ConfigureProvider(service, true);
+  CProgram program(L"");
+  StartRunning(program);
+  ASSERT_TRUE(WaitFor([&] {
+    return Logged(L"Auto-provision succeeded. Policy for user anna added.") ||
+           Logged(L"An error occurred during the auto-provision attempt");
+  }));
+  EXPECT_TRUE(Logged(L"Trying to auto-provision provider Luma Test"));
+  const std::wstring log = Log();
+  EXPECT_NE(std::wstring::npos, log.find(L"Auto-provision succeeded. Policy for user anna added."))
+      << std::string(log.begin(), log.end());
+  // The policy is kept in the provider's policy store.
+  std::list<std::wstring> files;
+  FindFiles(runFolder + L"\\policies", L"*", files);
+  EXPECT_EQ(1u, files.size());
+  const auto requests = service.Requests();
+  ASSERT_FALSE(requests.empty());
+  EXPECT_EQ("/vault/integrated/anna", requests.back().target);
+
+  // The account's certificate enters the user's "MY" store with its friendly name, and leaves it when
+  // the program ends.
+  EXPECT_TRUE(WaitFor([&] { return AliceFriendlyName() == L"[luma-Pass] Alice signing key"; }))
+      << "certificate not provisioned: '"
+      << std::string(AliceFriendlyName().begin(), AliceFriendlyName().end()) << "'";
+  CProgram stop(L"--stop");
+  EXPECT_EQ(0u, stop.ExitCode());
+  EXPECT_TRUE(program.HasEnded(kWaitMilliseconds));
+  EXPECT_EQ(L"", AliceFriendlyName());
+}
+
+}  // namespace
+}  // namespace luma::app

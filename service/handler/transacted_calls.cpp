@@ -1,0 +1,104 @@
+// The requests that may wait for the user or the remote service: each is answered at once with its
+// transaction number and finished by a worker thread of its own, which stores the final answer for
+// the client's CheckTransaction. The thread always stores an answer, so no client polls for ever.
+#include <objbase.h>
+#include <process.h>
+
+#include <memory>
+#include <utility>
+
+#include "foundation/win/debug_log.h"
+#include "service/core/transaction_runner.h"
+#include "service/handler/vsc_protocol_handler.h"
+
+using namespace VirtualSmartCardProtocol;
+
+namespace {
+
+template <typename Request>
+struct CTransactedCallArgs {
+  CVSCProtocolHandler* handler;  // not owned: the handler ends its workers before it goes
+  DWORD transactionId;
+  Request request;  // a deep copy; its secret buffers wipe themselves
+};
+
+template <typename Request, typename Response>
+unsigned __stdcall TransactedCallThread(void* parameter) {
+  std::unique_ptr<CTransactedCallArgs<Request>> args(static_cast<CTransactedCallArgs<Request>*>(parameter));
+  // The worker may show dialogs and use COM components.
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  CVSCProtocolHandler& handler = *args->handler;
+  const DWORD id = args->transactionId;
+  luma::service::RunTransaction<Response>(handler.Transactions(), id, [&](Response& response) {
+    handler.handleTransactedCall(args->request, response);
+  });
+  try {
+    handler.RemoveWorkerThread(static_cast<LONG>(id));
+  } catch (...) {
+    CDebugLog::Log(LOG_ERROR, L"The worker of transaction %u could not leave the worker list", id);
+  }
+  args.reset();
+  if (SUCCEEDED(com)) CoUninitialize();
+  return 0;
+}
+
+// Starts the worker of one request and answers with its transaction number. A worker that cannot
+// start leaves no transaction behind: the request is answered at once with the failure.
+template <typename Response, typename Request>
+bool StartTransactedCall(CVSCProtocolHandler& handler, const Request& request, CResponseMessage& response) {
+  const DWORD id = handler.Transactions().AddTransaction();
+  auto args =
+      std::make_unique<CTransactedCallArgs<Request>>(CTransactedCallArgs<Request>{&handler, id, request});
+  // Suspended until its handle is in the worker list, so that it cannot try to leave the list first.
+  luma::CKernelHandle thread(reinterpret_cast<HANDLE>(_beginthreadex(
+      nullptr, 0, TransactedCallThread<Request, Response>, args.get(), CREATE_SUSPENDED, nullptr)));
+  if (!thread) {
+    CDebugLog::Log(LOG_ERROR, L"The worker of transaction %u could not be started", id);
+    handler.Transactions().RemoveTransaction(id);
+    response.SetStatus(luma::service::kWorkerFailedStatus);
+    return true;
+  }
+  args.release();  // the thread owns it now
+  const HANDLE raw = thread.get();
+  handler.AddWorkerThread(static_cast<LONG>(id), std::move(thread));
+  ResumeThread(raw);
+  response.SetTransactionId(id);
+  response.SetStatus(ERROR_NOT_READY);
+  return true;
+}
+
+}  // namespace
+
+bool CVSCProtocolHandler::handle(const CSignDataRequest& request, CSignDataResponse& response) {
+  return StartTransactedCall<CSignDataResponse>(*this, request, response);
+}
+
+bool CVSCProtocolHandler::handle(const CDecryptDataRequest& request, CDecryptDataResponse& response) {
+  return StartTransactedCall<CDecryptDataResponse>(*this, request, response);
+}
+
+bool CVSCProtocolHandler::handle(const CAddAccountRequest& request, CAddAccountResponse& response) {
+  return StartTransactedCall<CAddAccountResponse>(*this, request, response);
+}
+
+bool CVSCProtocolHandler::handle(const CRefreshAccountRequest& request, CRefreshAccountResponse& response) {
+  return StartTransactedCall<CRefreshAccountResponse>(*this, request, response);
+}
+
+bool CVSCProtocolHandler::handle(const CGetAccountAuthStateRequest& request,
+                                 CGetAccountAuthStateResponse& response) {
+  return StartTransactedCall<CGetAccountAuthStateResponse>(*this, request, response);
+}
+
+bool CVSCProtocolHandler::handle(const CAuthenticateAccountRequest& request,
+                                 CAuthenticateAccountResponse& response) {
+  return StartTransactedCall<CAuthenticateAccountResponse>(*this, request, response);
+}
+
+bool CVSCProtocolHandler::handle(const CValidatePINRequest& request, CValidatePINResponse& response) {
+  return StartTransactedCall<CValidatePINResponse>(*this, request, response);
+}
+
+bool CVSCProtocolHandler::handle(const CChangePINRequest& request, CChangePINResponse& response) {
+  return StartTransactedCall<CChangePINResponse>(*this, request, response);
+}
