@@ -6,9 +6,9 @@
 
 #include "foundation/win/debug_log.h"
 #include "foundation/win/system_utils.h"
+#include "service/ui/app_window.h"
 #include "service/ui/gdiplus_bitmap.h"
 #include "service/ui/ui_resource_ids.h"
-#include "service/ui/window_base.h"
 
 namespace luma {
 namespace ui {
@@ -41,7 +41,7 @@ std::wstring CAboutDlg::LogoPathFor(const std::wstring& programPath) {
 }
 
 INT_PTR CAboutDlg::DoModal(HWND parent) {
-  const INT_PTR result = DialogBoxParamW(ResourceModule(), MAKEINTRESOURCEW(IDD_ABOUT), parent,
+  const INT_PTR result = DialogBoxParamW(CAppWindow::ResourceModule(), MAKEINTRESOURCEW(IDD_ABOUT), parent,
                                          &CAboutDlg::DialogProc, reinterpret_cast<LPARAM>(this));
   m_hWnd = nullptr;
   return result;
@@ -135,7 +135,7 @@ void CAboutDlg::LoadLogo() {
   Gdiplus::Bitmap* picture = nullptr;
   if (fromFile && fromFile->GetLastStatus() == Gdiplus::Ok) {
     picture = fromFile.get();
-  } else if (fromResource.Load(MAKEINTRESOURCEW(IDB_ABOUT_LOGO), L"PNG", ResourceModule())) {
+  } else if (fromResource.Load(MAKEINTRESOURCEW(IDB_ABOUT_LOGO), L"PNG", CAppWindow::ResourceModule())) {
     picture = fromResource.Get();
   }
   if (picture == nullptr) return;

@@ -12,8 +12,9 @@ CAccountListDialog::CAccountListDialog(HWND parentWindow, const CProviderContext
     : parent(parentWindow), contexts(providerContexts) {}
 
 INT_PTR CAccountListDialog::DoModal() {
-  const INT_PTR result = DialogBoxParamW(ResourceModule(), MAKEINTRESOURCEW(IDD_ACCOUNT_LIST), parent,
-                                         &CAccountListDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+  const INT_PTR result =
+      DialogBoxParamW(CAppWindow::ResourceModule(), MAKEINTRESOURCEW(IDD_ACCOUNT_LIST), parent,
+                      &CAccountListDialog::DialogProc, reinterpret_cast<LPARAM>(this));
   m_hWnd = nullptr;
   return result;
 }

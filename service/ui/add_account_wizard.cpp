@@ -1,8 +1,8 @@
 #include "service/ui/add_account_wizard.h"
 
 #include "foundation/win/system_utils.h"
+#include "service/ui/app_window.h"
 #include "service/ui/ui_resource_ids.h"
-#include "service/ui/window_base.h"
 
 namespace luma {
 namespace ui {
@@ -37,16 +37,21 @@ CAddWizFinishPage::CAddWizFinishPage(const CAddWizardDataPtr& data)
 CBasePropertySheet::CBasePropertySheet(HWND parent, UINT caption, int) : m_psh{}, captionId(caption) {
   m_psh.dwSize = sizeof(m_psh);
   m_psh.hwndParent = parent;
-  m_psh.hInstance = ResourceModule();
+  m_psh.hInstance = CAppWindow::ResourceModule();
 }
 
 INT_PTR CBasePropertySheet::DoModal() {
   std::vector<PROPSHEETPAGEW> sheetPages(pages.size());
+  std::vector<std::wstring> titles;
+  titles.reserve(pages.size());
   std::vector<HPROPSHEETPAGE> handles;
   for (size_t i = 0; i < pages.size(); ++i) {
     PROPSHEETPAGEW& page = sheetPages[i];
     page.dwSize = sizeof(page);
-    page.hInstance = ResourceModule();
+    titles.push_back(FormatResourceString(pages[i]->captionId));  // a wizard shows its page's title
+    page.dwFlags = PSP_USETITLE;
+    page.pszTitle = titles.back().c_str();
+    page.hInstance = CAppWindow::ResourceModule();
     page.pszTemplate = MAKEINTRESOURCEW(pages[i]->pageTemplate);
     page.pfnDlgProc = &PageProc;
     page.lParam = reinterpret_cast<LPARAM>(pages[i].get());

@@ -12,6 +12,7 @@
 #include "foundation/win/system_utils.h"
 #include "service/ui/account_list_dialog.h"
 #include "service/ui/add_account_wizard.h"
+#include "service/ui/copy_data_text.h"
 #include "service/ui/cracked_url.h"
 #include "service/ui/ui_resource_ids.h"
 
@@ -20,7 +21,7 @@ namespace ui {
 namespace {
 
 HICON LoadSmallIcon(int id) {
-  return static_cast<HICON>(LoadImageW(ResourceModule(), MAKEINTRESOURCEW(id), IMAGE_ICON,
+  return static_cast<HICON>(LoadImageW(CAppWindow::ResourceModule(), MAKEINTRESOURCEW(id), IMAGE_ICON,
                                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
                                        LR_SHARED));
 }
@@ -32,14 +33,14 @@ HICON LoadWindowIcon(bool small) {
   if (HMODULE controls = GetModuleHandleW(L"comctl32.dll")) {
     auto load = reinterpret_cast<LoadIconMetricFn>(
         reinterpret_cast<void*>(GetProcAddress(controls, reinterpret_cast<LPCSTR>(380))));
-    if (load != nullptr && SUCCEEDED(load(ResourceModule(), MAKEINTRESOURCEW(IDI_LUMAPASSV),
+    if (load != nullptr && SUCCEEDED(load(CAppWindow::ResourceModule(), MAKEINTRESOURCEW(IDI_LUMAPASSV),
                                           small ? LIM_SMALL : LIM_LARGE, &icon))) {
       return icon;
     }
   }
   const int size = GetSystemMetrics(small ? SM_CXSMICON : SM_CXICON);
-  return static_cast<HICON>(
-      LoadImageW(ResourceModule(), MAKEINTRESOURCEW(IDI_LUMAPASSV), IMAGE_ICON, size, size, LR_SHARED));
+  return static_cast<HICON>(LoadImageW(CAppWindow::ResourceModule(), MAKEINTRESOURCEW(IDI_LUMAPASSV),
+                                       IMAGE_ICON, size, size, LR_SHARED));
 }
 
 class CResourceTexts final : public tray::TrayTexts {
@@ -64,10 +65,10 @@ UINT CMainFrame::PolicyInformationUpdatedMessage() {
   return message;
 }
 
-CMainFrame::CMainFrame(const CProviderContextMap& contexts, const CLumaPassVConfig& config,
+CMainFrame::CMainFrame(const CProviderContextMap& contexts, std::shared_ptr<const CLumaPassVConfig> config,
                        CMainFrameHost& application, CMainFrameSystem systemCalls)
     : providerContexts(contexts),
-      settings(config),
+      settings(std::move(config)),
       host(application),
       system(std::move(systemCalls)),
       trayIcon(*system.shell) {
@@ -82,11 +83,11 @@ CMainFrame::CMainFrame(const CProviderContextMap& contexts, const CLumaPassVConf
 }
 
 CMainFrame::~CMainFrame() {
-  if (m_hWnd != nullptr) DestroyWindow();
+  if (Handle() != nullptr) DestroyWindow();
   trayIcon.Remove();
 }
 
-bool CMainFrame::Create() { return CreateBase(kTitle, kStyle, 0, nullptr) != nullptr; }
+bool CMainFrame::Create() { return CAppWindow::Create(kTitle, kStyle, 0); }
 
 void CMainFrame::DestroyWindow() {
   postTarget = nullptr;
@@ -94,12 +95,12 @@ void CMainFrame::DestroyWindow() {
     for (const auto& entry : providerContexts) entry.second->RemoveObserver(this);
     observing = false;
   }
-  if (m_hWnd == nullptr) return;
-  if (sessionNotifications) WTSUnRegisterSessionNotification(m_hWnd);
+  if (Handle() == nullptr) return;
+  if (sessionNotifications) WTSUnRegisterSessionNotification(Handle());
   sessionNotifications = false;
-  if (timer != 0) KillTimer(m_hWnd, timer);
+  if (timer != 0) KillTimer(Handle(), timer);
   timer = 0;
-  ::DestroyWindow(m_hWnd);
+  ::DestroyWindow(Handle());
 }
 
 LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -145,17 +146,17 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
-  return Default(message, wParam, lParam);
+  return CAppWindow::WindowProc(message, wParam, lParam);
 }
 
 LRESULT CMainFrame::OnCreate() {
-  SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(LoadWindowIcon(true)));
-  SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadWindowIcon(false)));
+  SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(LoadWindowIcon(true)));
+  SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadWindowIcon(false)));
 
   const std::wstring title = FormatResourceString(IDS_APP_TITLE);
   bool added = false;
   for (int attempt = 1; attempt <= kTrayAttempts && !added; ++attempt) {
-    added = trayIcon.Create(m_hWnd, title, normalIcon);
+    added = trayIcon.Create(Handle(), title, normalIcon);
     if (!added && attempt < kTrayAttempts) system.sleep(kTrayRetryDelay);
   }
   if (!added) {
@@ -165,24 +166,24 @@ LRESULT CMainFrame::OnCreate() {
     ShowError(text);
     return -1;
   }
-  SetWindowTextW(trayIcon.GetSafeHwnd(), title.c_str());
+  SetWindowTextW(trayIcon.Handle(), title.c_str());
   trayIcon.SetDefaultMenuItem();
   if (HMENU popup = trayIcon.GetPopup()) {
-    if (!settings.ShowExit) RemoveMenu(popup, ID_APP_EXIT, MF_BYCOMMAND);
-    if (!settings.ShowRestart) RemoveMenu(popup, ID_RESTART, MF_BYCOMMAND);
-    if (!settings.ShowLogoutAll) RemoveMenu(popup, ID_LOGOUT_ALL, MF_BYCOMMAND);
+    if (!settings->ShowExit) RemoveMenu(popup, ID_APP_EXIT, MF_BYCOMMAND);
+    if (!settings->ShowRestart) RemoveMenu(popup, ID_RESTART, MF_BYCOMMAND);
+    if (!settings->ShowLogoutAll) RemoveMenu(popup, ID_LOGOUT_ALL, MF_BYCOMMAND);
   }
-  sessionNotifications = WTSRegisterSessionNotification(m_hWnd, NOTIFY_FOR_THIS_SESSION) != FALSE;
+  sessionNotifications = WTSRegisterSessionNotification(Handle(), NOTIFY_FOR_THIS_SESSION) != FALSE;
   UpdateTrayStatus(true);
-  timer = SetTimer(m_hWnd, kTimerId, kTimerPeriod, nullptr);
-  postTarget = m_hWnd;
+  timer = SetTimer(Handle(), kTimerId, kTimerPeriod, nullptr);
+  postTarget = Handle();
   for (const auto& entry : providerContexts) entry.second->AddObserver(this);
   observing = true;
   return 0;
 }
 
 int CMainFrame::ShowError(const std::wstring& text) {
-  return system.messageBox(m_hWnd, text, FormatResourceString(IDS_APP_TITLE), MB_ICONERROR);
+  return system.messageBox(Handle(), text, FormatResourceString(IDS_APP_TITLE), MB_ICONERROR);
 }
 
 std::vector<tray::AccountFacts> CMainFrame::CollectAccountFacts() const {
@@ -214,8 +215,8 @@ void CMainFrame::UpdateTrayStatus(bool notify) {
     if (SUCCEEDED(system.notificationState(&state)) && state != QUNS_ACCEPTS_NOTIFICATIONS) notify = false;
   }
   tray::ReminderSettings reminders;
-  reminders.notifyRefreshDaysBefore = settings.NotifyRefreshDaysBefore;
-  reminders.notifyPinChangeDaysBefore = settings.NotifyPINChangeDaysBefore;
+  reminders.notifyRefreshDaysBefore = settings->NotifyRefreshDaysBefore;
+  reminders.notifyPinChangeDaysBefore = settings->NotifyPINChangeDaysBefore;
   const tray::TrayStatus status =
       tray::ComputeTrayStatus(CollectAccountFacts(), reminders, notify, CResourceTexts());
   trayIcon.SetTooltip(status.tooltip);
@@ -275,7 +276,7 @@ void CMainFrame::OnInitMenuPopup(HMENU menu) {
 void CMainFrame::OnAccounts() {
   if (!idle) return;  // the command is disabled while the list is open
   idle = false;
-  std::unique_ptr<CAccountListDialog> dialog = system.makeAccountList(m_hWnd, providerContexts);
+  std::unique_ptr<CAccountListDialog> dialog = system.makeAccountList(Handle(), providerContexts);
   INT_PTR result = -1;
   if (dialog) {
     accountList = dialog.get();
@@ -356,7 +357,7 @@ void CMainFrame::OnSessionChange(WPARAM event, LPARAM session) {
     case WTS_CONSOLE_DISCONNECT:
     case WTS_REMOTE_DISCONNECT:
     case WTS_SESSION_LOCK:
-      if (settings.LogoutOnLock) {
+      if (settings->LogoutOnLock) {
         CDebugLog::Log(LOG_INFO, L"Session locked or disconnected, logout all accounts");
         LogoutAllProviders();
       }
@@ -375,12 +376,12 @@ LRESULT CMainFrame::OnTrayNotify(WPARAM wParam, LPARAM lParam) {
     return 0;
   }
   if (idle) {
-    PostMessageW(m_hWnd, WM_COMMAND, ID_ACCOUNTS, 0);
+    PostMessageW(Handle(), WM_COMMAND, ID_ACCOUNTS, 0);
   } else if (accountList != nullptr && accountList->GetSafeHwnd() != nullptr) {
     HWND list = accountList->GetSafeHwnd();
     if (accountList->IsBusy()) {
-      HWND popup = GetLastActivePopup(m_hWnd);
-      if (popup == nullptr || popup == m_hWnd) popup = GetLastActivePopup(list);
+      HWND popup = GetLastActivePopup(Handle());
+      if (popup == nullptr || popup == Handle()) popup = GetLastActivePopup(list);
       SetForegroundWindow(popup != nullptr ? popup : list);
     } else {
       PostMessageW(list, WM_CLOSE, 0, 0);
@@ -390,20 +391,12 @@ LRESULT CMainFrame::OnTrayNotify(WPARAM wParam, LPARAM lParam) {
 }
 
 BOOL CMainFrame::OnCopyData(const COPYDATASTRUCT* data) {
-  // Any process of the desktop can send this: check every field before reading the text.
-  if (data == nullptr || data->lpData == nullptr || data->cbData < sizeof(wchar_t) ||
-      data->cbData % sizeof(wchar_t) != 0 || data->cbData > kMaxCopyDataBytes) {
+  std::wstring url;
+  if (!ReadCopyDataText(data, url)) {
     CDebugLog::Log(LOG_WARNING, L"Malformed protocol handler request ignored");
     return FALSE;
   }
-  const auto* text = static_cast<const wchar_t*>(data->lpData);
-  const size_t count = data->cbData / sizeof(wchar_t);
-  const size_t length = wcsnlen(text, count);
-  if (length == count) {
-    CDebugLog::Log(LOG_WARNING, L"Malformed protocol handler request ignored");
-    return FALSE;
-  }
-  return OnProtocolRequest(std::wstring(text, length));
+  return OnProtocolRequest(url);
 }
 
 BOOL CMainFrame::OnProtocolRequest(const std::wstring& url) {
@@ -430,7 +423,7 @@ BOOL CMainFrame::OnProtocolRequest(const std::wstring& url) {
   auto wizardData = std::make_shared<CAddWizardData>(providerContexts);
   wizardData->providerContext = provider;
   wizardData->authContext.providerContext = std::make_shared<CProviderContext>(provider->config);
-  CBasePropertySheet sheet(m_hWnd, IDS_ADD_ACCOUNT_CAPTION, 0);
+  CBasePropertySheet sheet(Handle(), IDS_ADD_ACCOUNT_CAPTION, 0);
   if (std::shared_ptr<CAuthDialogPage> first = MakeFirstAddPage(wizardData)) sheet.AddPage(first);
   sheet.AddPage(std::make_shared<CAddWizFinishPage>(wizardData));
   sheet.m_psh.dwFlags |= PSH_WIZARD;

@@ -13,14 +13,14 @@
 
 #include "policy/config/lumapassv_config.h"
 #include "service/core/tray_status.h"
+#include "service/ui/app_window.h"
 #include "service/ui/main_frame_host.h"
 #include "service/ui/tray_notify_icon.h"
-#include "service/ui/window_base.h"
 
 namespace luma {
 namespace ui {
 
-class CMainFrame : public CWindowBase, public CPolicyObserver {
+class CMainFrame : public CAppWindow, public CPolicyObserver {
  public:
   static constexpr const wchar_t* kTitle = L"luma-Pass V {f86c020d-6022-4302-b55a-49f2b2def3b1}";
   static constexpr DWORD kStyle = 0x00CF8000;
@@ -28,13 +28,11 @@ class CMainFrame : public CWindowBase, public CPolicyObserver {
   static constexpr UINT kTimerPeriod = 3600000;
   static constexpr int kTrayAttempts = 61;
   static constexpr DWORD kTrayRetryDelay = 2000;
-  // Protocol requests larger than this are refused unread.
-  static constexpr DWORD kMaxCopyDataBytes = 64 * 1024;
   // Posted to the frame by the policy observer.
   static constexpr UINT kPolicyChangedMessage = WM_APP + 1;
 
-  CMainFrame(const CProviderContextMap& contexts, const CLumaPassVConfig& settings, CMainFrameHost& host,
-             CMainFrameSystem system = CMainFrameSystem());
+  CMainFrame(const CProviderContextMap& contexts, std::shared_ptr<const CLumaPassVConfig> settings,
+             CMainFrameHost& host, CMainFrameSystem system = CMainFrameSystem());
   ~CMainFrame() override;
 
   // Creates the hidden window; false when it cannot be made (the tray icon could not be added).
@@ -79,7 +77,7 @@ class CMainFrame : public CWindowBase, public CPolicyObserver {
   int ShowError(const std::wstring& text);
 
   const CProviderContextMap providerContexts;
-  const CLumaPassVConfig& settings;
+  const std::shared_ptr<const CLumaPassVConfig> settings;
   CMainFrameHost& host;
   CMainFrameSystem system;
   CTrayNotifyIcon trayIcon;

@@ -33,7 +33,7 @@ bool CTrayNotifyIcon::Create(HWND notifyWindow, const std::wstring& tooltip, HIC
   HMENU popup = GetPopup();
   if (popup != nullptr) {
     SetMenuDefaultItem(popup, defaultItem, defaultByPosition);
-    if (CreateBase(kHelperTitle, WS_OVERLAPPEDWINDOW, 0, nullptr) != nullptr) {
+    if (CAppWindow::Create(kHelperTitle, WS_OVERLAPPEDWINDOW)) {
       notificationWindow = notifyWindow;
       data.hWnd = notifyWindow;
       data.uID = kIconId;
@@ -124,9 +124,7 @@ void CTrayNotifyIcon::Remove() {
   CloseHelper();
 }
 
-void CTrayNotifyIcon::CloseHelper() {
-  if (m_hWnd != nullptr) DestroyWindow(m_hWnd);  // WM_NCDESTROY clears m_hWnd
-}
+void CTrayNotifyIcon::CloseHelper() { Destroy(); }
 
 void CTrayNotifyIcon::Recreate() {
   if (added) {
@@ -143,7 +141,7 @@ LRESULT CTrayNotifyIcon::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
     Recreate();
     return 0;
   }
-  return Default(message, wParam, lParam);
+  return CAppWindow::WindowProc(message, wParam, lParam);
 }
 
 }  // namespace ui

@@ -7,14 +7,14 @@
 
 #include <string>
 
+#include "service/ui/app_window.h"
 #include "service/ui/shell_notify.h"
 #include "service/ui/ui_handles.h"
-#include "service/ui/window_base.h"
 
 namespace luma {
 namespace ui {
 
-class CTrayNotifyIcon : public CWindowBase {
+class CTrayNotifyIcon : public CAppWindow {
  public:
   static constexpr UINT kIconId = 119;
   static constexpr UINT kCallbackMessage = WM_USER + 100;

@@ -12,20 +12,20 @@ namespace luma {
 namespace ui {
 namespace {
 
-std::function<void()> g_whileShown;
+std::function<bool()> g_whileShown;
 
-// Runs check while the dialog is on screen, then closes it.
+// Runs check once the dialog is on screen, then closes it.
 INT_PTR RunShown(CAboutDlg& dialog, std::function<void(HWND)> check) {
   g_whileShown = [&dialog, check] {
     HWND window = dialog.GetSafeHwnd();
-    if (window == nullptr) return;
+    if (window == nullptr || !IsWindowVisible(window)) return false;  // shown once its loop is idle
     UpdateWindow(window);
     check(window);
     PostMessageW(window, WM_COMMAND, IDOK, 0);
+    return true;
   };
-  SetTimer(nullptr, 0, 400, [](HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    g_whileShown();
+  SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR id, DWORD) {
+    if (g_whileShown()) KillTimer(nullptr, id);
   });
   return dialog.DoModal();
 }

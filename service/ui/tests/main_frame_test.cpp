@@ -7,6 +7,7 @@
 
 #include "service/ui/account_list_dialog.h"
 #include "service/ui/add_account_wizard.h"
+#include "service/ui/copy_data_text.h"
 #include "service/ui/tests/ui_test_support.h"
 #include "service/ui/ui_resource_ids.h"
 
@@ -34,8 +35,8 @@ class CScriptedList : public CAccountListDialog {
 class MainFrameTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    settings.NotifyRefreshDaysBefore = 0;
-    settings.NotifyPINChangeDaysBefore = 0;
+    settings->NotifyRefreshDaysBefore = 0;
+    settings->NotifyPINChangeDaysBefore = 0;
     contexts[L"ACME"] = acme;
     system.shell = &shell;
     system.messageBox = [this](HWND, const std::wstring& text, const std::wstring& caption, UINT type) {
@@ -116,7 +117,7 @@ class MainFrameTest : public ::testing::Test {
 
   CRecordingShell shell;
   CCountingHost host;
-  CLumaPassVConfig settings;
+  std::shared_ptr<CLumaPassVConfig> settings = std::make_shared<CLumaPassVConfig>();
   CProviderContextPtr acme = MakeProvider(L"ACME");
   CProviderContextMap contexts;
   CMainFrameSystem system;
@@ -134,12 +135,12 @@ class MainFrameTest : public ::testing::Test {
 };
 
 TEST_F(MainFrameTest, HiddenWindowFoundByTitleWithIconMenuAndNoAccountTip) {
-  settings.ShowRestart = false;
-  settings.ShowExit = true;
-  settings.ShowLogoutAll = false;
+  settings->ShowRestart = false;
+  settings->ShowExit = true;
+  settings->ShowLogoutAll = false;
   auto frame = Frame();
-  HWND window = FindWindowW(nullptr, CMainFrame::kTitle);
-  EXPECT_EQ(window, frame->GetSafeHwnd());
+  HWND window = ui_test::FindOwnWindow(CMainFrame::kTitle);
+  EXPECT_EQ(window, frame->Handle());
   EXPECT_FALSE(IsWindowVisible(window));
   EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)) & 0x00CF8000u, 0x00CF8000u);
   EXPECT_EQ(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
@@ -147,7 +148,7 @@ TEST_F(MainFrameTest, HiddenWindowFoundByTitleWithIconMenuAndNoAccountTip) {
   EXPECT_TRUE(sleeps.empty());
 
   wchar_t title[64] = {};
-  GetWindowTextW(frame->TrayIcon().GetSafeHwnd(), title, 64);
+  GetWindowTextW(frame->TrayIcon().Handle(), title, 64);
   EXPECT_STREQ(title, L"luma-Pass V");
   HMENU popup = frame->TrayIcon().GetPopup();
   EXPECT_EQ(GetMenuDefaultItem(popup, FALSE, 0), static_cast<UINT>(ID_ACCOUNTS));
@@ -175,8 +176,8 @@ TEST_F(MainFrameTest, IconThatCannotBeAddedEndsStartAfter61AttemptsWithAMessage)
   EXPECT_EQ(sleeps.size(), 60u);
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0], L"Failed to create tray icon (0x000005B4). Unable to start application.");
-  EXPECT_EQ(FindWindowW(nullptr, CTrayNotifyIcon::kHelperTitle), nullptr) << "no helper window left behind";
-  EXPECT_EQ(FindWindowW(nullptr, CMainFrame::kTitle), nullptr);
+  EXPECT_EQ(ui_test::FindOwnWindow(CTrayNotifyIcon::kHelperTitle), nullptr) << "no helper window left behind";
+  EXPECT_EQ(ui_test::FindOwnWindow(CMainFrame::kTitle), nullptr);
 }
 
 TEST_F(MainFrameTest, TooltipListsTheEnabledCertificatesWithTheNormalIcon) {
@@ -188,7 +189,7 @@ TEST_F(MainFrameTest, TooltipListsTheEnabledCertificatesWithTheNormalIcon) {
 
 TEST_F(MainFrameTest, OutdatedAccountShowsTheWarningLineAndAttentionIcon) {
   acme->AddPolicy(MakeAccount(L"alice", -3, {L"A"}), false);
-  settings.NotifyRefreshDaysBefore = 7;
+  settings->NotifyRefreshDaysBefore = 7;
   auto frame = Frame();
   EXPECT_EQ(LastTip(), L"Available certificates:\n\u25AA None\n\u26A0 Account refresh required");
   EXPECT_EQ(LastIcon(), frame->AttentionIcon());
@@ -201,8 +202,8 @@ TEST_F(MainFrameTest, HourlyTimerShowsTheRefreshReminder) {
   acme->AddPolicy(MakeAccount(L"alice", 3, {L"A"}), false);
   auto frame = Frame();
   EXPECT_TRUE(Balloons().empty()) << "reminders are off";
-  settings.NotifyRefreshDaysBefore = 7;
-  SendMessageW(frame->GetSafeHwnd(), WM_TIMER, CMainFrame::kTimerId, 0);
+  settings->NotifyRefreshDaysBefore = 7;
+  SendMessageW(frame->Handle(), WM_TIMER, CMainFrame::kTimerId, 0);
   ASSERT_EQ(Balloons().size(), 1u);
   EXPECT_STREQ(Balloons()[0].data.szInfo, L"Account refresh required within 3 days");
   EXPECT_STREQ(Balloons()[0].data.szInfoTitle, L"luma-Pass V");
@@ -210,7 +211,7 @@ TEST_F(MainFrameTest, HourlyTimerShowsTheRefreshReminder) {
   EXPECT_EQ(Balloons()[0].data.uTimeout, 0u);
 
   notificationState = QUNS_BUSY;  // the user is presenting: no balloon
-  SendMessageW(frame->GetSafeHwnd(), WM_TIMER, CMainFrame::kTimerId, 0);
+  SendMessageW(frame->Handle(), WM_TIMER, CMainFrame::kTimerId, 0);
   EXPECT_EQ(Balloons().size(), 1u);
 }
 
@@ -267,7 +268,7 @@ TEST_F(MainFrameTest, PolicyChangeReachesTheOpenAccountList) {
     });
   };
   auto frame = Frame();
-  SendMessageW(frame->GetSafeHwnd(), WM_COMMAND, ID_ACCOUNTS, 0);
+  SendMessageW(frame->Handle(), WM_COMMAND, ID_ACCOUNTS, 0);
   EXPECT_EQ(g_listRefreshes, 1u);
   EXPECT_EQ(LastTip(), L"Available certificates:\n\u25AA C");
 }
@@ -290,9 +291,9 @@ TEST_F(MainFrameTest, MalformedProtocolRequestsAreRefusedUnread) {
       {"one byte", false, false, 1, true},
       {"odd size", false, false, 7, true},
       {"no terminator", false, false, 16, false},
-      {"too large", false, false, CMainFrame::kMaxCopyDataBytes + 2, true},
+      {"too large", false, false, static_cast<DWORD>((kMaxProtocolUrlLength + 2) * sizeof(wchar_t)), true},
   };
-  std::vector<wchar_t> buffer(CMainFrame::kMaxCopyDataBytes, L'x');
+  std::vector<wchar_t> buffer(kMaxProtocolUrlLength + 2, L'x');
   const std::wstring url = L"lumapassv://add/ACME";
   std::copy(url.begin(), url.end(), buffer.begin());
   for (const CopyDataCase& c : cases) {
@@ -300,7 +301,7 @@ TEST_F(MainFrameTest, MalformedProtocolRequestsAreRefusedUnread) {
     // The text "lumapassv://add/ACME" without a terminator within the first 8 characters.
     COPYDATASTRUCT data = {0, c.bytes, c.nullData ? nullptr : buffer.data()};
     if (c.terminated && c.bytes >= 4 && c.bytes % 2 == 0) buffer[c.bytes / 2 - 1] = L'\0';
-    EXPECT_EQ(CopyData(frame->GetSafeHwnd(), c.nullStruct ? nullptr : &data), FALSE);
+    EXPECT_EQ(CopyData(frame->Handle(), c.nullStruct ? nullptr : &data), FALSE);
     if (c.terminated && c.bytes >= 4 && c.bytes % 2 == 0) buffer[c.bytes / 2 - 1] = L'x';
   }
   EXPECT_TRUE(messages.empty());
@@ -314,11 +315,10 @@ TEST_F(MainFrameTest, AddRequestRunsTheWizardForTheProviderThenOpensTheAccountLi
   contexts[L"WEB"] = MakeProvider(L"WEB", 7);
   contexts[L"DOMAIN"] = MakeProvider(L"DOMAIN", 5, false);
   auto frame = Frame();
-  EXPECT_EQ(SendUrl(frame->GetSafeHwnd(), L"lumapassv://ADD/acme"), TRUE)
-      << "action and provider ignore case";
-  EXPECT_EQ(SendUrl(frame->GetSafeHwnd(), L"lumapassv://add/TOKENS?x=1"), TRUE);
-  EXPECT_EQ(SendUrl(frame->GetSafeHwnd(), L"lumapassv://add/WEB"), TRUE);
-  EXPECT_EQ(SendUrl(frame->GetSafeHwnd(), L"lumapassv://add/Domain"), TRUE);
+  EXPECT_EQ(SendUrl(frame->Handle(), L"lumapassv://ADD/acme"), TRUE) << "action and provider ignore case";
+  EXPECT_EQ(SendUrl(frame->Handle(), L"lumapassv://add/TOKENS?x=1"), TRUE);
+  EXPECT_EQ(SendUrl(frame->Handle(), L"lumapassv://add/WEB"), TRUE);
+  EXPECT_EQ(SendUrl(frame->Handle(), L"lumapassv://add/Domain"), TRUE);
   ASSERT_EQ(wizards.size(), 4u);
   EXPECT_EQ(wizards[0], (std::vector<std::wstring>{L"finish"})) << "a password provider: finish page only";
   EXPECT_EQ(wizards[1], (std::vector<std::wstring>{L"OTP", L"finish"}));
@@ -330,9 +330,9 @@ TEST_F(MainFrameTest, AddRequestRunsTheWizardForTheProviderThenOpensTheAccountLi
 
 TEST_F(MainFrameTest, OtherActionsAndUnknownProvidersAreAnsweredWithAMessage) {
   auto frame = Frame();
-  EXPECT_EQ(SendUrl(frame->GetSafeHwnd(), L"lumapassv://remove/ACME"), FALSE);
-  EXPECT_EQ(SendUrl(frame->GetSafeHwnd(), L"lumapassv://add/NOBODY"), FALSE);
-  EXPECT_EQ(SendUrl(frame->GetSafeHwnd(), L"not a url"), FALSE);
+  EXPECT_EQ(SendUrl(frame->Handle(), L"lumapassv://remove/ACME"), FALSE);
+  EXPECT_EQ(SendUrl(frame->Handle(), L"lumapassv://add/NOBODY"), FALSE);
+  EXPECT_EQ(SendUrl(frame->Handle(), L"not a url"), FALSE);
   EXPECT_EQ(messages, (std::vector<std::wstring>{L"Unsupported operation request",
                                                  L"Provider for requested action unknown",
                                                  L"Unsupported operation request"}));
@@ -343,12 +343,12 @@ TEST_F(MainFrameTest, OtherActionsAndUnknownProvidersAreAnsweredWithAMessage) {
 TEST_F(MainFrameTest, FailedAccountListReenablesTheTrayCommands) {
   listScript = [] { return static_cast<INT_PTR>(-1); };
   auto frame = Frame();
-  SendMessageW(frame->GetSafeHwnd(), WM_COMMAND, ID_ACCOUNTS, 0);
+  SendMessageW(frame->Handle(), WM_COMMAND, ID_ACCOUNTS, 0);
   EXPECT_TRUE(frame->IsIdle());
   EXPECT_EQ(frame->AccountList(), nullptr);
-  SendMessageW(frame->GetSafeHwnd(), WM_COMMAND, ID_ACCOUNTS, 0);
+  SendMessageW(frame->Handle(), WM_COMMAND, ID_ACCOUNTS, 0);
   EXPECT_EQ(listsMade, 2);
-  SendMessageW(frame->GetSafeHwnd(), WM_COMMAND, ID_APP_ABOUT, 0);
+  SendMessageW(frame->Handle(), WM_COMMAND, ID_APP_ABOUT, 0);
   EXPECT_EQ(host.about, 1);
 }
 
@@ -357,17 +357,17 @@ TEST_F(MainFrameTest, TrayCommandsAreDisabledWhileTheListIsOpen) {
   UINT aboutState = 0, accountsState = 0, exitState = 0;
   listScript = [&]() -> INT_PTR {
     EXPECT_FALSE(frame->IsIdle());
-    SendMessageW(frame->GetSafeHwnd(), WM_COMMAND, ID_ACCOUNTS, 0);
-    SendMessageW(frame->GetSafeHwnd(), WM_COMMAND, ID_APP_ABOUT, 0);
+    SendMessageW(frame->Handle(), WM_COMMAND, ID_ACCOUNTS, 0);
+    SendMessageW(frame->Handle(), WM_COMMAND, ID_APP_ABOUT, 0);
     HMENU popup = frame->TrayIcon().GetPopup();
-    SendMessageW(frame->GetSafeHwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
+    SendMessageW(frame->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
     aboutState = GetMenuState(popup, ID_APP_ABOUT, MF_BYCOMMAND);
     accountsState = GetMenuState(popup, ID_ACCOUNTS, MF_BYCOMMAND);
     exitState = GetMenuState(popup, ID_APP_EXIT, MF_BYCOMMAND);
     return IDOK;
   };
   frame = Frame();
-  SendMessageW(frame->GetSafeHwnd(), WM_COMMAND, ID_ACCOUNTS, 0);
+  SendMessageW(frame->Handle(), WM_COMMAND, ID_ACCOUNTS, 0);
   EXPECT_EQ(listsMade, 1);
   EXPECT_EQ(host.about, 0);
   EXPECT_NE(aboutState & MF_GRAYED, 0u);
@@ -381,7 +381,7 @@ HWND g_clickTarget = nullptr;
 
 TEST_F(MainFrameTest, ClickOpensTheAccountListAndASecondClickClosesIt) {
   auto frame = Frame();
-  g_clickTarget = frame->GetSafeHwnd();
+  g_clickTarget = frame->Handle();
   // The second click comes while the list runs its own loop.
   SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
@@ -397,7 +397,7 @@ TEST_F(MainFrameTest, ClickOpensTheAccountListAndASecondClickClosesIt) {
 
 TEST_F(MainFrameTest, CloseWhileTheListIsOpenEndsTheListThenTheFrame) {
   auto frame = Frame();
-  HWND window = frame->GetSafeHwnd();
+  HWND window = frame->Handle();
   PostMessageW(window, WM_COMMAND, ID_ACCOUNTS, 0);
   PostMessageW(window, WM_CLOSE, 0, 0);  // as a second instance started with --stop sends it
   Pump();
@@ -409,7 +409,7 @@ TEST_F(MainFrameTest, CloseWhileTheListIsOpenEndsTheListThenTheFrame) {
 
 TEST_F(MainFrameTest, ExitCommandDestroysTheFrameAndEndsTheLoop) {
   auto frame = Frame();
-  HWND window = frame->GetSafeHwnd();
+  HWND window = frame->Handle();
   SendMessageW(window, WM_COMMAND, ID_APP_EXIT, 0);
   EXPECT_FALSE(IsWindow(window));
   EXPECT_EQ(quits, 1);
@@ -419,7 +419,7 @@ TEST_F(MainFrameTest, ExitCommandDestroysTheFrameAndEndsTheLoop) {
 
 TEST_F(MainFrameTest, RestartStartsTheProgramWithTheRestartOptionAndClosesItsHandles) {
   auto frame = Frame();
-  SendMessageW(frame->GetSafeHwnd(), WM_COMMAND, ID_RESTART, 0);
+  SendMessageW(frame->Handle(), WM_COMMAND, ID_RESTART, 0);
   ASSERT_EQ(commandLines.size(), 1u);
   wchar_t path[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -434,27 +434,27 @@ TEST_F(MainFrameTest, RestartStartsTheProgramWithTheRestartOptionAndClosesItsHan
 TEST_F(MainFrameTest, FailedRestartChangesNothing) {
   processStarts = false;
   auto frame = Frame();
-  SendMessageW(frame->GetSafeHwnd(), WM_COMMAND, ID_RESTART, 0);
+  SendMessageW(frame->Handle(), WM_COMMAND, ID_RESTART, 0);
   EXPECT_EQ(commandLines.size(), 1u);
-  EXPECT_TRUE(IsWindow(frame->GetSafeHwnd()));
+  EXPECT_TRUE(IsWindow(frame->Handle()));
 }
 
 TEST_F(MainFrameTest, CtrlAltClickRestarts) {
   auto frame = Frame();
   ctrlAlt = true;
-  EXPECT_EQ(SendMessageW(frame->GetSafeHwnd(), CTrayNotifyIcon::kCallbackMessage, 119, WM_LBUTTONDOWN), 0);
+  EXPECT_EQ(SendMessageW(frame->Handle(), CTrayNotifyIcon::kCallbackMessage, 119, WM_LBUTTONDOWN), 0);
   EXPECT_EQ(commandLines.size(), 1u);
   Pump();
   EXPECT_EQ(listsMade, 0);
 }
 
 TEST_F(MainFrameTest, SessionChangesSwitchSessionsAndLockLogsOut) {
-  settings.LogoutOnLock = true;
+  settings->LogoutOnLock = true;
   auto frame = Frame();
   acme->AddPolicy(MakeAccount(L"alice", 30, {L"A"}), false);
   const CSecureBuffer token(4, "tokn");
   ASSERT_TRUE(acme->tokenCache.StoreToken(L"ACME/alice", token));
-  HWND window = frame->GetSafeHwnd();
+  HWND window = frame->Handle();
   SendMessageW(window, WM_WTSSESSION_CHANGE, WTS_CONSOLE_CONNECT, 1);
   SendMessageW(window, WM_WTSSESSION_CHANGE, WTS_REMOTE_CONNECT, 1);
   EXPECT_EQ(host.console, 1);
@@ -465,35 +465,35 @@ TEST_F(MainFrameTest, SessionChangesSwitchSessionsAndLockLogsOut) {
 }
 
 TEST_F(MainFrameTest, LockKeepsTheSessionWithoutTheSetting) {
-  settings.LogoutOnLock = false;
+  settings->LogoutOnLock = false;
   auto frame = Frame();
   acme->AddPolicy(MakeAccount(L"alice", 30, {L"A"}), false);
   const CSecureBuffer token(4, "tokn");
   ASSERT_TRUE(acme->tokenCache.StoreToken(L"ACME/alice", token));
-  SendMessageW(frame->GetSafeHwnd(), WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 1);
+  SendMessageW(frame->Handle(), WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 1);
   EXPECT_TRUE(acme->tokenCache.HasToken(L"ACME/alice"));
 }
 
 TEST_F(MainFrameTest, LogoutAllCommandDropsTheTokens) {
-  settings.ShowLogoutAll = true;
+  settings->ShowLogoutAll = true;
   auto frame = Frame();
   acme->AddPolicy(MakeAccount(L"alice", 30, {L"A"}), false);
   const CSecureBuffer token(4, "tokn");
   ASSERT_TRUE(acme->tokenCache.StoreToken(L"ACME/alice", token));
-  SendMessageW(frame->GetSafeHwnd(), WM_COMMAND, ID_LOGOUT_ALL, 0);
+  SendMessageW(frame->Handle(), WM_COMMAND, ID_LOGOUT_ALL, 0);
   EXPECT_FALSE(acme->tokenCache.HasToken(L"ACME/alice"));
 }
 
 TEST_F(MainFrameTest, EndOfSessionEndsTheLoop) {
   auto frame = Frame();
-  EXPECT_EQ(SendMessageW(frame->GetSafeHwnd(), WM_QUERYENDSESSION, 0, 0), TRUE);
+  EXPECT_EQ(SendMessageW(frame->Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
   EXPECT_EQ(quits, 1);
 }
 
 // The tray menu as the user sees it after a right-click, kept as a screenshot.
 TEST_F(MainFrameTest, RightClickShowsTheTrayMenuScreenshot) {
   ui_test::CGdiPlusSession gdiplus;
-  settings.ShowRestart = true;
+  settings->ShowRestart = true;
   auto frame = Frame();
   SetCursorPos(400, 300);
   static bool saved = false;
@@ -503,11 +503,14 @@ TEST_F(MainFrameTest, RightClickShowsTheTrayMenuScreenshot) {
     KillTimer(nullptr, id);
     HWND menu = FindWindowW(L"#32768", nullptr);
     menuSeen = menu != nullptr && IsWindowVisible(menu);
-    if (menuSeen) saved = ui_test::SaveWindowScreenshot(menu, L"tray_menu.png");
+    if (menuSeen) {
+      UpdateWindow(menu);
+      saved = ui_test::SaveWindowScreenshot(menu, L"tray_menu.png");
+    }
     EndMenu();
   });
   ASSERT_NE(timer, 0u);
-  SendMessageW(frame->GetSafeHwnd(), CTrayNotifyIcon::kCallbackMessage, 119, WM_RBUTTONUP);
+  SendMessageW(frame->Handle(), CTrayNotifyIcon::kCallbackMessage, 119, WM_RBUTTONUP);
   EXPECT_TRUE(menuSeen);
   EXPECT_TRUE(saved) << "no screenshot of the menu";
   Pump();

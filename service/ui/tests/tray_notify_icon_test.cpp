@@ -12,15 +12,15 @@ namespace {
 using ui_test::CRecordingShell;
 
 // A window that counts the commands it receives, as the frame would get them.
-class CCommandSink : public CWindowBase {
+class CCommandSink : public CAppWindow {
  public:
-  CCommandSink() { CreateBase(L"sink", WS_OVERLAPPEDWINDOW, 0, nullptr); }
+  CCommandSink() { Create(L"sink", WS_OVERLAPPEDWINDOW); }
   std::vector<UINT> commands;
 
  protected:
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
     if (message == WM_COMMAND) commands.push_back(LOWORD(wParam));
-    return Default(message, wParam, lParam);
+    return CAppWindow::WindowProc(message, wParam, lParam);
   }
 };
 
@@ -33,12 +33,12 @@ class TrayNotifyIconTest : public ::testing::Test {
 
 TEST_F(TrayNotifyIconTest, CreateAddsTheIconWithItsParametersAndVersion) {
   CTrayNotifyIcon icon(shell);
-  ASSERT_TRUE(icon.Create(sink.GetSafeHwnd(), L"luma-Pass V", Icon()));
+  ASSERT_TRUE(icon.Create(sink.Handle(), L"luma-Pass V", Icon()));
   ASSERT_EQ(shell.calls.size(), 2u);
   const NOTIFYICONDATAW& added = shell.calls[0].data;
   EXPECT_EQ(shell.calls[0].message, static_cast<DWORD>(NIM_ADD));
   EXPECT_EQ(added.cbSize, sizeof(NOTIFYICONDATAW));
-  EXPECT_EQ(added.hWnd, sink.GetSafeHwnd());
+  EXPECT_EQ(added.hWnd, sink.Handle());
   EXPECT_EQ(added.uID, 119u);
   EXPECT_EQ(added.uFlags, 7u);
   EXPECT_EQ(added.uCallbackMessage, 0x464u);
@@ -49,14 +49,14 @@ TEST_F(TrayNotifyIconTest, CreateAddsTheIconWithItsParametersAndVersion) {
   EXPECT_TRUE(icon.IsAdded());
 
   wchar_t title[64] = {};
-  GetWindowTextW(icon.GetSafeHwnd(), title, 64);
+  GetWindowTextW(icon.Handle(), title, 64);
   EXPECT_STREQ(title, L"CTrayNotifyIcon Helper Window");
-  EXPECT_FALSE(IsWindowVisible(icon.GetSafeHwnd()));
+  EXPECT_FALSE(IsWindowVisible(icon.Handle()));
 }
 
 TEST_F(TrayNotifyIconTest, MenuHoldsTheTrayCommandsInOrder) {
   CTrayNotifyIcon icon(shell);
-  ASSERT_TRUE(icon.Create(sink.GetSafeHwnd(), L"tip", Icon()));
+  ASSERT_TRUE(icon.Create(sink.Handle(), L"tip", Icon()));
   HMENU popup = icon.GetPopup();
   ASSERT_NE(popup, nullptr);
   const UINT expected[] = {ID_APP_ABOUT, 0, ID_LOGOUT_ALL, ID_ACCOUNTS, ID_RESTART, ID_APP_EXIT};
@@ -83,7 +83,7 @@ TEST_F(TrayNotifyIconTest, GermanMenuTexts) {
 
 TEST_F(TrayNotifyIconTest, TooltipOf200CharactersShowsItsFirst127) {
   CTrayNotifyIcon icon(shell);
-  ASSERT_TRUE(icon.Create(sink.GetSafeHwnd(), std::wstring(200, L'x'), Icon()));
+  ASSERT_TRUE(icon.Create(sink.Handle(), std::wstring(200, L'x'), Icon()));
   EXPECT_EQ(std::wstring(shell.calls[0].data.szTip), std::wstring(127, L'x'));
   icon.SetTooltip(std::wstring(300, L'y'));
   EXPECT_EQ(shell.calls.back().message, static_cast<DWORD>(NIM_MODIFY));
@@ -93,7 +93,7 @@ TEST_F(TrayNotifyIconTest, TooltipOf200CharactersShowsItsFirst127) {
 
 TEST_F(TrayNotifyIconTest, BalloonFillsItsFieldsWithoutTimeOut) {
   CTrayNotifyIcon icon(shell);
-  ASSERT_TRUE(icon.Create(sink.GetSafeHwnd(), L"tip", Icon()));
+  ASSERT_TRUE(icon.Create(sink.Handle(), L"tip", Icon()));
   icon.ShowBalloon(std::wstring(300, L'b'), std::wstring(80, L't'), NIIF_WARNING);
   const NOTIFYICONDATAW& data = shell.calls.back().data;
   EXPECT_EQ(data.uFlags, static_cast<UINT>(NIF_INFO));
@@ -108,20 +108,20 @@ TEST_F(TrayNotifyIconTest, FailedCreateLeavesNoMenuOrHelperWindow) {
   shell.failAdds = 3;
   CTrayNotifyIcon icon(shell);
   for (int attempt = 0; attempt < 3; ++attempt) {
-    EXPECT_FALSE(icon.Create(sink.GetSafeHwnd(), L"tip", Icon()));
-    EXPECT_EQ(icon.GetSafeHwnd(), nullptr);
+    EXPECT_FALSE(icon.Create(sink.Handle(), L"tip", Icon()));
+    EXPECT_EQ(icon.Handle(), nullptr);
     EXPECT_EQ(icon.GetPopup(), nullptr);
     EXPECT_FALSE(icon.IsAdded());
-    EXPECT_EQ(FindWindowW(nullptr, CTrayNotifyIcon::kHelperTitle), nullptr);
+    EXPECT_EQ(ui_test::FindOwnWindow(CTrayNotifyIcon::kHelperTitle), nullptr);
   }
-  EXPECT_TRUE(icon.Create(sink.GetSafeHwnd(), L"tip", Icon()));
-  EXPECT_NE(icon.GetSafeHwnd(), nullptr);
+  EXPECT_TRUE(icon.Create(sink.Handle(), L"tip", Icon()));
+  EXPECT_NE(icon.Handle(), nullptr);
 }
 
 TEST_F(TrayNotifyIconTest, ModificationsAreSkippedWhileNotAdded) {
   shell.failAdds = 1;
   CTrayNotifyIcon icon(shell);
-  EXPECT_FALSE(icon.Create(sink.GetSafeHwnd(), L"tip", Icon()));
+  EXPECT_FALSE(icon.Create(sink.Handle(), L"tip", Icon()));
   shell.calls.clear();
   icon.SetTooltip(L"other");
   icon.SetIcon(Icon());
@@ -131,12 +131,12 @@ TEST_F(TrayNotifyIconTest, ModificationsAreSkippedWhileNotAdded) {
 
 TEST_F(TrayNotifyIconTest, TaskbarRestartAddsTheIconAgainWithTipAndImage) {
   CTrayNotifyIcon icon(shell);
-  ASSERT_TRUE(icon.Create(sink.GetSafeHwnd(), L"first", Icon()));
+  ASSERT_TRUE(icon.Create(sink.Handle(), L"first", Icon()));
   icon.SetTooltip(L"second");
   HICON other = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_WARNING));
   icon.SetIcon(other);
   shell.calls.clear();
-  EXPECT_EQ(SendMessageW(icon.GetSafeHwnd(), CTrayNotifyIcon::TaskbarCreatedMessage(), 0, 0), 0);
+  EXPECT_EQ(SendMessageW(icon.Handle(), CTrayNotifyIcon::TaskbarCreatedMessage(), 0, 0), 0);
   ASSERT_EQ(shell.calls.size(), 2u);
   EXPECT_EQ(shell.calls[0].message, static_cast<DWORD>(NIM_DELETE));
   EXPECT_EQ(shell.calls[1].message, static_cast<DWORD>(NIM_ADD));
@@ -148,21 +148,21 @@ TEST_F(TrayNotifyIconTest, TaskbarRestartAddsTheIconAgainWithTipAndImage) {
 
 TEST_F(TrayNotifyIconTest, FailedReAddSkipsModificationsUntilTheNextRestart) {
   CTrayNotifyIcon icon(shell);
-  ASSERT_TRUE(icon.Create(sink.GetSafeHwnd(), L"tip", Icon()));
+  ASSERT_TRUE(icon.Create(sink.Handle(), L"tip", Icon()));
   shell.failAdds = 1;
-  SendMessageW(icon.GetSafeHwnd(), CTrayNotifyIcon::TaskbarCreatedMessage(), 0, 0);
+  SendMessageW(icon.Handle(), CTrayNotifyIcon::TaskbarCreatedMessage(), 0, 0);
   EXPECT_FALSE(icon.IsAdded());
   shell.calls.clear();
   icon.SetTooltip(L"later");
   EXPECT_TRUE(shell.calls.empty());
-  SendMessageW(icon.GetSafeHwnd(), CTrayNotifyIcon::TaskbarCreatedMessage(), 0, 0);
+  SendMessageW(icon.Handle(), CTrayNotifyIcon::TaskbarCreatedMessage(), 0, 0);
   ASSERT_EQ(shell.calls.size(), 1u) << "nothing to delete, one add";
   EXPECT_STREQ(shell.calls[0].data.szTip, L"later");
 }
 
 TEST_F(TrayNotifyIconTest, DoubleClickSendsTheDefaultCommand) {
   CTrayNotifyIcon icon(shell);
-  ASSERT_TRUE(icon.Create(sink.GetSafeHwnd(), L"tip", Icon()));
+  ASSERT_TRUE(icon.Create(sink.Handle(), L"tip", Icon()));
   icon.SetDefaultMenuItem();
   EXPECT_EQ(icon.OnTrayNotification(119, WM_LBUTTONDBLCLK), 1);
   ASSERT_EQ(sink.commands.size(), 1u);
@@ -171,7 +171,7 @@ TEST_F(TrayNotifyIconTest, DoubleClickSendsTheDefaultCommand) {
 
 TEST_F(TrayNotifyIconTest, DoubleClickBeforeSetDefaultRunsTheFirstItem) {
   CTrayNotifyIcon icon(shell);
-  ASSERT_TRUE(icon.Create(sink.GetSafeHwnd(), L"tip", Icon()));
+  ASSERT_TRUE(icon.Create(sink.Handle(), L"tip", Icon()));
   icon.OnTrayNotification(119, WM_LBUTTONDBLCLK);
   ASSERT_EQ(sink.commands.size(), 1u);
   EXPECT_EQ(sink.commands[0], static_cast<UINT>(ID_APP_ABOUT));
@@ -179,7 +179,7 @@ TEST_F(TrayNotifyIconTest, DoubleClickBeforeSetDefaultRunsTheFirstItem) {
 
 TEST_F(TrayNotifyIconTest, AnotherIconsNotificationDoesNothing) {
   CTrayNotifyIcon icon(shell);
-  ASSERT_TRUE(icon.Create(sink.GetSafeHwnd(), L"tip", Icon()));
+  ASSERT_TRUE(icon.Create(sink.Handle(), L"tip", Icon()));
   EXPECT_EQ(icon.OnTrayNotification(120, WM_LBUTTONDBLCLK), 0);
   EXPECT_EQ(icon.OnTrayNotification(120, WM_RBUTTONUP), 0);
   EXPECT_TRUE(sink.commands.empty());
@@ -190,8 +190,8 @@ TEST_F(TrayNotifyIconTest, DestructionDeletesTheIconAndClosesTheHelper) {
   HWND helper = nullptr;
   {
     CTrayNotifyIcon icon(shell);
-    ASSERT_TRUE(icon.Create(sink.GetSafeHwnd(), L"tip", Icon()));
-    helper = icon.GetSafeHwnd();
+    ASSERT_TRUE(icon.Create(sink.Handle(), L"tip", Icon()));
+    helper = icon.Handle();
     shell.calls.clear();
   }
   ASSERT_EQ(shell.calls.size(), 1u);
