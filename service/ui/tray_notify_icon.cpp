@@ -7,6 +7,9 @@
 namespace luma {
 namespace ui {
 
+// The 32-bit program hands the shell the full structure of its platform version.
+static_assert(sizeof(void*) != 4 || sizeof(NOTIFYICONDATAW) == 956, "notification data of 956 bytes");
+
 void CopyToField(wchar_t* field, size_t count, const std::wstring& text) {
   const size_t length = std::min(text.size(), count - 1);
   std::copy_n(text.data(), length, field);

@@ -210,44 +210,45 @@ TEST_F(LumaPassVProcessTest, StopWithoutRunningInstanceEndsAtOnce) {
   EXPECT_FALSE(PipeExists());
 }
 
+BOOL CALLBACK TakeStaticText(HWND child, LPARAM param) {
+  wchar_t className[32] = {};
+  GetClassNameW(child, className, 32);
+  if (lstrcmpiW(className, L"Static") != 0) return TRUE;
+  wchar_t text[512] = {};
+  GetWindowTextW(child, text, 512);
+  if (text[0] == 0) return TRUE;
+  *reinterpret_cast<std::wstring*>(param) = text;
+  return FALSE;
+}
+
 // The text of the message box's static control.
 std::wstring MessageText(HWND box) {
   std::wstring found;
-  EnumChildWindows(
-      box,
-      [](HWND child, LPARAM param) -> BOOL {
-        wchar_t className[32] = {};
-        GetClassNameW(child, className, 32);
-        if (lstrcmpiW(className, L"Static") != 0) return TRUE;
-        wchar_t text[512] = {};
-        GetWindowTextW(child, text, 512);
-        if (text[0] == 0) return TRUE;
-        *reinterpret_cast<std::wstring*>(param) = text;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumChildWindows(box, &TakeStaticText, reinterpret_cast<LPARAM>(&found));
   return found;
+}
+
+struct DialogSearch {
+  DWORD process;
+  HWND found;
+};
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<DialogSearch*>(param);
+  wchar_t className[32] = {};
+  GetClassNameW(window, className, 32);
+  if (WindowProcess(window) != search->process || lstrcmpW(className, L"#32770") != 0 ||
+      !IsWindowVisible(window)) {
+    return TRUE;
+  }
+  search->found = window;
+  return FALSE;
 }
 
 // A visible top-level dialog of the process: a message box, the account list or the wizard.
 HWND FindDialogOf(DWORD process) {
-  struct Search {
-    DWORD process;
-    HWND found;
-  } search = {process, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        wchar_t className[32] = {};
-        GetClassNameW(window, className, 32);
-        if (WindowProcess(window) != s->process || lstrcmpW(className, L"#32770") != 0 ||
-            !IsWindowVisible(window)) {
-          return TRUE;
-        }
-        s->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  DialogSearch search = {process, nullptr};
+  EnumWindows(&MatchDialog, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 

@@ -14,6 +14,10 @@ namespace {
 
 std::function<bool()> g_whileShown;
 
+void CALLBACK WhileShownTimer(HWND, UINT, UINT_PTR id, DWORD) {
+  if (g_whileShown()) KillTimer(nullptr, id);
+}
+
 // Runs check once the dialog is on screen, then closes it.
 INT_PTR RunShown(CAboutDlg& dialog, std::function<void(HWND)> check) {
   g_whileShown = [&dialog, check] {
@@ -24,9 +28,7 @@ INT_PTR RunShown(CAboutDlg& dialog, std::function<void(HWND)> check) {
     PostMessageW(window, WM_COMMAND, IDOK, 0);
     return true;
   };
-  SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR id, DWORD) {
-    if (g_whileShown()) KillTimer(nullptr, id);
-  });
+  SetTimer(nullptr, 0, 200, &WhileShownTimer);
   return dialog.DoModal();
 }
 

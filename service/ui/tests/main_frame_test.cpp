@@ -379,14 +379,16 @@ TEST_F(MainFrameTest, TrayCommandsAreDisabledWhileTheListIsOpen) {
 // The real list dialog: a click on the icon opens it, a second click closes it.
 HWND g_clickTarget = nullptr;
 
+void CALLBACK SecondClickTimer(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  PostMessageW(g_clickTarget, CTrayNotifyIcon::kCallbackMessage, 119, WM_LBUTTONDOWN);
+}
+
 TEST_F(MainFrameTest, ClickOpensTheAccountListAndASecondClickClosesIt) {
   auto frame = Frame();
   g_clickTarget = frame->Handle();
   // The second click comes while the list runs its own loop.
-  SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    PostMessageW(g_clickTarget, CTrayNotifyIcon::kCallbackMessage, 119, WM_LBUTTONDOWN);
-  });
+  SetTimer(nullptr, 0, 300, &SecondClickTimer);
   EXPECT_EQ(SendMessageW(g_clickTarget, CTrayNotifyIcon::kCallbackMessage, 119, WM_LBUTTONDOWN), 1);
   EXPECT_EQ(listsMade, 0) << "the click posts the Accounts command";
   Pump();
@@ -490,29 +492,32 @@ TEST_F(MainFrameTest, EndOfSessionEndsTheLoop) {
   EXPECT_EQ(quits, 1);
 }
 
+bool g_menuSeen = false;
+bool g_menuSaved = false;
+
+void CALLBACK MenuScreenshotTimer(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  HWND menu = FindWindowW(L"#32768", nullptr);
+  g_menuSeen = menu != nullptr && IsWindowVisible(menu);
+  if (g_menuSeen) {
+    UpdateWindow(menu);
+    g_menuSaved = ui_test::SaveWindowScreenshot(menu, L"tray_menu.png");
+  }
+  EndMenu();
+}
+
 // The tray menu as the user sees it after a right-click, kept as a screenshot.
 TEST_F(MainFrameTest, RightClickShowsTheTrayMenuScreenshot) {
   ui_test::CGdiPlusSession gdiplus;
   settings->ShowRestart = true;
   auto frame = Frame();
   SetCursorPos(400, 300);
-  static bool saved = false;
-  static bool menuSeen = false;
-  saved = menuSeen = false;
-  const UINT_PTR timer = SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    HWND menu = FindWindowW(L"#32768", nullptr);
-    menuSeen = menu != nullptr && IsWindowVisible(menu);
-    if (menuSeen) {
-      UpdateWindow(menu);
-      saved = ui_test::SaveWindowScreenshot(menu, L"tray_menu.png");
-    }
-    EndMenu();
-  });
+  g_menuSaved = g_menuSeen = false;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 300, &MenuScreenshotTimer);
   ASSERT_NE(timer, 0u);
   SendMessageW(frame->Handle(), CTrayNotifyIcon::kCallbackMessage, 119, WM_RBUTTONUP);
-  EXPECT_TRUE(menuSeen);
-  EXPECT_TRUE(saved) << "no screenshot of the menu";
+  EXPECT_TRUE(g_menuSeen);
+  EXPECT_TRUE(g_menuSaved) << "no screenshot of the menu";
   Pump();
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "foundation/win/resource_string.h"
 #include "service/ui/tests/ui_test_support.h"
 #include "service/ui/ui_resource_ids.h"
 
@@ -67,7 +68,7 @@ TEST_F(TrayNotifyIconTest, MenuHoldsTheTrayCommandsInOrder) {
   EXPECT_STREQ(text, L"Accounts...");
 }
 
-TEST_F(TrayNotifyIconTest, GermanMenuTexts) {
+TEST_F(TrayNotifyIconTest, GermanMenuAndTexts) {
   HRSRC german = FindResourceExW(GetModuleHandleW(nullptr), reinterpret_cast<LPCWSTR>(RT_MENU),
                                  MAKEINTRESOURCEW(IDR_TRAY_MENU), MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN));
   ASSERT_NE(german, nullptr);
@@ -79,6 +80,13 @@ TEST_F(TrayNotifyIconTest, GermanMenuTexts) {
   GetMenuStringW(GetSubMenu(germanMenu, 0), ID_LOGOUT_ALL, text, 64, MF_BYCOMMAND);
   EXPECT_STREQ(text, L"Alle Abmelden");
   DestroyMenu(germanMenu);
+
+  const LANGID germanLanguage = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN);
+  EXPECT_EQ(LoadStringResource(GetModuleHandleW(nullptr), germanLanguage, IDS_ABOUT_CAPTION),
+            L"\u00DCber luma-Pass V");
+  EXPECT_EQ(LoadStringResource(GetModuleHandleW(nullptr), germanLanguage, 10080),
+            L"Verf\u00FCgbare Zertifikate:");
+  EXPECT_EQ(LoadStringResource(GetModuleHandleW(nullptr), 1033, 10080), L"Available certificates:");
 }
 
 TEST_F(TrayNotifyIconTest, TooltipOf200CharactersShowsItsFirst127) {

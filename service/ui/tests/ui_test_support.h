@@ -55,24 +55,26 @@ class CCountingHost : public luma::ui::CMainFrameHost {
   int about = 0, console = 0, remote = 0;
 };
 
+struct OwnWindowSearch {
+  const wchar_t* title;
+  HWND found;
+};
+
+inline BOOL CALLBACK MatchOwnWindow(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<OwnWindowSearch*>(param);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  wchar_t text[128] = {};
+  GetWindowTextW(window, text, 128);
+  if (process != GetCurrentProcessId() || std::wstring(text) != search->title) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
 // The top-level window of this process with the title (tests of other processes run beside it).
 inline HWND FindOwnWindow(const wchar_t* title) {
-  struct Search {
-    const wchar_t* title;
-    HWND found;
-  } search = {title, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        wchar_t text[128] = {};
-        GetWindowTextW(window, text, 128);
-        if (process != GetCurrentProcessId() || std::wstring(text) != s->title) return TRUE;
-        s->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  OwnWindowSearch search = {title, nullptr};
+  EnumWindows(&MatchOwnWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
