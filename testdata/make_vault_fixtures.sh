@@ -42,3 +42,14 @@ cat > "$work/bob.json" <<JSON
 JSON
 python3 "$here/policy/make_policy.py" "$work/bob.json" --signer-cert "$out/policy_signer.pem" \
   --signer-key "$out/policy_signer.key" --out "$out/policy_bob.p7"
+
+# The demo account of the run script: its certificate's key needs no PIN at the service.
+cat > "$work/demo.json" <<JSON
+{"thisUpdate": "20261201000000Z", "nextUpdate": "20370101000000Z",
+ "issuerId": "test-vault", "issuerEncCertFile": "$out/service_enc.der",
+ "userId": "demo", "userFriendlyName": "Demo Account",
+ "certificatePolicies": [{"alias": "nopin", "friendlyName": "Demo signing key",
+                          "certificateType": 33, "certificateFile": "$out/alice.der"}]}
+JSON
+python3 "$here/policy/make_policy.py" "$work/demo.json" --signer-cert "$out/policy_signer.pem" \
+  --signer-key "$out/policy_signer.key" --out "$out/policy_demo.p7"

@@ -78,6 +78,14 @@ void CCertStoreRegistration::CheckAgainWhenEnded(luma::CKernelHandle previousIns
   stopCheck.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   if (!stopCheck) return;
   const HANDLE stop = stopCheck.get();
+  try {
+    StartCheckThread(stop, std::move(previousInstance));
+  } catch (const std::exception&) {
+    CDebugLog::Log(LOG_ERROR, L"Could not start the check of the Cert Store registration");
+  }
+}
+
+void CCertStoreRegistration::StartCheckThread(HANDLE stop, luma::CKernelHandle previousInstance) {
   checkThread = std::thread([this, stop, process = std::move(previousInstance)]() {
     try {
       const HANDLE waits[2] = {stop, process.get()};

@@ -48,6 +48,7 @@ class CCertStoreRegistration {
 
  private:
   void StopCheck();
+  void StartCheckThread(HANDLE stop, luma::CKernelHandle previousInstance);
 
   std::unique_ptr<CCertStoreRegistrar> registrar;
   mutable std::mutex lock;

@@ -210,7 +210,8 @@ TEST_F(LumaPassVProcessTest, StopWithoutRunningInstanceEndsAtOnce) {
   EXPECT_FALSE(PipeExists());
 }
 
-BOOL CALLBACK TakeStaticText(HWND child, LPARAM param) {
+// Keeps the first non-empty text of a static control; the std::wstring is param.
+BOOL CALLBACK CollectStaticText(HWND child, LPARAM param) {
   wchar_t className[32] = {};
   GetClassNameW(child, className, 32);
   if (lstrcmpiW(className, L"Static") != 0) return TRUE;
@@ -224,7 +225,7 @@ BOOL CALLBACK TakeStaticText(HWND child, LPARAM param) {
 // The text of the message box's static control.
 std::wstring MessageText(HWND box) {
   std::wstring found;
-  EnumChildWindows(box, &TakeStaticText, reinterpret_cast<LPARAM>(&found));
+  EnumChildWindows(box, &CollectStaticText, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 
