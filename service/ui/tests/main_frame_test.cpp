@@ -234,9 +234,14 @@ TEST_F(MainFrameTest, PolicyChangesOnOtherThreadsUpdateTheIconOnTheMainThread) {
 }
 
 UINT g_listRefreshes = 0;
+UINT g_listCloses = 0;
 
 LRESULT CALLBACK CountingListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == CMainFrame::PolicyInformationUpdatedMessage()) ++g_listRefreshes;
+  if (message == WM_CLOSE) {
+    ++g_listCloses;
+    return 0;
+  }
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -245,6 +250,7 @@ class CWindowedList : public CAccountListDialog {
  public:
   CWindowedList(HWND parent, const CProviderContextMap& map, std::function<void()> body)
       : CAccountListDialog(parent, map), run(std::move(body)) {}
+  void SetBusy(bool value) { busy = value; }
   INT_PTR DoModal() override {
     m_hWnd = CreateWindowExW(0, L"STATIC", L"list", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr, nullptr, nullptr);
     SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingListProc));
@@ -257,6 +263,34 @@ class CWindowedList : public CAccountListDialog {
  private:
   std::function<void()> run;
 };
+
+// While the list shows a dialog of its own a click brings that dialog forward; otherwise it closes
+// the list.
+TEST_F(MainFrameTest, ClickWhileTheListIsBusyKeepsItOpen) {
+  g_listCloses = 0;
+  UINT closesWhileBusy = 99;
+  CWindowedList* open = nullptr;
+  std::unique_ptr<CMainFrame> frame;
+  system.makeAccountList = [&](HWND parent,
+                               const CProviderContextMap& map) -> std::unique_ptr<CAccountListDialog> {
+    auto list = std::make_unique<CWindowedList>(parent, map, [&] {
+      open->SetBusy(true);
+      SendMessageW(frame->Handle(), CTrayNotifyIcon::kCallbackMessage, 119, WM_LBUTTONDOWN);
+      Pump();
+      closesWhileBusy = g_listCloses;
+      open->SetBusy(false);
+      SendMessageW(frame->Handle(), CTrayNotifyIcon::kCallbackMessage, 119, WM_LBUTTONDOWN);
+      Pump();
+    });
+    open = list.get();
+    return list;
+  };
+  frame = Frame();
+  SendMessageW(frame->Handle(), WM_COMMAND, ID_ACCOUNTS, 0);
+  EXPECT_EQ(closesWhileBusy, 0u);
+  EXPECT_EQ(g_listCloses, 1u);
+  EXPECT_TRUE(frame->IsIdle());
+}
 
 TEST_F(MainFrameTest, PolicyChangeReachesTheOpenAccountList) {
   g_listRefreshes = 0;
