@@ -4,7 +4,6 @@
 #include <shlwapi.h>
 #include <wtsapi32.h>
 
-#include <cwchar>
 #include <list>
 
 #include "foundation/core/string_utils.h"
@@ -48,15 +47,6 @@ class CResourceTexts final : public tray::TrayTexts {
   std::wstring Text(unsigned id) const override { return FormatResourceString(id); }
   std::wstring Numbered(unsigned id, int number) const override { return FormatResourceString(id, number); }
 };
-
-bool EqualsIgnoringCase(const std::wstring& a, const std::wstring& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -404,13 +394,13 @@ BOOL CMainFrame::OnProtocolRequest(const std::wstring& url) {
   const CCrackedUrl parts(url);
   const std::wstring& action = parts.hostName;
   const std::wstring providerName = parts.urlPath.empty() ? std::wstring() : parts.urlPath.substr(1);
-  if (!EqualsIgnoringCase(action, L"add")) {
+  if (!luma::EqualsIgnoreCase(action, L"add")) {
     ShowError(L"Unsupported operation request");
     return FALSE;
   }
   CProviderContextPtr provider;
   for (const auto& entry : providerContexts) {
-    if (EqualsIgnoringCase(entry.first, providerName)) {
+    if (luma::EqualsIgnoreCase(entry.first, providerName)) {
       provider = entry.second;
       break;
     }
