@@ -127,19 +127,14 @@ void CVSCProtocolHandler::RunUpdateThread() {
   CDebugLog::Log(LOG_TRACE, L"CVSCProtocolHandler::RunUpdateThread");
   luma::CRankedMutexObjLock guard(mainLock);
   if (stopping) return;
-  if (updateRunning) {
-    // Before activation the run still takes the latest pending list; after it, one more pass.
-    if (activated) updateRequested = true;
-    return;
-  }
+  // Before activation the running pass still takes the latest pending list; after it, one more
+  // pass; without a run, a new one.
+  if (runState.RequestUpdate() != luma::service::CUpdateRunState::Request::kStartRun) return;
   // A run that has ended only logs before its thread returns; its handle can go.
   updateThread.reset();
-  activated = false;
-  updateRequested = false;
-  updateRunning = true;
   const uintptr_t thread = _beginthreadex(nullptr, 0, PolicyUpdateThread, this, 0, nullptr);
   if (thread == 0) {
-    updateRunning = false;
+    runState.RunNotStarted();
     CDebugLog::Log(LOG_ERROR, L"PolicyUpdateThread not started: %d", errno);
     return;
   }
@@ -202,7 +197,7 @@ void CVSCProtocolHandler::RunUpdate() noexcept {
         activeContexts = pendingContexts;
         CDebugLog::Log(LOG_DEBUG, L"Invalidating all open smart card sessions");
         ClearSessions();
-        activated = true;
+        runState.Activated();
         anyActive = !activeContexts.empty();
         ++updatePasses;
         NoteStep(UpdateStep::kActivated);
@@ -221,9 +216,7 @@ void CVSCProtocolHandler::RunUpdate() noexcept {
         CDebugLog::Log(LOG_DEBUG, L"Adding newly added certificates to store");
         AddContextsToCertStore(toAdd);
         NoteStep(UpdateStep::kStoreUpdated);
-        const bool again = updateRequested;
-        updateRequested = false;
-        if (!again) {
+        if (!runState.FinishPass()) {
           // The decision to end and the signal are one step: a change after it starts a new run.
           if (anyActive) {
             CDebugLog::Log(LOG_DEBUG, L"Creating VSC mutex to signal available certificates");
@@ -233,7 +226,6 @@ void CVSCProtocolHandler::RunUpdate() noexcept {
             CDebugLog::Log(LOG_DEBUG, L"No VSC mutex created as we have no certificates");
             NoteStep(UpdateStep::kNoMutexCreated);
           }
-          updateRunning = false;
           return;
         }
       }
@@ -243,7 +235,7 @@ void CVSCProtocolHandler::RunUpdate() noexcept {
     CDebugLog::Log(LOG_ERROR, L"PolicyUpdateThread failed");
     try {
       luma::CRankedMutexObjLock guard(mainLock);
-      updateRunning = false;
+      runState.Abandon();
     } catch (...) {
     }
   }

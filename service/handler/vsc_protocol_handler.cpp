@@ -65,7 +65,7 @@ CVSCProtocolHandler::~CVSCProtocolHandler() {
       for (const std::shared_ptr<CProviderContext>& context : contexts) context->RemoveObserver(this);
       // Each certificate leaves the store of the provider recorded with it.
       RemoveContextsFromCertStore(activeContexts);
-      updateRequested = false;
+      runState.Abandon();
     }
     CleanupCertStore();
   } catch (...) {
@@ -293,7 +293,7 @@ bool CVSCProtocolHandler::WaitForUpdateThread(DWORD milliseconds) {
     luma::CKernelHandle thread;
     {
       luma::CRankedMutexObjLock guard(mainLock);
-      if (!updateRunning) {
+      if (!runState.IsRunning()) {
         if (!updateThread) return true;
         // A copy of the handle: a new run may close the stored one meanwhile.
         HANDLE copy = nullptr;

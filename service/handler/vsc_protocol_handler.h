@@ -34,6 +34,7 @@
 #include "service/account/cert_context.h"
 #include "service/auth/auth_context.h"
 #include "service/auth/auth_result.h"
+#include "service/core/update_run_state.h"
 #include "service/exchange/message_encryption.h"
 #include "service/pins/session_pin_cache.h"
 #include "service/pipe/vsc_driver_mutex.h"
@@ -258,11 +259,9 @@ class CVSCProtocolHandler : public VirtualSmartCardProtocol::CVirtualSmartCardPr
 
   // Guarded by mainLock.
   luma::CKernelHandle updateThread;
-  bool activated = false;
-  bool updateRequested = false;
-  // True from the start of an update run until the step, under the main lock, in which it decides
-  // to end: a change that finds it false starts a new run, so no change waits for a run that ends.
-  bool updateRunning = false;
+  // Whether a run is in progress, has activated its list, owes another pass. A run ends in the
+  // step, under the main lock, in which it decides to: a later change starts a new run.
+  luma::service::CUpdateRunState runState;
   bool stopping = false;
   int updatePasses = 0;
   std::vector<CCertContext> activeContexts;

@@ -43,6 +43,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "signing_service: cannot open the request log in %s\n", options.runDir.c_str());
     return 1;
   }
+  // Tests run many clients at once, each holding its keep-alive connection: a worker per connection.
+  server.new_task_queue = [] { return new httplib::ThreadPool(128); };
   server.set_keep_alive_max_count(1000);
   server.set_keep_alive_timeout(30);
   server.set_payload_max_length(16 * 1024 * 1024);

@@ -9,6 +9,8 @@
 
 #include "foundation/win/system_utils.h"
 #include "foundation/win/unique_handle.h"
+#include "plugins/common/unconnected_named_pipe_client.h"
+#include "plugins/common/virtual_smart_card_client.h"
 #include "service/app/hidden_main_window.h"
 #include "service/app/single_instance.h"
 #include "service/testing/test_signing_service.h"
@@ -398,6 +400,18 @@ TEST_F(LumaPassVProcessTest, AutomaticProvisioningFetchesTheAccountOfAnIntegrate
   EXPECT_TRUE(WaitFor([&] { return AliceFriendlyName() == L"[luma-Pass] Alice signing key"; }))
       << "certificate not provisioned: '"
       << std::string(AliceFriendlyName().begin(), AliceFriendlyName().end()) << "'";
+  // A key plug-in's session on the per-user pipe sees the account's key container.
+  {
+    CUnconnectedNamedPipeClient transport(UserPipePath(), 5000);
+    CVirtualSmartCardClient client(&transport, L"process test");
+    BYTE sessionId[16] = {};
+    DWORD containers = 0;
+    EXPECT_TRUE(WaitFor([&] {
+      containers = 0;
+      return client.OpenSession(sessionId, containers) == 0 && containers == 1;
+    }));
+  }
+
   CProgram stop(L"--stop");
   EXPECT_EQ(0u, stop.ExitCode());
   EXPECT_TRUE(program.HasEnded(kWaitMilliseconds));

@@ -141,14 +141,23 @@ bool CanSetPolicyIdProperty() {
 
 class UserStoreTest : public ::testing::Test {
  protected:
-  UserStoreTest() : provider(MakeProvider(L"ACME", L"MY")) {}
+  UserStoreTest()
+      : provider(MakeProvider(L"ACME", L"MY")), prefix(L"[luma-Pass " + UniqueName(L"test") + L"] ") {}
+
+  // The user's store is shared by test programs running side by side: each test names its
+  // certificates with a prefix of its own, so that a clean-up by prefix takes only its own.
+  void Attach(CTestHandler& handler) {
+    handler.SetFriendlyNamePrefix(prefix);
+    handler.Attach(provider);
+  }
 
   std::shared_ptr<CProviderContext> provider;
+  const std::wstring prefix;
 };
 
 TEST_F(UserStoreTest, CertificatesEnterAndLeaveWithTheirPolicy) {
   CTestHandler handler;
-  handler.Attach(provider);
+  Attach(handler);
   CPolicyPtr policy = MakeAccount(L"ACME", L"alice");
   policy->certificatePolicies.push_back(MakeCertificatePolicy(Maker(), policy->accountKey, L"Sign"));
   provider->AddPolicy(policy, false);
@@ -162,7 +171,7 @@ TEST_F(UserStoreTest, CertificatesEnterAndLeaveWithTheirPolicy) {
     EXPECT_EQ(read.containerName, certificate.containerName);
     EXPECT_EQ(read.providerName, L"Microsoft Base Smart Card Crypto Provider");
     EXPECT_EQ(read.providerType, 1u);
-    EXPECT_EQ(FriendlyNameOf(stored.get()), L"[luma-Pass] Sign");
+    EXPECT_EQ(FriendlyNameOf(stored.get()), prefix + L"Sign");
   }
 
   // Its account is gone from the provider by the time the handler hears of it.
@@ -174,7 +183,7 @@ TEST_F(UserStoreTest, CertificatesEnterAndLeaveWithTheirPolicy) {
 TEST_F(UserStoreTest, StoredPolicyIdProperty) {
   if (!CanSetPolicyIdProperty()) GTEST_SKIP() << "this platform does not store certificate property 0xA001";
   CTestHandler handler;
-  handler.Attach(provider);
+  Attach(handler);
   CPolicyPtr policy = MakeAccount(L"ACME", L"alice");
   policy->certificatePolicies.push_back(MakeCertificatePolicy(Maker(), policy->accountKey, L"Sign"));
   provider->AddPolicy(policy, false);
@@ -197,12 +206,12 @@ TEST_F(UserStoreTest, StoredPolicyIdProperty) {
 TEST_F(UserStoreTest, ShutDownCleansTheStoreByPrefix) {
   const CSecureBuffer stale = Maker().Make(UniqueName(L"stale"), 30);
   const CSecureBuffer foreign = Maker().Make(UniqueName(L"foreign"), 30);
-  AddToUserStore(stale, L"[luma-Pass] stale");
+  AddToUserStore(stale, prefix + L"stale");
   AddToUserStore(foreign, L"Foreign certificate");
   CCertificatePolicyPtr active;
   {
     CTestHandler handler;
-    handler.Attach(provider);
+    Attach(handler);
     CPolicyPtr policy = MakeAccount(L"ACME", L"alice");
     policy->certificatePolicies.push_back(MakeCertificatePolicy(Maker(), policy->accountKey, L"Sign"));
     active = policy->certificatePolicies[0];
@@ -214,7 +223,7 @@ TEST_F(UserStoreTest, ShutDownCleansTheStoreByPrefix) {
   EXPECT_FALSE(InUserStore(stale));
   EXPECT_TRUE(InUserStore(foreign));
 
-  AddToUserStore(stale, L"[luma-Pass] stale");
+  AddToUserStore(stale, prefix + L"stale");
   {
     CTestHandler handler;
     handler.SetFriendlyNamePrefix(L"");

@@ -1,6 +1,7 @@
 // Accounts reach the handler through real provider contexts (so every path runs under the
 // lock-order check of the test build); their certificates go to a store of the test's own.
 #include <algorithm>
+#include <cwctype>
 #include <thread>
 #include <utility>
 
@@ -153,6 +154,25 @@ TEST_F(ProvisioningTest, PendingOrderFollowsAccountsThenFriendlyNames) {
   EXPECT_EQ(first.providerContext, provider);
 }
 
+TEST_F(ProvisioningTest, LookupsByContainerNameAndAliasAreExact) {
+  const CPolicyPtr alice = AddAccount(L"alice", {{L"Sign", {}}, {L"Auth", {}}});
+  ASSERT_TRUE(handler.WaitForUpdateThread(kWait));
+  const CCertificatePolicyPtr sign = alice->certificatePolicies[0];
+  CCertContext found(nullptr, nullptr, nullptr);
+  ASSERT_TRUE(handler.LookupCertContextByContainerName(sign->containerName, found));
+  EXPECT_EQ(found.certificatePolicy, sign);
+  EXPECT_EQ(found.policy, alice);
+  std::wstring lower = sign->containerName;
+  for (wchar_t& c : lower) c = static_cast<wchar_t>(towlower(c));
+  std::wstring upper = sign->containerName;
+  for (wchar_t& c : upper) c = static_cast<wchar_t>(towupper(c));
+  EXPECT_FALSE(handler.LookupCertContextByContainerName(lower == sign->containerName ? upper : lower, found));
+  ASSERT_TRUE(handler.LookupCertContextByAlias(sign->alias, found));
+  EXPECT_EQ(found.certificatePolicy, sign);
+  EXPECT_FALSE(handler.LookupCertContextByAlias(L"ALIAS-" + sign->alias.substr(6), found));
+  EXPECT_FALSE(handler.LookupCertContextByAlias(L"", found));
+}
+
 TEST_F(ProvisioningTest, ChangesWithinTheSettleTimeShareOneRun) {
   handler.SetUpdateTimingForTesting(1500, 20);
   AddAccount(L"alice", {{L"Sign", {}}});
@@ -225,6 +245,25 @@ TEST_F(ProvisioningTest, SignalMutexSequence) {
                                              Step::kNoMutexCreated}));
   EXPECT_FALSE(handler.IsCardInserted());
   EXPECT_TRUE(handler.GetActiveContexts().empty());
+}
+
+// Every run closes all sessions: clients must reopen and reread the containers.
+TEST_F(ProvisioningTest, RunsCloseTheOpenSessions) {
+  VirtualSmartCardProtocol::COpenSessionRequest open;
+  open.SetProcessPath(L"C:\\Apps\\a.exe");
+  open.SetClientComputerName(L"DESK01");
+  VirtualSmartCardProtocol::COpenSessionResponse opened;
+  ASSERT_TRUE(handler.handle(open, opened));
+  EXPECT_EQ(opened.GetContainerCount(), 0u);
+  VirtualSmartCardProtocol::CVerifySessionRequest verify;
+  verify.SetSessionId(opened.GetSessionId());
+  ASSERT_TRUE(handler.IsValidSession(verify));
+
+  AddAccount(L"alice", {{L"Sign", {}}});
+  ASSERT_TRUE(handler.WaitForUpdateThread(kWait));
+  EXPECT_FALSE(handler.IsValidSession(verify));
+  ASSERT_TRUE(handler.handle(open, opened));
+  EXPECT_EQ(opened.GetContainerCount(), 1u);
 }
 
 TEST_F(ProvisioningTest, ReprovisioningWithoutCertificatesStartsNoRun) {

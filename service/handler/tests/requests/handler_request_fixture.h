@@ -109,8 +109,8 @@ class HandlerRequestTest : public SoapTransportTest {
   std::shared_ptr<CProviderContext> Provision(const std::wstring& name, const wchar_t* path,
                                               const std::wstring& alias = L"alice",
                                               const CSecureBuffer& otherCertificate = {},
-                                              int method = AUTH_TYPE_PASSWORD) {
-    auto provider = NamedProvider(name, path, method);
+                                              DWORD serviceTimeout = 0) {
+    auto provider = NamedProvider(name, path, AUTH_TYPE_PASSWORD, serviceTimeout);
     auto anna = AnnaPolicy(*provider);
     EXPECT_NE(anna, nullptr) << "the vault fixtures are missing";
     if (!anna) return provider;
@@ -120,9 +120,11 @@ class HandlerRequestTest : public SoapTransportTest {
   }
 
   // A provider the handler knows and observes, without accounts.
+  // serviceTimeout 0: the default time-out.
   std::shared_ptr<CProviderContext> NamedProvider(const std::wstring& name, const wchar_t* path,
-                                                  int method = AUTH_TYPE_PASSWORD) {
+                                                  int method = AUTH_TYPE_PASSWORD, DWORD serviceTimeout = 0) {
     auto config = ConfigFor(service, path);
+    if (serviceTimeout != 0) config.ServiceTimeout = serviceTimeout;
     auto methodConfig = MethodOf(method, method != AUTH_TYPE_KERBEROS);
     if (auto* otp = dynamic_cast<COTPConfig*>(methodConfig.get())) {
       otp->service.ServiceURL = service.Url(L"/login");
