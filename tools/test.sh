@@ -47,6 +47,7 @@ bash tools/wine-run.sh $([ "$WINEARCH" = win64 ] && echo --win64) cmd /c exit </
 # Every test runs once and must pass. Only a test labelled as a known platform crash may run once
 # more, and each such retry is printed as one "ctest-retry:" line with the reason.
 bash tools/ctest-strict.sh "$test_tree" -j"$jobs"
+echo "test artefacts (screenshots): $test_tree/artifacts"
 unset DISPLAY
 
 echo "== Native build under ASan and UBSan"

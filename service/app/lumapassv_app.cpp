@@ -18,6 +18,7 @@
 #include "service/app/log_settings.h"
 #include "service/app/single_instance.h"
 #include "service/core/lumapassv_command_line.h"
+#include "service/ui/about_dlg.h"
 
 namespace luma::app {
 namespace {
@@ -192,11 +193,14 @@ BOOL CLumaPassVApp::InitInstance() {
   CDebugLog::Log(LOG_DEBUG, L"Starting crypto handler");
 
   // 24. Main window.
-  mainWindow = std::make_unique<CHiddenMainWindow>();
-  if (!mainWindow->CreateHidden()) {
+  mainWindow = std::make_unique<ui::CMainFrame>(providerContexts, settings, *this);
+  if (!mainWindow->Create()) {
     CDebugLog::Log(LOG_ERROR, L"Could not create the main window (%u)", GetLastError());
+    mainWindow.reset();
     return FALSE;
   }
+  ShowWindow(mainWindow->Handle(), SW_HIDE);
+  UpdateWindow(mainWindow->Handle());
   SetMainWindow(mainWindow.get());
 
   // 25. Automatic provisioning and refresh.
@@ -244,6 +248,11 @@ int CLumaPassVApp::ExitInstance() {
   EtwTraceStop();
   CloseLog();
   return CWinAppBase::ExitInstance();
+}
+
+void CLumaPassVApp::OnAppAbout() {
+  ui::CAboutDlg about(logFile);
+  about.DoModal();
 }
 
 void CLumaPassVApp::SwitchToConsoleSession() {

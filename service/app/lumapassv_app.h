@@ -24,7 +24,7 @@
 
 namespace luma::app {
 
-class CLumaPassVApp : public CWinAppBase {
+class CLumaPassVApp : public CWinAppBase, public ui::CMainFrameHost {
  public:
   using ProtocolHandler = CVSCProtocolHandler;
 
@@ -41,8 +41,10 @@ class CLumaPassVApp : public CWinAppBase {
   // "{06303303-1134-404F-88FF-7C10DE37620A}-{" and the SID (the caller appends "}").
   static std::wstring GetUserPipeName(const std::wstring& sid);
 
-  void SwitchToConsoleSession();
-  void SwitchToRemoteSession();
+  void SwitchToConsoleSession() override;
+  void SwitchToRemoteSession() override;
+  // The About box (the tray's About command and the account list's About entry).
+  void OnAppAbout() override;
 
   const std::wstring& GetVersionText() const { return versionText; }
   const std::wstring& GetLogFile() const { return logFile; }
@@ -70,7 +72,7 @@ class CLumaPassVApp : public CWinAppBase {
   bool oleInitialized = false;
   CCertStoreRegistration storeRegistration;
   luma::CKernelHandle previousInstance;  // a restarted instance that had not ended yet
-  std::unique_ptr<CHiddenMainWindow> mainWindow;
+  std::unique_ptr<ui::CMainFrame> mainWindow;
 };
 
 }  // namespace luma::app

@@ -5,9 +5,11 @@
 
 #include <windows.h>
 
-#include "service/app/app_window.h"
+#include "service/ui/app_window.h"
 
 namespace luma::app {
+
+using ui::CAppWindow;
 
 class CWinAppBase {
  public:

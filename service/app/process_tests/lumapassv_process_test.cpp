@@ -231,6 +231,41 @@ std::wstring MessageText(HWND box) {
   return found;
 }
 
+struct DialogSearch {
+  DWORD process;
+  HWND found;
+};
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<DialogSearch*>(param);
+  wchar_t className[32] = {};
+  GetClassNameW(window, className, 32);
+  if (WindowProcess(window) != search->process || lstrcmpW(className, L"#32770") != 0 ||
+      !IsWindowVisible(window)) {
+    return TRUE;
+  }
+  search->found = window;
+  return FALSE;
+}
+
+// A visible top-level dialog of the process: a message box, the account list or the wizard.
+HWND FindDialogOf(DWORD process) {
+  DialogSearch search = {process, nullptr};
+  EnumWindows(&MatchDialog, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Waits for the process's next dialog, cancels it and returns its caption ("" when none came).
+std::wstring CloseNextDialog(DWORD process) {
+  HWND dialog = nullptr;
+  if (!WaitFor([&] { return (dialog = FindDialogOf(process)) != nullptr; })) return L"";
+  wchar_t caption[128] = {};
+  GetWindowTextW(dialog, caption, 128);
+  PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  WaitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 10000);
+  return caption;
+}
+
 TEST_F(LumaPassVProcessTest, BadOptionShowsItsMessageAndEndsWith255) {
   CTestSigningService service;
   ConfigureProvider(service, false);
@@ -263,16 +298,20 @@ TEST_F(LumaPassVProcessTest, SecondInstancesTalkToTheRunningOne) {
   EXPECT_TRUE(Logged(L"Starting lumaPassV 1.0.0.0"));
   EXPECT_TRUE(Logged(L"Current session is a console session: "));
 
-  // Without options: the running instance opens its account list, the second one ends.
+  // Without options: the running instance opens its account list; the second one ends once the list
+  // is closed (its message returns then).
   CProgram plain(L"");
+  EXPECT_EQ(L"luma-Pass V", CloseNextDialog(first.Id())) << "the account list";
   EXPECT_EQ(0u, plain.ExitCode());
   EXPECT_TRUE(Logged(L"luma-Pass V is already running"));
-  EXPECT_TRUE(Logged(L"Account list requested"));
 
-  // "--protocol": the URL reaches the running instance.
-  CProgram protocol(L"--protocol lumapass:add?provider=LUMATEST");
+  // "--protocol": the URL reaches the running instance, which runs the add-account wizard for the
+  // provider and then its account list.
+  CProgram protocol(L"--protocol lumapass://add/LUMATEST");
+  EXPECT_EQ(L"luma-Pass V - Add Account", CloseNextDialog(first.Id())) << "the add-account wizard";
+  EXPECT_EQ(L"luma-Pass V", CloseNextDialog(first.Id())) << "the account list";
   EXPECT_EQ(0u, protocol.ExitCode());
-  EXPECT_TRUE(Logged(L"Protocol request received: lumapass:add?provider=LUMATEST"));
+  EXPECT_TRUE(Logged(L"lumaPassV Protocol Handler request received: lumapass://add/LUMATEST"));
   EXPECT_FALSE(first.HasEnded());
 
   // "--restart": the running instance ends and the new one takes its place.
@@ -300,8 +339,11 @@ TEST_F(LumaPassVProcessTest, StartedWithAProtocolUrlHandsItToItsOwnWindow) {
   CTestSigningService service;
   ConfigureProvider(service, false);
   CProgram program(L"lumapass:open --protocol");
+  ASSERT_TRUE(WaitFor([&] { return FindDialogOf(program.Id()) != nullptr; })) << "no answer to the request";
+  EXPECT_EQ(L"Unsupported operation request", MessageText(FindDialogOf(program.Id())));
+  EXPECT_EQ(L"luma-Pass V", CloseNextDialog(program.Id()));
   StartRunning(program);
-  EXPECT_TRUE(WaitFor([&] { return Logged(L"Protocol request received: lumapass:open"); }));
+  EXPECT_TRUE(Logged(L"lumaPassV Protocol Handler request received: lumapass:open"));
 }
 
 // The test service's account certificate in the user's "MY" store, found by its bytes; remove takes it out.

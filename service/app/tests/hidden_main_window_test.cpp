@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "service/app/single_instance.h"
+#include "service/ui/account_list_dialog.h"
 
 namespace luma::app {
 namespace {
@@ -40,18 +43,44 @@ TEST(CopyDataTextTest, RefusesMalformedBlocks) {
   EXPECT_EQ(L"unchanged", text);
 }
 
-TEST(HiddenMainWindowTest, ReceivesTheProtocolUrlAndTheAccountListCommandAndEndsTheLoopWhenClosed) {
-  CHiddenMainWindow window;
-  std::wstring received;
-  int accountListRequests = 0;
-  window.onProtocolUrl = [&](const std::wstring& url) { received = url; };
-  window.onOpenAccountList = [&] { ++accountListRequests; };
-  ASSERT_TRUE(window.CreateHidden());
-  EXPECT_FALSE(IsWindowVisible(window.Handle()));
-  EXPECT_EQ(window.Handle(), FindWindowW(nullptr, kMainWindowTitle));
+// The shell as the test sees it: every icon call succeeds.
+class CAcceptingShell : public ui::CShellNotify {
+ public:
+  BOOL NotifyIcon(DWORD, NOTIFYICONDATAW*) override { return TRUE; }
+};
 
-  EXPECT_EQ(TRUE, SendProtocolUrl(window.Handle(), L"lumapass:open?provider=TEST"));
-  EXPECT_EQ(L"lumapass:open?provider=TEST", received);
+class CQuietHost : public ui::CMainFrameHost {
+ public:
+  void OnAppAbout() override {}
+  void SwitchToConsoleSession() override {}
+  void SwitchToRemoteSession() override {}
+};
+
+TEST(HiddenMainWindowTest, ReceivesTheProtocolUrlAndTheAccountListCommandAndEndsTheLoopWhenClosed) {
+  CAcceptingShell shell;
+  CQuietHost host;
+  ui::CMainFrameSystem system;
+  system.shell = &shell;
+  std::vector<std::wstring> messages;
+  system.messageBox = [&](HWND, const std::wstring& text, const std::wstring&, UINT) {
+    messages.push_back(text);
+    return IDOK;
+  };
+  int accountListRequests = 0;
+  system.makeAccountList = [&](HWND,
+                               const ui::CProviderContextMap&) -> std::unique_ptr<ui::CAccountListDialog> {
+    ++accountListRequests;
+    return nullptr;
+  };
+  ui::CMainFrame window({}, std::make_shared<CLumaPassVConfig>(), host, system);
+  ASSERT_TRUE(window.Create());
+  EXPECT_FALSE(IsWindowVisible(window.Handle()));
+  wchar_t title[128] = {};  // a second instance finds it by this title
+  GetWindowTextW(window.Handle(), title, 128);
+  EXPECT_STREQ(kMainWindowTitle, title);
+
+  EXPECT_EQ(FALSE, SendProtocolUrl(window.Handle(), L"lumapass://add/TEST"));
+  EXPECT_EQ(std::vector<std::wstring>{L"Provider for requested action unknown"}, messages);
   SendMessageW(window.Handle(), WM_COMMAND, kOpenAccountListCommand, 0);
   EXPECT_EQ(1, accountListRequests);
 

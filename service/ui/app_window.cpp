@@ -1,8 +1,8 @@
-#include "service/app/app_window.h"
+#include "service/ui/app_window.h"
 
 #include "foundation/win/debug_log.h"
 
-namespace luma::app {
+namespace luma::ui {
 
 CAppWindow::~CAppWindow() { Destroy(); }
 
@@ -55,4 +55,4 @@ LRESULT CALLBACK CAppWindow::StaticWindowProc(HWND handle, UINT message, WPARAM 
   return result;
 }
 
-}  // namespace luma::app
+}  // namespace luma::ui

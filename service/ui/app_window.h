@@ -1,12 +1,12 @@
 // The window layer of lumaPassV over plain Win32: one window class per program and window objects
 // that receive their messages through a virtual message switch. The object and its window are bound
 // at creation; no exception leaves the window procedure.
-#ifndef LUMA_SERVICE_APP_APP_WINDOW_H_
-#define LUMA_SERVICE_APP_APP_WINDOW_H_
+#ifndef LUMA_SERVICE_UI_APP_WINDOW_H_
+#define LUMA_SERVICE_UI_APP_WINDOW_H_
 
 #include <windows.h>
 
-namespace luma::app {
+namespace luma::ui {
 
 class CAppWindow {
  public:
@@ -24,6 +24,9 @@ class CAppWindow {
 
   static constexpr const wchar_t* kClassName = L"lumaPassV.Window";
 
+  // The module whose resources the windows use: the program file.
+  static HINSTANCE ResourceModule() { return GetModuleHandleW(nullptr); }
+
  protected:
   // The message switch; the default passes everything to DefWindowProcW.
   virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
@@ -37,6 +40,6 @@ class CAppWindow {
   HWND window = nullptr;
 };
 
-}  // namespace luma::app
+}  // namespace luma::ui
 
-#endif  // LUMA_SERVICE_APP_APP_WINDOW_H_
+#endif  // LUMA_SERVICE_UI_APP_WINDOW_H_
