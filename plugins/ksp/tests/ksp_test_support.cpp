@@ -15,6 +15,7 @@ CSecureBuffer ContainerInfoRecord(const TestContainer& container) {
     record.data[2 * i] = static_cast<BYTE>(container.name[i]);
     record.data[2 * i + 1] = static_cast<BYTE>(container.name[i] >> 8);
   }
+  luma::WriteLE32(record.data + 80, container.defaultFlag);
   luma::WriteLE32(record.data + 84, container.keySpec);
   luma::WriteLE32(record.data + 88, container.keyBits);
   return record;

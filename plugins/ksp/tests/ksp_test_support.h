@@ -16,6 +16,7 @@ struct TestContainer {
   DWORD keySpec;
   DWORD keyBits;
   CSecureBuffer certificate;
+  DWORD defaultFlag = 0;
 };
 
 // The 92-byte record lumaPassV sends for a container.

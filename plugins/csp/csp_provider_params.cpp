@@ -1,0 +1,103 @@
+// CPGetProvParam and CPSetProvParam: what the provider and its context announce.
+#include <string>
+
+#include "foundation/core/string_utils.h"
+#include "plugins/csp/csp_entry.h"
+#include "plugins/csp/csp_module.h"
+
+using namespace luma::csp;
+
+namespace {
+
+constexpr DWORD kImplementationType = 11;  // CRYPT_IMPL_REMOVABLE | CRYPT_IMPL_MIXED
+constexpr DWORD kProviderVersion = 0x103;
+constexpr DWORD kKeySizeIncrement = 8;
+constexpr DWORD kBothKeySpecs = AT_KEYEXCHANGE | AT_SIGNATURE;
+
+DWORD WriteDword(DWORD value, LPBYTE output, LPDWORD size) {
+  return WriteOutput(&value, sizeof(value), output, size);
+}
+
+// 8-bit text with its terminating zero.
+DWORD WriteText(const std::string& text, LPBYTE output, LPDWORD size) {
+  return WriteOutput(text.c_str(), static_cast<DWORD>(text.size() + 1), output, size);
+}
+
+DWORD WriteContainerName(const CCSPContext& context, LPBYTE output, LPDWORD size) {
+  if (!context.SelectedContainer()) return ERROR_NO_MORE_ITEMS;
+  return WriteText(luma::WideToNarrow(context.SelectedContainer()->name), output, size);
+}
+
+DWORD GetProvParam(CCSPContext& context, DWORD param, LPBYTE output, LPDWORD size) {
+  switch (param) {
+    case PP_IMPTYPE:
+      moduleLog().print(kLogTrace, "     PP_IMPTYPE");
+      return WriteDword(kImplementationType, output, size);
+    case PP_NAME:
+      moduleLog().print(kLogTrace, "     PP_NAME");
+      return WriteText(CurrentIdentity().name, output, size);
+    case PP_VERSION:
+      moduleLog().print(kLogTrace, "     PP_VERSION");
+      return WriteDword(kProviderVersion, output, size);
+    case PP_CONTAINER:
+      moduleLog().print(kLogTrace, "     PP_CONTAINER");
+      return WriteContainerName(context, output, size);
+    case PP_UNIQUE_CONTAINER:
+      moduleLog().print(kLogTrace, "     PP_UNIQUE_CONTAINER");
+      return WriteContainerName(context, output, size);
+    case PP_KEYSET_SEC_DESCR:
+      moduleLog().print(kLogTrace, "     PP_KEYSET_SEC_DESCR");
+      return kBadType;
+    case PP_PROVTYPE:
+      moduleLog().print(kLogTrace, "     PP_PROVTYPE");
+      return WriteDword(CurrentIdentity().type, output, size);
+    case PP_KEYSET_TYPE:
+      moduleLog().print(kLogTrace, "     PP_KEYSET_TYPE");
+      return WriteDword(0, output, size);
+    case PP_SIG_KEYSIZE_INC:
+    case PP_KEYX_KEYSIZE_INC:
+      moduleLog().print(kLogTrace, "     PP_SIG_KEYSIZE_INC or PP_KEYX_KEYSIZE_INC");
+      return WriteDword(kKeySizeIncrement, output, size);
+    case PP_KEYSPEC:
+      moduleLog().print(kLogTrace, "     PP_KEYSPEC");
+      return WriteDword(kBothKeySpecs, output, size);
+    default:
+      return kBadFlags;
+  }
+}
+
+}  // namespace
+
+extern "C" {
+
+BOOL WINAPI CPGetProvParam(HCRYPTPROV hProv, DWORD dwParam, LPBYTE pbData, LPDWORD pcbDataLen,
+                           DWORD dwFlags) {
+  CFunctionTracer tracer(moduleLog(), "CPGetProvParam", TraceExitForm::Bool);
+  return RunEntry(tracer, [&]() -> DWORD {
+    LogArgument("     hProv      %p", reinterpret_cast<void*>(hProv));
+    LogValue("     dwParam    0x%08lx", dwParam);
+    LogArgument("     pbData     %p", pbData);
+    LogArgument("     pcbDataLen %p", pcbDataLen);
+    LogValue("     dwFlags    0x%08lx", dwFlags);
+    LogEnd();
+    if (pcbDataLen == nullptr) return ERROR_INVALID_PARAMETER;
+    std::shared_ptr<CCSPContext> context;
+    if (const DWORD error = ResolveContext(hProv, context)) return error;
+    return GetProvParam(*context, dwParam, pbData, pcbDataLen);
+  });
+}
+
+BOOL WINAPI CPSetProvParam(HCRYPTPROV hProv, DWORD dwParam, const BYTE* pbData, DWORD dwFlags) {
+  CFunctionTracer tracer(moduleLog(), "CPSetProvParam", TraceExitForm::Bool);
+  return RunEntry(tracer, [&]() -> DWORD {
+    LogArgument("     hProv      %p", reinterpret_cast<void*>(hProv));
+    LogValue("     dwParam    0x%08lx", dwParam);
+    LogArgument("     pbData     %p", pbData);
+    LogValue("     dwFlags    0x%08lx", dwFlags);
+    LogEnd();
+    // Window handles, PINs and the like are accepted and not kept: lumaPassV asks the user itself.
+    return kOk;
+  });
+}
+
+}  // extern "C"
