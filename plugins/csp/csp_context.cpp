@@ -4,7 +4,9 @@
 #include "foundation/win/system_utils.h"
 #include "pkcs11/diagnostics/function_tracer.h"
 #include "plugins/csp/core/container_name.h"
+#include "plugins/csp/csp_entry.h"
 #include "plugins/csp/csp_module.h"
+#include "plugins/ksp/bcrypt_hash.h"
 
 using luma::csp::moduleLog;
 
@@ -15,6 +17,9 @@ constexpr DWORD kDelegateProviderType = 24;  // PROV_RSA_AES
 constexpr DWORD kDelegateFlags = CRYPT_VERIFYCONTEXT | CRYPT_SILENT;
 // lumaPassV's container count is not trusted: a context reads no more than this many.
 constexpr DWORD kMaxContainerCount = 256;
+// Nor are its key lengths: no signature block is built for a key longer than this.
+constexpr DWORD kMaxKeyBytes = 2048;
+constexpr DWORD kMaxHashBytes = 1024;
 
 void* Address(const void* object) { return const_cast<void*>(object); }
 
@@ -27,6 +32,22 @@ CCSPHash::CCSPHash(ALG_ID algId, luma::CCryptHashHandle&& delegateHash) noexcept
 }
 
 CCSPHash::~CCSPHash() { moduleLog().print(kLogTrace, "     ~CCSPHash %p", Address(this)); }
+
+DWORD CCSPHash::GetValue(CSecureBuffer& value) const {
+  DWORD hashSize = 0;
+  DWORD size = sizeof(hashSize);
+  if (!CryptGetHashParam(delegateHash.get(), HP_HASHSIZE, reinterpret_cast<BYTE*>(&hashSize), &size, 0)) {
+    return luma::csp::DelegateError();
+  }
+  if (hashSize == 0 || hashSize > kMaxHashBytes) return luma::csp::kBadData;
+  CSecureBuffer work(hashSize);
+  size = work.size;
+  if (!CryptGetHashParam(delegateHash.get(), HP_HASHVAL, work.data, &size, 0))
+    return luma::csp::DelegateError();
+  if (size < work.size) work.size = size;
+  value = std::move(work);
+  return 0;
+}
 
 CCSPKey::CCSPKey(std::shared_ptr<CKeyContainer> container) noexcept : container(std::move(container)) {
   moduleLog().print(kLogTrace, "     CCSPKey(%p) -> %p", Address(this->container.get()), Address(this));
@@ -142,4 +163,34 @@ HCRYPTHASH CCSPContext::CreateHash(ALG_ID algId, DWORD flags) {
 
 HCRYPTHASH CCSPContext::DuplicateHash(ALG_ID algId, luma::CCryptHashHandle&& delegateHash) {
   return hashes.Add(std::make_shared<CCSPHash>(algId, std::move(delegateHash)));
+}
+
+DWORD CCSPContext::SignData(const CCSPHash& hash, CSecureBuffer& signature) {
+  CFunctionTracer tracer(moduleLog(), "CCSPContext::SignData", TraceExitForm::Bool, this);
+  CSecureBuffer value;
+  DWORD status = selectedContainer && sessionClient ? hash.GetValue(value) : luma::csp::kNoKey;
+  if (status == 0) {
+    moduleLog().dump("Hash value", value.data, value.size);
+    const DWORD blockLength = selectedContainer->keyBits / 8;
+    CSecureBuffer block;
+    if (blockLength > kMaxKeyBytes ||
+        !luma::ksp::BuildPkcs1Type1Block(hash.algId, value, blockLength, block)) {
+      status = luma::csp::kBadData;
+    } else {
+      moduleLog().dump("PKCS#1 padded data", block.data, block.size);
+      status = sessionClient->SignData(sessionId, selectedContainer->name, hash.algId, block, signature);
+    }
+  }
+  tracer.setResult(status == 0 ? TRUE : FALSE, status);
+  return status;
+}
+
+DWORD CCSPContext::DecryptData(const CSecureBuffer& cipherBlock, CSecureBuffer& result) {
+  CFunctionTracer tracer(moduleLog(), "CCSPContext::DecryptData", TraceExitForm::Bool, this);
+  DWORD status = luma::csp::kNoKey;
+  if (selectedContainer && sessionClient) {
+    status = sessionClient->DecryptData(sessionId, selectedContainer->name, cipherBlock, result);
+  }
+  tracer.setResult(status == 0 ? TRUE : FALSE, status);
+  return status;
 }

@@ -11,7 +11,6 @@
 #include <wincrypt.h>
 // clang-format on
 
-#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,6 +20,7 @@
 #include "plugins/common/key_container.h"
 #include "plugins/common/unconnected_named_pipe_client.h"
 #include "plugins/common/virtual_smart_card_client.h"
+#include "plugins/csp/core/enumeration.h"
 #include "plugins/csp/csp_interface.h"
 #include "plugins/ksp/object_pool.h"
 
@@ -34,6 +34,8 @@ class CCSPHash {
   CCSPHash& operator=(const CCSPHash&) = delete;
 
   HCRYPTHASH DelegateHash() const noexcept { return delegateHash.get(); }
+  // The hash value as the delegate has it; 0, or the delegate's error.
+  DWORD GetValue(CSecureBuffer& value) const;
 
   const ALG_ID algId;
 
@@ -101,6 +103,18 @@ class CCSPContext {
   }
   bool DestroyHash(HCRYPTHASH handle) noexcept { return hashes.Remove(handle); }
 
+  // The private-key operations of the selected container, through lumaPassV. Each answers 0 or the
+  // status of the request (30 when the pipe failed) and holds no lock while the request runs.
+  // The signature comes back big-endian; the cipher block goes and the plaintext block comes back as
+  // the pipe carries them.
+  DWORD SignData(const CCSPHash& hash, CSecureBuffer& signature);
+  DWORD DecryptData(const CSecureBuffer& cipherBlock, CSecureBuffer& result);
+
+  // The positions of the three enumerations of the provider parameters.
+  luma::csp::CEnumCursor& AlgorithmCursor() noexcept { return enumAlgsCursor; }
+  luma::csp::CEnumCursor& AlgorithmExCursor() noexcept { return enumAlgsExCursor; }
+  luma::csp::CEnumCursor& ContainerCursor() noexcept { return enumContainersCursor; }
+
  private:
   void OpenSession(const std::wstring& reader);
   void ReadContainers(DWORD count, bool nameGiven, const std::wstring& wanted);
@@ -108,9 +122,9 @@ class CCSPContext {
   std::string requestedContainer;
   DWORD acquireFlags;
   const VTableProvStruc* provVTable;
-  std::atomic<int> enumAlgsCursor{-1};
-  std::atomic<int> enumAlgsExCursor{-1};
-  std::atomic<int> enumContainersCursor{-1};
+  luma::csp::CEnumCursor enumAlgsCursor;
+  luma::csp::CEnumCursor enumAlgsExCursor;
+  luma::csp::CEnumCursor enumContainersCursor;
   luma::CCryptProviderHandle delegateProvider;
   // Each map has its own lock, held only for the map operation.
   CObjectPool<HCRYPTHASH, CCSPHash> hashes;

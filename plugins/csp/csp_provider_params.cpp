@@ -1,4 +1,5 @@
 // CPGetProvParam and CPSetProvParam: what the provider and its context announce.
+#include <cstring>
 #include <string>
 
 #include "foundation/core/string_utils.h"
@@ -28,8 +29,70 @@ DWORD WriteContainerName(const CCSPContext& context, LPBYTE output, LPDWORD size
   return WriteText(luma::WideToNarrow(context.SelectedContainer()->name), output, size);
 }
 
-DWORD GetProvParam(CCSPContext& context, DWORD param, LPBYTE output, LPDWORD size) {
+// Copies the text into a field of `capacity` bytes, cut to fit, always with its terminating zero.
+void CopyName(char* field, size_t capacity, const char* text) {
+  std::strncpy(field, text, capacity - 1);
+  field[capacity - 1] = '\0';
+}
+
+PROV_ENUMALGS AlgorithmItem(const AlgorithmInfo& algorithm) {
+  PROV_ENUMALGS item = {};
+  item.aiAlgid = algorithm.algId;
+  item.dwBitLen = algorithm.defaultBits;
+  item.dwNameLen = static_cast<DWORD>(std::strlen(algorithm.name) + 1);
+  CopyName(item.szName, sizeof(item.szName), algorithm.name);
+  return item;
+}
+
+PROV_ENUMALGS_EX AlgorithmExItem(const AlgorithmInfo& algorithm) {
+  PROV_ENUMALGS_EX item = {};
+  item.aiAlgid = algorithm.algId;
+  item.dwDefaultLen = algorithm.defaultBits;
+  item.dwMinLen = algorithm.minBits;
+  item.dwMaxLen = algorithm.maxBits;
+  item.dwProtocols = 0;
+  item.dwNameLen = static_cast<DWORD>(std::strlen(algorithm.name) + 1);
+  CopyName(item.szName, sizeof(item.szName), algorithm.name);
+  item.dwLongNameLen = static_cast<DWORD>(std::strlen(algorithm.longName) + 1);
+  CopyName(item.szLongName, sizeof(item.szLongName), algorithm.longName);
+  return item;
+}
+
+// One step of an enumeration: the cursor moves on only when the caller received the item, so a
+// size query or a buffer that was too small leaves the item for the next call.
+template <typename MakeItem>
+DWORD Enumerate(CEnumCursor& cursor, DWORD flags, size_t count, LPBYTE output, LPDWORD size,
+                MakeItem makeItem) {
+  size_t index = 0;
+  if (const DWORD error = cursor.Current(flags, count, index)) return error;
+  const DWORD result = makeItem(index, output, size);
+  if (result == kOk && output != nullptr) cursor.Delivered(index);
+  return result;
+}
+
+DWORD GetProvParam(CCSPContext& context, DWORD param, LPBYTE output, LPDWORD size, DWORD flags) {
   switch (param) {
+    case PP_ENUMALGS:
+      moduleLog().print(kLogTrace, "     PP_ENUMALGS");
+      return Enumerate(context.AlgorithmCursor(), flags, kAlgorithmCount, output, size,
+                       [](size_t index, LPBYTE buffer, LPDWORD length) {
+                         const PROV_ENUMALGS item = AlgorithmItem(kAlgorithmTable[index]);
+                         return WriteOutput(&item, sizeof(item), buffer, length);
+                       });
+    case PP_ENUMALGS_EX:
+      moduleLog().print(kLogTrace, "     PP_ENUMALGS_EX");
+      return Enumerate(context.AlgorithmExCursor(), flags, kAlgorithmCount, output, size,
+                       [](size_t index, LPBYTE buffer, LPDWORD length) {
+                         const PROV_ENUMALGS_EX item = AlgorithmExItem(kAlgorithmTable[index]);
+                         return WriteOutput(&item, sizeof(item), buffer, length);
+                       });
+    case PP_ENUMCONTAINERS:
+      moduleLog().print(kLogTrace, "     PP_ENUMCONTAINERS");
+      return Enumerate(context.ContainerCursor(), flags, context.Containers().size(), output, size,
+                       [&context](size_t index, LPBYTE buffer, LPDWORD length) {
+                         return WriteText(luma::WideToNarrow(context.Containers()[index]->name), buffer,
+                                          length);
+                       });
     case PP_IMPTYPE:
       moduleLog().print(kLogTrace, "     PP_IMPTYPE");
       return WriteDword(kImplementationType, output, size);
@@ -83,7 +146,7 @@ BOOL WINAPI CPGetProvParam(HCRYPTPROV hProv, DWORD dwParam, LPBYTE pbData, LPDWO
     if (pcbDataLen == nullptr) return ERROR_INVALID_PARAMETER;
     std::shared_ptr<CCSPContext> context;
     if (const DWORD error = ResolveContext(hProv, context)) return error;
-    return GetProvParam(*context, dwParam, pbData, pcbDataLen);
+    return GetProvParam(*context, dwParam, pbData, pcbDataLen, dwFlags);
   });
 }
 
