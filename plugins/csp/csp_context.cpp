@@ -93,8 +93,15 @@ CCSPContext::CCSPContext(const char* container, DWORD flags, const VTableProvStr
   }
   OpenSession(name.reader);
   DWORD count = 0;
-  if (sessionClient->OpenSession(sessionId, count) == 0)
-    ReadContainers(count, container != nullptr, name.container);
+  if (sessionClient->OpenSession(sessionId, count) == 0) {
+    try {
+      ReadContainers(count, container != nullptr, name.container);
+    } catch (...) {
+      // The destructor will not run: the opened session is closed here.
+      sessionClient->CloseSession(sessionId);
+      throw;
+    }
+  }
   if (!selectedContainer && container == nullptr && !containers.empty())
     selectedContainer = containers.front();
   tracer.setResult(TRUE);
