@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/core/vsc_message.h"
 #include "foundation/win/unique_handle.h"
 #include "plugins/common/user_pipe_name.h"
 #include "plugins/csp/csp_interface.h"
@@ -133,6 +134,36 @@ TEST_F(CspAcquireTest, CreatingOrDeletingAKeySetIsRefused) {
     EXPECT_FALSE(CryptAcquireContextW(&provider, L"Alpha", kPlainProvider, PROV_RSA_FULL, flags));
     EXPECT_EQ(kBadFlags, GetLastError());
   }
+}
+
+TEST_F(CspAcquireTest, TheModuleExportsByOrdinalAndClosesTheSessionsOfContextsLeftOpenWhenUnloaded) {
+  // A copy of its own, so that no other load of the module keeps it in the process.
+  const std::wstring copy = ProgramFolder() + L"lumaPassCSP_unload_test.dll";
+  ASSERT_TRUE(CopyFileW((ProgramFolder() + L"lumaPassCSP.dll").c_str(), copy.c_str(), FALSE));
+  const auto server = luma::ksp::ServeContainers(luma::plugin::GetUserPipeName(),
+                                                 {{L"Alpha", kAtKeyExchange, 2048, CSecureBuffer()}});
+  luma::CModuleHandle module(LoadLibraryW(copy.c_str()));
+  ASSERT_TRUE(module);
+  const struct {
+    const char* name;
+    int ordinal;
+  } exports[] = {{"CPAcquireContext", 1},   {"CPGetUserKey", 16},      {"CPReleaseContext", 20},
+                 {"CPVerifySignature", 25}, {"DllRegisterServer", 27}, {"DllUnregisterServer", 28}};
+  for (const auto& entry : exports) {
+    EXPECT_NE(nullptr, GetProcAddress(module.get(), entry.name)) << entry.name;
+    EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(module.get(), entry.name)),
+              reinterpret_cast<void*>(GetProcAddress(module.get(), MAKEINTRESOURCEA(entry.ordinal))))
+        << entry.name;
+  }
+  const auto acquire = reinterpret_cast<decltype(&CPAcquireContext)>(
+      reinterpret_cast<void*>(GetProcAddress(module.get(), "CPAcquireContext")));
+  ASSERT_NE(nullptr, acquire);
+  HCRYPTPROV provider = 0;
+  ASSERT_TRUE(acquire(&provider, nullptr, CRYPT_VERIFYCONTEXT, nullptr));
+  EXPECT_EQ(0u, luma::ksp::CountRequests(*server, VirtualSmartCardProtocol::MessageTypeCloseSession));
+  module.reset();
+  EXPECT_EQ(1u, luma::ksp::CountRequests(*server, VirtualSmartCardProtocol::MessageTypeCloseSession));
+  DeleteFileW(copy.c_str());
 }
 
 }  // namespace
