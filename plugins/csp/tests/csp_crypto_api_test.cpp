@@ -220,5 +220,61 @@ TEST_F(CspCryptoApiTest, KeyParametersAndThePublicKeyFollowTheKeySpec) {
   }
 }
 
+TEST_F(CspCryptoApiTest, ACertificateWhoseKeyIsInTheProviderSignsAMessageThatOpenSslVerifies) {
+  // The certificate as the store provider shows it: its key provider information names this CSP.
+  const luma::CCertContextHandle certificate(CertCreateCertificateContext(
+      X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, key->Certificate().data, key->Certificate().size));
+  ASSERT_TRUE(certificate);
+  CRYPT_KEY_PROV_INFO providerInfo = {};
+  providerInfo.pwszContainerName = const_cast<LPWSTR>(L"Signer");
+  providerInfo.pwszProvName = const_cast<LPWSTR>(kPlainProvider);
+  providerInfo.dwProvType = PROV_RSA_FULL;
+  providerInfo.dwKeySpec = AT_SIGNATURE;
+  ASSERT_TRUE(
+      CertSetCertificateContextProperty(certificate.get(), CERT_KEY_PROV_INFO_PROP_ID, 0, &providerInfo));
+
+  HCRYPTPROV_OR_NCRYPT_KEY_HANDLE privateKey = 0;
+  DWORD keySpec = 0;
+  BOOL mustFree = FALSE;
+  ASSERT_TRUE(
+      CryptAcquireCertificatePrivateKey(certificate.get(), 0, nullptr, &privateKey, &keySpec, &mustFree))
+      << std::hex << GetLastError();
+  EXPECT_EQ(static_cast<DWORD>(AT_SIGNATURE), keySpec);
+  BYTE name[64] = {};
+  DWORD size = sizeof(name);
+  EXPECT_TRUE(CryptGetProvParam(privateKey, PP_CONTAINER, name, &size, 0));
+  EXPECT_EQ("Signer", Text(name));
+  if (mustFree) CryptReleaseContext(privateKey, 0);
+
+  const CSecureBuffer content = Bytes("a message signed through lumaPassCSP");
+  PCCERT_CONTEXT signer = certificate.get();
+  CRYPT_SIGN_MESSAGE_PARA parameters = {};
+  parameters.cbSize = sizeof(parameters);
+  parameters.dwMsgEncodingType = X509_ASN_ENCODING | PKCS_7_ASN_ENCODING;
+  parameters.pSigningCert = signer;
+  parameters.HashAlgorithm.pszObjId = const_cast<LPSTR>(szOID_NIST_sha256);
+  parameters.cMsgCert = 1;
+  parameters.rgpMsgCert = &signer;
+  const BYTE* contents[] = {content.data};
+  DWORD contentSizes[] = {content.size};
+  size = 0;
+  ASSERT_TRUE(CryptSignMessage(&parameters, FALSE, 1, contents, contentSizes, nullptr, &size))
+      << std::hex << GetLastError();
+  CSecureBuffer message(size);
+  ASSERT_TRUE(CryptSignMessage(&parameters, FALSE, 1, contents, contentSizes, message.data, &size))
+      << std::hex << GetLastError();
+  message.size = size;
+
+  const CSharedTempDir& folder = key->Folder();
+  ASSERT_TRUE(folder.Write(L"message.p7", message));
+  ASSERT_EQ(0u, COpenSslTool::Run(folder, L"x509 -inform DER -in " + folder.UnixPath(L"cert.der") +
+                                              L" -out " + folder.UnixPath(L"cert.pem")));
+  EXPECT_EQ(0u,
+            COpenSslTool::Run(folder, L"cms -verify -inform DER -in " + folder.UnixPath(L"message.p7") +
+                                          L" -CAfile " + folder.UnixPath(L"cert.pem") +
+                                          L" -binary -purpose any -out " + folder.UnixPath(L"content.bin")));
+  EXPECT_TRUE(folder.Read(L"content.bin") == content);
+}
+
 }  // namespace
 }  // namespace luma::csp
