@@ -44,6 +44,9 @@ DWORD ResolveContext(HCRYPTPROV handle, std::shared_ptr<CCSPContext>& context) n
 // The needed size always goes to *size. A smaller buffer gives ERROR_MORE_DATA, or TRUE when no
 // buffer was given (a size query); otherwise the bytes are copied when a buffer was given.
 DWORD WriteOutput(const void* value, DWORD valueSize, LPBYTE output, LPDWORD size) noexcept;
+inline DWORD WriteDword(DWORD value, LPBYTE output, LPDWORD size) noexcept {
+  return WriteOutput(&value, sizeof(value), output, size);
+}
 
 // One level-5 line per argument.
 void LogArgument(const char* format, const void* value) noexcept;

@@ -30,10 +30,6 @@ DWORD MapToDelegateKey(CCSPContext& context, HCRYPTKEY handle, HCRYPTKEY& delega
   return context.GetKey(handle, containerKey) ? kBadKey : static_cast<DWORD>(ERROR_INVALID_HANDLE);
 }
 
-DWORD WriteDword(DWORD value, LPBYTE output, LPDWORD size) {
-  return WriteOutput(&value, sizeof(value), output, size);
-}
-
 DWORD ContainerKeyParam(const CKeyContainer& container, DWORD param, LPBYTE output, LPDWORD size) {
   const bool signatureKey = container.keySpec == luma::ksp::kAtSignature;
   switch (param) {

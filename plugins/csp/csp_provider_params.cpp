@@ -15,10 +15,6 @@ constexpr DWORD kProviderVersion = 0x103;
 constexpr DWORD kKeySizeIncrement = 8;
 constexpr DWORD kBothKeySpecs = AT_KEYEXCHANGE | AT_SIGNATURE;
 
-DWORD WriteDword(DWORD value, LPBYTE output, LPDWORD size) {
-  return WriteOutput(&value, sizeof(value), output, size);
-}
-
 // 8-bit text with its terminating zero.
 DWORD WriteText(const std::string& text, LPBYTE output, LPDWORD size) {
   return WriteOutput(text.c_str(), static_cast<DWORD>(text.size() + 1), output, size);
