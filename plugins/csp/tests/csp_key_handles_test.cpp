@@ -5,7 +5,9 @@
 #include <cstring>
 #include <vector>
 
+#include "foundation/core/tests/test_bytes.h"
 #include "foundation/core/vsc_message.h"
+#include "foundation/core/vsc_session_messages.h"
 #include "foundation/win/unique_handle.h"
 #include "plugins/csp/csp_interface.h"
 #include "plugins/csp/csp_module.h"
@@ -261,6 +263,45 @@ TEST_F(CspKeyHandlesTest, HashesAreTheDelegatesAndDieWithTheirHandle) {
   EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
   EXPECT_FALSE(CPCreateHash(provider, CALG_SHA1, 0, 0, nullptr));
   EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+}
+
+TEST_F(CspKeyHandlesTest, LumaPassVStatusesAndAFailedPipeReachTheCallerAsTheLastError) {
+  constexpr DWORD kCancelled = 0x8010006E;
+  constexpr DWORD kWrongPin = 0x8010006B;
+  server.reset();
+  server = std::make_unique<CScriptedPipeServer>(
+      testPipeName, [script = luma::ksp::ContainerScript({{L"Both", kAtKeyExchange, 2048, CSecureBuffer()}})](
+                        const CSecureBuffer& request) {
+        const DWORD type = luma::plugin::MessageTypeOf(request);
+        if (type == MessageTypeSignData) {
+          VirtualSmartCardProtocol::CSignDataResponse response;
+          response.SetStatus(kCancelled);
+          return ToWire(response);
+        }
+        if (type == MessageTypeDecryptData) {
+          VirtualSmartCardProtocol::CDecryptDataResponse response;
+          response.SetStatus(kWrongPin);
+          return ToWire(response);
+        }
+        return script(request);
+      });
+  const HCRYPTPROV provider = Acquire("Both");
+  const HCRYPTKEY key = UserKey(provider, AT_KEYEXCHANGE);
+  HCRYPTHASH hash = 0;
+  ASSERT_TRUE(CPCreateHash(provider, CALG_SHA_256, 0, 0, &hash));
+  ASSERT_TRUE(CPHashData(provider, hash, reinterpret_cast<const BYTE*>("abc"), 3, 0));
+  BYTE block[256] = {1};
+  for (const DWORD expected : {kCancelled, static_cast<DWORD>(ERROR_READ_FAULT)}) {
+    DWORD size = sizeof(block);
+    EXPECT_FALSE(CPSignHash(provider, hash, AT_KEYEXCHANGE, nullptr, 0, block, &size));
+    EXPECT_EQ(expected, GetLastError());
+    EXPECT_EQ(0u, size);
+    size = sizeof(block);
+    EXPECT_FALSE(CPDecrypt(provider, key, 0, TRUE, 0, block, &size));
+    EXPECT_EQ(expected == kCancelled ? kWrongPin : expected, GetLastError());
+    EXPECT_EQ(0u, size);
+    server.reset();  // lumaPassV goes away
+  }
 }
 
 }  // namespace
