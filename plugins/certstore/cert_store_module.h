@@ -1,0 +1,58 @@
+// The module-wide state of lumaPassCertStore: its debug log, the flags that describe the host
+// process, the count of open stores, and the points a test program that links the provider logic
+// may redirect (the pipe, the host's path and the certificate-property access).
+#ifndef LUMA_PLUGINS_CERTSTORE_CERT_STORE_MODULE_H_
+#define LUMA_PLUGINS_CERTSTORE_CERT_STORE_MODULE_H_
+
+#include <windows.h>
+
+#include <string>
+
+#include "pkcs11/diagnostics/module_debug_log.h"
+#include "plugins/certstore/certificate_properties.h"
+#include "plugins/certstore/core/host_process.h"
+
+namespace luma::certstore {
+
+constexpr char kModuleName[] = "lumaPassCertStore";
+constexpr wchar_t kClientName[] = L"lumaPassCertStore";
+// The module's own lines; the version banner is written at kLogInfo, stack traces at kLogTrace.
+constexpr int kLogStore = 4;
+
+CModuleDebugLog& moduleLog();
+
+// The module handle kept by the DLL entry point; a program that links the logic directly has none,
+// and then the module that holds this code is used.
+void SetModuleHandle(HMODULE module) noexcept;
+HMODULE OwnModule() noexcept;
+
+// Host flags, rewritten by every open (they depend only on the host executable).
+void SetHostFlags(const HostFlags& flags) noexcept;
+HostFlags CurrentHostFlags() noexcept;
+
+// The host executable's full path (2048 characters at most); throws std::bad_alloc only.
+using HostPathFunction = std::wstring (*)();
+void SetHostPathFunction(HostPathFunction function) noexcept;
+std::wstring CurrentHostPath();
+
+// The pipe new stores talk to: lumaPassV's per-user pipe unless a test names another.
+using PipeNameFunction = std::wstring (*)();
+void SetPipeNameFunction(PipeNameFunction function) noexcept;
+std::wstring CurrentPipeName();
+
+// How the fill writes and reads certificate properties: CryptoAPI unless a test installs another.
+void SetPropertyAccess(CCertificateProperties* access) noexcept;
+CCertificateProperties& PropertyAccess() noexcept;
+
+// Store records alive; the module must stay loaded while any lives.
+void RecordOpened() noexcept;
+void RecordClosed() noexcept;
+long LiveRecordCount() noexcept;
+
+// Keeps the module loaded until the process ends: CryptoAPI may free it while the callbacks of an
+// open store are still in its table. Only the first call does anything.
+void PinModule() noexcept;
+
+}  // namespace luma::certstore
+
+#endif  // LUMA_PLUGINS_CERTSTORE_CERT_STORE_MODULE_H_

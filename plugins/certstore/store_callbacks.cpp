@@ -1,0 +1,246 @@
+#include "plugins/certstore/store_callbacks.h"
+
+#include <atomic>
+#include <memory>
+#include <new>
+
+#include "plugins/certstore/cert_store_module.h"
+#include "plugins/certstore/store_provider_record.h"
+#include "plugins/common/virtual_smart_card_client.h"
+
+namespace luma::certstore {
+
+namespace {
+
+// The find cursor handed to CryptoAPI: the context found last, which the next find continues from.
+struct FindCertRecord {
+  DWORD contextType = 0;  // certificates only
+  luma::CCertContextHandle context;
+};
+
+std::atomic<bool> bannerWritten{false};
+
+CStoreProviderRecord* RecordOf(HCERTSTOREPROV storeProv) {
+  return static_cast<CStoreProviderRecord*>(storeProv);
+}
+
+// Runs a callback's body; an exception becomes FALSE with its reason as last error.
+template <typename Body>
+BOOL Guarded(Body body) noexcept {
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    SetLastError(static_cast<DWORD>(E_OUTOFMEMORY));
+  } catch (...) {
+    SetLastError(ERROR_INTERNAL_ERROR);
+  }
+  return FALSE;
+}
+
+void* callbackTable[kStoreProviderFunctionCount] = {
+    reinterpret_cast<void*>(&LumaPassCertStoreProvClose),     // 0 CERT_STORE_PROV_CLOSE_FUNC
+    reinterpret_cast<void*>(&LumaPassCertStoreProvReadCert),  // 1 CERT_STORE_PROV_READ_CERT_FUNC
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    reinterpret_cast<void*>(&LumaPassCertStoreProvControl),       // 13 CERT_STORE_PROV_CONTROL_FUNC
+    reinterpret_cast<void*>(&LumaPassCertStoreProvFindCert),      // 14 CERT_STORE_PROV_FIND_CERT_FUNC
+    reinterpret_cast<void*>(&LumaPassCertStoreProvFreeFindCert),  // 15 CERT_STORE_PROV_FREE_FIND_CERT_FUNC
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+};
+
+// Fails the open after whatever was made has been let go: the reason callers see is the store's
+// configuration, as for every failed open.
+BOOL FailOpen() {
+  SetLastError(ERROR_BAD_CONFIGURATION);
+  return FALSE;
+}
+
+}  // namespace
+
+void LogVersionBanner() noexcept {
+  if (bannerWritten.exchange(true) || !moduleLog().isOn(kLogInfo)) return;
+  try {
+    const CVirtualSmartCardClient identity(nullptr, L"");
+    moduleLog().print(kLogInfo, "Process architecture is %s", sizeof(void*) == 4 ? "x86" : "x64");
+    moduleLog().print(kLogInfo, "lumaPassCertStore version %S", identity.GetClientVersion().c_str());
+    moduleLog().print(kLogInfo, "Process '%S', version %S", identity.GetProcessPath().c_str(),
+                      identity.GetProcessVersion().c_str());
+  } catch (...) {
+    // The banner is only a log line.
+  }
+}
+
+BOOL OpenStoreProvider(LPCSTR storeProvider, DWORD flags, PCERT_STORE_PROV_INFO storeProvInfo) noexcept {
+  return Guarded([&]() -> BOOL {
+    const DWORD callerError = GetLastError();  // the log's first use may touch it
+    LogVersionBanner();
+    SetHostFlags(ClassifyHost(CurrentHostPath()));
+    moduleLog().print(kLogStore, "I_CertDllOpenLumaPassVStoreProvW '%s' 0x%08lx %p",
+                      storeProvider != nullptr ? storeProvider : "", flags,
+                      static_cast<void*>(storeProvInfo));
+    moduleLog().stackTrace();
+    if ((flags & CERT_STORE_DELETE_FLAG) != 0) {
+      SetLastError(callerError);  // nothing to delete, and no reason to give: the store lives in lumaPassV
+      return FALSE;
+    }
+    if (storeProvInfo == nullptr) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
+
+    luma::CCertStoreHandle memoryStore(
+        CertOpenStore(CERT_STORE_PROV_MEMORY, X509_ASN_ENCODING, 0, CERT_STORE_CREATE_NEW_FLAG, nullptr));
+    if (!memoryStore) {
+      moduleLog().print(kLogStore, "Unable to create temporary store");
+      return FailOpen();
+    }
+    std::unique_ptr<CStoreProviderRecord> record;
+    try {
+      auto pipeClient =
+          std::make_unique<CUnconnectedNamedPipeClient>(CurrentPipeName(), kCertStorePipeTimeoutMilliseconds);
+      // A transport that could not keep the pipe's name would leave the store empty for good.
+      if (!pipeClient->isUsable()) throw std::bad_alloc();
+      record = std::make_unique<CStoreProviderRecord>(std::move(memoryStore), std::move(pipeClient), flags);
+    } catch (const std::bad_alloc&) {
+      return FailOpen();
+    }
+
+    // CryptoAPI may unload a provider right after its open while the store still calls the table.
+    PinModule();
+    storeProvInfo->dwStoreProvFlags |= CERT_STORE_PROV_EXTERNAL_FLAG | CERT_STORE_PROV_NO_PERSIST_FLAG;
+    storeProvInfo->cStoreProvFunc = kStoreProviderFunctionCount;
+    storeProvInfo->rgpvStoreProvFunc = callbackTable;
+    storeProvInfo->hStoreProv = record.release();  // the close callback takes it back
+    return TRUE;
+  });
+}
+
+void WINAPI LumaPassCertStoreProvClose(HCERTSTOREPROV storeProv, DWORD) {
+  Guarded([&]() -> BOOL {
+    moduleLog().print(kLogStore, "LumaPassCertStoreProvClose %p", storeProv);
+    std::unique_ptr<CStoreProviderRecord> record(RecordOf(storeProv));
+    return TRUE;
+  });
+}
+
+PCCERT_CONTEXT FindCorrespondingCertificate(HCERTSTORE store, PCCERT_CONTEXT certificate) noexcept {
+  moduleLog().print(kLogStore, "FindCorrespondingCertificate %p %p", store,
+                    static_cast<const void*>(certificate));
+  if (store == nullptr || certificate == nullptr) return nullptr;
+  return FindBySha1Hash(store, GetSha1Hash(certificate)).release();
+}
+
+BOOL WINAPI LumaPassCertStoreProvReadCert(HCERTSTOREPROV storeProv, PCCERT_CONTEXT storeCertContext,
+                                          DWORD flags, PCCERT_CONTEXT* provCertContext) {
+  return Guarded([&]() -> BOOL {
+    moduleLog().print(kLogStore, "LumaPassCertStoreProvReadCert %p %p 0x%08lx", storeProv,
+                      static_cast<const void*>(storeCertContext), flags);
+    CStoreProviderRecord* record = RecordOf(storeProv);
+    if (record == nullptr || provCertContext == nullptr) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
+    *provCertContext = FindCorrespondingCertificate(record->memoryStore(), storeCertContext);
+    if (*provCertContext == nullptr) {
+      SetLastError(static_cast<DWORD>(CRYPT_E_NOT_FOUND));
+      return FALSE;
+    }
+    return TRUE;
+  });
+}
+
+BOOL WINAPI LumaPassCertStoreProvFindCert(HCERTSTOREPROV storeProv, PCCERT_STORE_PROV_FIND_INFO findInfo,
+                                          PCCERT_CONTEXT prevCertContext, DWORD, void** storeProvFindInfo,
+                                          PCCERT_CONTEXT* provCertContext) {
+  return Guarded([&]() -> BOOL {
+    moduleLog().print(kLogStore, "LumaPassCertStoreProvFindCert %p", storeProv);
+    CStoreProviderRecord* record = RecordOf(storeProv);
+    if (record == nullptr || findInfo == nullptr || storeProvFindInfo == nullptr ||
+        provCertContext == nullptr) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
+    *provCertContext = nullptr;
+    if (!record->initialized) {
+      moduleLog().print(kLogStore, "  Initializing store");
+      record->SyncWithServer(CurrentHostFlags(), PropertyAccess());
+      record->initialized = true;
+    } else if (prevCertContext == nullptr && record->autoResync) {
+      moduleLog().print(kLogStore, "  Auto resync enabled");
+      record->SyncWithServer(CurrentHostFlags(), PropertyAccess());
+    }
+
+    // The caller's cursor gives up the context found last; the search below frees it.
+    std::unique_ptr<FindCertRecord> cursor(static_cast<FindCertRecord*>(*storeProvFindInfo));
+    *storeProvFindInfo = nullptr;
+    PCCERT_CONTEXT previous = cursor ? cursor->context.release() : nullptr;
+    luma::CCertContextHandle found(CertFindCertificateInStore(
+        record->memoryStore(), findInfo->dwMsgAndCertEncodingType, findInfo->dwFindFlags,
+        findInfo->dwFindType, findInfo->pvFindPara, previous));
+    if (!found) {
+      const DWORD reason = GetLastError();  // the search's reason outlives the cursor's release
+      cursor.reset();
+      SetLastError(reason);
+      return FALSE;
+    }
+    if (!cursor) {
+      try {
+        cursor = std::make_unique<FindCertRecord>();
+      } catch (const std::bad_alloc&) {
+        SetLastError(static_cast<DWORD>(E_OUTOFMEMORY));
+        return FALSE;  // the found context goes with its owner: nothing is reported
+      }
+    }
+    cursor->context.reset(CertDuplicateCertificateContext(found.get()));
+    *provCertContext = found.release();
+    *storeProvFindInfo = cursor.release();
+    return TRUE;
+  });
+}
+
+BOOL WINAPI LumaPassCertStoreProvFreeFindCert(HCERTSTOREPROV storeProv, PCCERT_CONTEXT certContext,
+                                              void* storeProvFindInfo, DWORD flags) {
+  return Guarded([&]() -> BOOL {
+    moduleLog().print(kLogStore, "LumaPassCertStoreProvFreeFindCert %p %p %p 0x%08lx", storeProv,
+                      static_cast<const void*>(certContext), storeProvFindInfo, flags);
+    std::unique_ptr<FindCertRecord> cursor(static_cast<FindCertRecord*>(storeProvFindInfo));
+    return TRUE;
+  });
+}
+
+BOOL WINAPI LumaPassCertStoreProvControl(HCERTSTOREPROV storeProv, DWORD flags, DWORD ctrlType,
+                                         void const* ctrlPara) {
+  return Guarded([&]() -> BOOL {
+    moduleLog().print(kLogStore, "LumaPassCertStoreProvControl %p 0x%08lx 0x%08lx %p", storeProv, flags,
+                      ctrlType, ctrlPara);
+    CStoreProviderRecord* record = RecordOf(storeProv);
+    if (ctrlType == CERT_STORE_CTRL_AUTO_RESYNC) {
+      moduleLog().print(kLogStore, "   CERT_STORE_CTRL_AUTO_RESYNC requested");
+      if (record != nullptr) record->autoResync = true;
+      return TRUE;
+    }
+    if (record == nullptr || record->memoryStore() == nullptr) {
+      SetLastError(ERROR_NOT_SUPPORTED);
+      return FALSE;
+    }
+    moduleLog().print(kLogStore, "   Passing call to memory store");
+    return CertControlStore(record->memoryStore(), flags, ctrlType, ctrlPara);
+  });
+}
+
+}  // namespace luma::certstore

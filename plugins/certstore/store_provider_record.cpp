@@ -1,0 +1,124 @@
+#include "plugins/certstore/store_provider_record.h"
+
+#include <map>
+#include <string>
+
+#include "foundation/core/string_utils.h"
+#include "plugins/certstore/cert_store_module.h"
+#include "plugins/certstore/container_certificate.h"
+
+namespace luma::certstore {
+
+namespace {
+
+// lumaPassV names its container count; a fill asks for no more than this many containers.
+constexpr DWORD kMaxContainers = 1024;
+
+using HashMap = std::map<std::wstring, CSecureBuffer>;  // hexadecimal SHA-1 -> its 20 bytes
+
+// Every certificate the store holds when the fill begins: what is not offered again goes.
+void CollectStoreHashes(HCERTSTORE store, HashMap& hashes) {
+  hashes.clear();
+  luma::CCertContextHandle cursor;
+  for (;;) {
+    cursor.reset(CertEnumCertificatesInStore(store, cursor.release()));  // frees the previous one
+    if (!cursor) break;
+    CSecureBuffer hash = GetSha1Hash(cursor.get());
+    if (hash.empty()) continue;
+    hashes[luma::BytesToHex(hash.data, hash.size)] = std::move(hash);
+  }
+}
+
+void DeleteUnseenCertificates(HCERTSTORE store, const HashMap& hashes) {
+  for (const auto& entry : hashes) {
+    luma::CCertContextHandle found = FindBySha1Hash(store, entry.second);
+    if (found) CertDeleteCertificateFromStore(found.release());  // frees the context in any case
+  }
+}
+
+// A session's identifier, wiped when the fill ends.
+struct SessionId {
+  BYTE bytes[16] = {};
+  ~SessionId() { SecureZeroMemory(bytes, sizeof(bytes)); }
+};
+
+}  // namespace
+
+DWORD RecordOpenFlags(DWORD openFlags) noexcept {
+  DWORD flags = openFlags | CERT_STORE_NO_CRYPT_RELEASE_FLAG;
+  if ((flags & CERT_SYSTEM_STORE_LOCATION_MASK) == 0) flags |= CERT_SYSTEM_STORE_CURRENT_USER;
+  return flags;
+}
+
+CStoreProviderRecord::CStoreProviderRecord(luma::CCertStoreHandle memoryStore,
+                                           std::unique_ptr<CUnconnectedNamedPipeClient> pipeClient,
+                                           DWORD openFlags) noexcept
+    : store(std::move(memoryStore)),
+      pipeClient(std::move(pipeClient)),
+      flags(RecordOpenFlags(openFlags)),
+      localizedName((openFlags & CERT_STORE_SET_LOCALIZED_NAME_FLAG) != 0) {
+  RecordOpened();
+}
+
+CStoreProviderRecord::~CStoreProviderRecord() { RecordClosed(); }
+
+void CStoreProviderRecord::SyncWithServer(const HostFlags& host,
+                                          CCertificateProperties& properties) noexcept {
+  try {
+    if (host.isServerProcess) {
+      moduleLog().print(
+          kLogStore,
+          "Called by lumaPassV process. Do not communicate with lumaPassV as this may cause a deadlock");
+      return;
+    }
+    moduleLog().print(kLogStore, "Not called by lumaPassV process");
+    Fill(host, properties);
+  } catch (...) {
+    // The store keeps what it holds; the find goes on with it.
+  }
+}
+
+void CStoreProviderRecord::Fill(const HostFlags& host, CCertificateProperties& properties) {
+  CVirtualSmartCardClient client(pipeClient.get(), kClientName);
+  HashMap unseen;
+  CollectStoreHashes(store.get(), unseen);
+
+  SessionId session;
+  DWORD containerCount = 0;
+  if (client.OpenSession(session.bytes, containerCount) != 0) {
+    moduleLog().print(kLogStore, "Unable to open session with lumaPassV");
+  } else {
+    moduleLog().print(kLogStore, "Successfully opened session with lumaPassV. %lu containers available",
+                      containerCount);
+    if (containerCount > kMaxContainers) containerCount = kMaxContainers;
+    for (DWORD index = 0; index < containerCount; ++index) {
+      luma::CCertContextHandle offered =
+          MakeContainerCertificate(client, session.bytes, index, host, properties);
+      if (!offered) {
+        moduleLog().print(
+            kLogStore, "  Container %lu not added to store as it is not authorized for the process", index);
+        continue;
+      }
+      const CSecureBuffer hash = GetSha1Hash(offered.get());
+      if (!hash.empty()) unseen.erase(luma::BytesToHex(hash.data, hash.size));
+      luma::CCertContextHandle stored = FindBySha1Hash(store.get(), hash);
+      if (stored && IsIdenticalCertificate(ReadIdentity(properties, offered.get()),
+                                           ReadIdentity(properties, stored.get()))) {
+        moduleLog().print(kLogStore, "  Identical cert already in store for container %lu", index);
+        continue;
+      }
+      stored.reset();
+      if (host.isAdminTool) {
+        moduleLog().print(kLogStore, "  Adding container %lu to store since process is mmc or certutil",
+                          index);
+      } else {
+        moduleLog().print(kLogStore, "  Adding container %lu to store", index);
+      }
+      CertAddCertificateContextToStore(store.get(), offered.get(), CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+    }
+    client.CloseSession(session.bytes);
+  }
+  DeleteUnseenCertificates(store.get(), unseen);
+}
+
+}  // namespace luma::certstore
