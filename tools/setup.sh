@@ -10,7 +10,7 @@ sudo_cmd=()
 packages=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
           mingw-w64-tools cmake ninja-build googletest
           wine wine32 wine64 fonts-wine fonts-liberation xvfb xauth openssl osslsigncode python3
-          ca-certificates clang libclang-rt-14-dev libcpp-httplib-dev libssl-dev pkg-config)
+          ca-certificates clang libclang-rt-14-dev libcpp-httplib-dev libssl-dev pkg-config libp11-kit-dev)
 missing=()
 for p in "${packages[@]}"; do
   arch_p=$p

@@ -87,5 +87,11 @@ bool templateValueMatches(const CK_ATTRIBUTE& entry, AttributeKind kind, const C
   return false;
 }
 
+CK_ULONG readableValueLength(const CK_ATTRIBUTE& entry, CK_RV answer, CK_ULONG callerLength) {
+  if (entry.pValue == nullptr || answer != CKR_OK) return 0;
+  CK_ULONG length = entry.ulValueLen < callerLength ? entry.ulValueLen : callerLength;
+  return length < kMaxTemplateValueSize ? length : kMaxTemplateValueSize;
+}
+
 }  // namespace pkcs11
 }  // namespace luma

@@ -29,6 +29,11 @@ CK_RV writeAttributeValue(CK_ATTRIBUTE& attribute, const CByteBuffer& value);
 // above kMaxTemplateValueSize.
 bool readTemplateValue(const CK_ATTRIBUTE& entry, CByteBuffer& out);
 
+// How many bytes at the entry's pValue a trace may show: none without a buffer or after a failed
+// answer (whose length is the needed size or CK_UNAVAILABLE_INFORMATION), otherwise the length,
+// never more than the caller's buffer of `callerLength` bytes nor kMaxTemplateValueSize.
+CK_ULONG readableValueLength(const CK_ATTRIBUTE& entry, CK_RV answer, CK_ULONG callerLength);
+
 // Whether the entry's value equals an object's value of the given kind.
 bool templateValueMatches(const CK_ATTRIBUTE& entry, AttributeKind kind, const CByteBuffer& value);
 

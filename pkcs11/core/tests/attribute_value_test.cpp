@@ -107,4 +107,36 @@ TEST(TemplateMatchTest, AnOversizedLengthIsNeverReadBeyondTheObjectsOwnValue) {
   EXPECT_FALSE(templateValueMatches(entry, AttributeKind::Bool, CByteBuffer::fromByte(1)));
 }
 
+TEST(ReadableValueLengthTest, ATraceNeverReadsPastTheCallersBuffer) {
+  CK_BYTE buffer[16];
+  struct Case {
+    const char* name;
+    CK_ATTRIBUTE answered;
+    CK_RV answer;
+    CK_ULONG callerLength;
+    CK_ULONG readable;
+  };
+  const Case cases[] = {
+      {"written, shorter than the buffer", {CKA_LABEL, buffer, 5}, CKR_OK, 16, 5},
+      {"written, filling the buffer", {CKA_LABEL, buffer, 16}, CKR_OK, 16, 16},
+      {"a length query", {CKA_LABEL, nullptr, 300}, CKR_OK, 0, 0},
+      {"too small: the needed length", {CKA_LABEL, buffer, 300}, CKR_BUFFER_TOO_SMALL, 16, 0},
+      {"sensitive",
+       {CKA_PRIVATE_EXPONENT, buffer, CK_UNAVAILABLE_INFORMATION},
+       CKR_ATTRIBUTE_SENSITIVE,
+       16,
+       0},
+      {"unknown type", {CKA_VALUE, buffer, CK_UNAVAILABLE_INFORMATION}, CKR_ATTRIBUTE_TYPE_INVALID, 16, 0},
+      {"a length above the buffer", {CKA_LABEL, buffer, 300}, CKR_OK, 16, 16},
+      {"a search value beyond any template value",
+       {CKA_LABEL, buffer, 0x7FFFFFFF},
+       CKR_OK,
+       0x7FFFFFFF,
+       luma::pkcs11::kMaxTemplateValueSize},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.readable, luma::pkcs11::readableValueLength(c.answered, c.answer, c.callerLength)) << c.name;
+  }
+}
+
 }  // namespace

@@ -1,0 +1,34 @@
+// lumaPassP11.dll: the module's load and unload. The 68 entry points come from the module library;
+// the .def file exports them by name.
+#include <windows.h>
+
+#include "pkcs11/core/cryptoki.h"
+#include "pkcs11/module/module_log.h"
+#include "pkcs11/module/module_state.h"
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+  try {
+    switch (reason) {
+      case DLL_PROCESS_ATTACH:
+        luma::pkcs11::moduleLog();
+        luma::pkcs11::moduleState();  // makes the stop event
+        return TRUE;
+      case DLL_PROCESS_DETACH: {
+        luma::pkcs11::moduleLog().print(kLogInfo, "DLL_PROCESS_DETACH");
+        luma::pkcs11::CModuleState& state = luma::pkcs11::moduleState();
+        SetEvent(state.getStopEvent());
+        // An application that never finalised leaves its sessions and slot to the unload.
+        while (state.getInitCount() > 0) C_Finalize(nullptr);
+        luma::pkcs11::moduleLog().shutdown();
+        return TRUE;
+      }
+      case DLL_THREAD_ATTACH:
+      case DLL_THREAD_DETACH:
+        return TRUE;
+      default:
+        return FALSE;
+    }
+  } catch (...) {
+    return reason == DLL_PROCESS_ATTACH ? FALSE : TRUE;
+  }
+}
