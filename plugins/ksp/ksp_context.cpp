@@ -1,58 +1,10 @@
 #include "plugins/ksp/ksp_context.h"
 
-#include <wincrypt.h>
-
-#include "foundation/win/unique_handle.h"
 #include "pkcs11/diagnostics/function_tracer.h"
 #include "plugins/ksp/core/container_record.h"
 #include "plugins/ksp/ksp_module.h"
 
 using luma::ksp::moduleLog;
-
-namespace {
-
-constexpr DWORD kPublicKeyWorkSize = 2048;
-constexpr ALG_ID kAlgRsaSign = 0x2400;
-constexpr ALG_ID kAlgRsaKeyExchange = 0xA400;
-
-// A record of the expected size, or that many zero bytes when lumaPassV sent less.
-CSecureBuffer AtLeast(const CSecureBuffer& record, DWORD size) {
-  return record.size >= size ? record : CSecureBuffer(size);
-}
-
-// Decodes the key into a work buffer; empty when it does not decode or does not fit.
-CSecureBuffer DecodeKey(const CERT_PUBLIC_KEY_INFO& info, LPCSTR structure) {
-  CSecureBuffer work(kPublicKeyWorkSize);
-  DWORD size = work.size;
-  if (work.size != kPublicKeyWorkSize ||
-      !CryptDecodeObjectEx(X509_ASN_ENCODING, structure, info.PublicKey.pbData, info.PublicKey.cbData, 0,
-                           nullptr, work.data, &size) ||
-      size > kPublicKeyWorkSize) {
-    return CSecureBuffer();
-  }
-  return CSecureBuffer(size, work.data);
-}
-
-}  // namespace
-
-namespace luma::ksp {
-
-void DecodePublicKeys(CKeyContainer& container) {
-  if (container.certificate.empty()) return;
-  const luma::CCertContextHandle certificate(CertCreateCertificateContext(
-      X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, container.certificate.data, container.certificate.size));
-  if (!certificate) return;
-  const CERT_PUBLIC_KEY_INFO& info = certificate.get()->pCertInfo->SubjectPublicKeyInfo;
-  container.cngPublicKey = DecodeKey(info, CNG_RSA_PUBLIC_KEY_BLOB);
-  CSecureBuffer capi = DecodeKey(info, RSA_CSP_PUBLICKEYBLOB);
-  if (capi.size >= sizeof(BLOBHEADER)) {
-    reinterpret_cast<BLOBHEADER*>(capi.data)->aiKeyAlg =
-        container.keySpec == kAtSignature ? kAlgRsaSign : kAlgRsaKeyExchange;
-    container.capiPublicKey = std::move(capi);
-  }
-}
-
-}  // namespace luma::ksp
 
 bool CKSPKeyEnumState::Next(std::shared_ptr<CKeyContainer>& container) {
   if (snapshot.empty()) return false;
@@ -79,15 +31,7 @@ void CKSPContext::ReadContainers(DWORD count) {
   for (DWORD index = 0; index < count; ++index) {
     CSecureBuffer containerInfo, keyInfo, certificate;
     if (sessionClient->GetContainerInfo(sessionId, index, containerInfo, keyInfo, certificate) != 0) continue;
-    auto container = std::make_shared<CKeyContainer>();
-    container->containerInfo = AtLeast(containerInfo, luma::ksp::kContainerInfoSize);
-    container->keyInfo = AtLeast(keyInfo, luma::ksp::kKeyInfoSize);
-    container->certificate = std::move(certificate);
-    const luma::ksp::ContainerRecord record = luma::ksp::ParseContainerRecord(container->containerInfo);
-    container->name = record.name;
-    container->keySpec = record.keySpec;
-    container->keyBits = record.keyBits;
-    luma::ksp::DecodePublicKeys(*container);
+    auto container = luma::plugin::MakeKeyContainer(containerInfo, keyInfo, std::move(certificate));
     moduleLog().print(kLogTrace, "       Adding key '%S'", container->name.c_str());
     containers[luma::ksp::ToLowerWide(container->name)] = std::move(container);
   }

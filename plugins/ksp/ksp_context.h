@@ -11,24 +11,10 @@
 #include <string>
 
 #include "foundation/core/secure_buffer.h"
+#include "plugins/common/key_container.h"
 #include "plugins/common/unconnected_named_pipe_client.h"
 #include "plugins/common/virtual_smart_card_client.h"
 #include "plugins/ksp/object_pool.h"
-
-// One key container as the provider keeps it; read-only once the context is built.
-class CKeyContainer {
- public:
-  virtual ~CKeyContainer() = default;
-
-  CSecureBuffer containerInfo;  // 92 bytes
-  CSecureBuffer keyInfo;        // 24 bytes, kept, not read here
-  CSecureBuffer certificate;    // DER, may be empty
-  CSecureBuffer cngPublicKey;   // BCRYPT_RSAKEY_BLOB of the certificate's key
-  CSecureBuffer capiPublicKey;  // PUBLICKEYBLOB with CALG_RSA_SIGN or CALG_RSA_KEYX
-  std::wstring name;            // read from containerInfo
-  DWORD keySpec = 0;
-  DWORD keyBits = 0;
-};
 
 // One key handle. Its "Use Context" is the provider handle's.
 struct CKSPKey {
@@ -80,13 +66,5 @@ class CKSPContext {
   std::unique_ptr<CUnconnectedNamedPipeClient> pipeClient;
   std::unique_ptr<CVirtualSmartCardClient> sessionClient;
 };
-
-namespace luma::ksp {
-
-// Fills the two public-key blobs of a container from its certificate; a certificate that cannot be
-// parsed, or a key that cannot be decoded into 2048 bytes, leaves the blob concerned empty.
-void DecodePublicKeys(CKeyContainer& container);
-
-}  // namespace luma::ksp
 
 #endif  // LUMA_PLUGINS_KSP_KSP_CONTEXT_H_

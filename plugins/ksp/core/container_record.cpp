@@ -5,6 +5,7 @@
 namespace luma::ksp {
 
 namespace {
+constexpr DWORD kDefaultFlagOffset = 80;
 constexpr DWORD kKeySpecOffset = 84;
 constexpr DWORD kKeyBitsOffset = 88;
 }  // namespace
@@ -17,6 +18,7 @@ ContainerRecord ParseContainerRecord(const CSecureBuffer& record) {
     if (unit == 0) break;
     parsed.name.push_back(unit);
   }
+  parsed.defaultFlag = luma::ReadLE32(record.data + kDefaultFlagOffset);
   parsed.keySpec = luma::ReadLE32(record.data + kKeySpecOffset);
   parsed.keyBits = luma::ReadLE32(record.data + kKeyBitsOffset);
   return parsed;

@@ -15,6 +15,7 @@ constexpr DWORD kAtSignature = 2;
 
 struct ContainerRecord {
   WString name;  // up to the first zero, never more than 40 units
+  DWORD defaultFlag = 0;
   DWORD keySpec = 0;
   DWORD keyBits = 0;
 };

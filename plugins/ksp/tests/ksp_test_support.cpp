@@ -15,14 +15,14 @@ CSecureBuffer ContainerInfoRecord(const TestContainer& container) {
     record.data[2 * i] = static_cast<BYTE>(container.name[i]);
     record.data[2 * i + 1] = static_cast<BYTE>(container.name[i] >> 8);
   }
+  luma::WriteLE32(record.data + 80, container.defaultFlag);
   luma::WriteLE32(record.data + 84, container.keySpec);
   luma::WriteLE32(record.data + 88, container.keyBits);
   return record;
 }
 
-std::unique_ptr<CScriptedPipeServer> ServeContainers(const std::wstring& pipeName,
-                                                     std::vector<TestContainer> containers) {
-  return std::make_unique<CScriptedPipeServer>(pipeName, [containers](const CSecureBuffer& request) {
+CScriptedPipeServer::Script ContainerScript(std::vector<TestContainer> containers) {
+  return [containers](const CSecureBuffer& request) {
     const BYTE sessionId[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
     switch (luma::plugin::MessageTypeOf(request)) {
       case MessageTypeOpenSession: {
@@ -52,7 +52,12 @@ std::unique_ptr<CScriptedPipeServer> ServeContainers(const std::wstring& pipeNam
         return ToWire(response);
       }
     }
-  });
+  };
+}
+
+std::unique_ptr<CScriptedPipeServer> ServeContainers(const std::wstring& pipeName,
+                                                     std::vector<TestContainer> containers) {
+  return std::make_unique<CScriptedPipeServer>(pipeName, ContainerScript(std::move(containers)));
 }
 
 size_t CountRequests(const CScriptedPipeServer& server, DWORD type) {

@@ -16,10 +16,15 @@ struct TestContainer {
   DWORD keySpec;
   DWORD keyBits;
   CSecureBuffer certificate;
+  DWORD defaultFlag = 0;
 };
 
 // The 92-byte record lumaPassV sends for a container.
 CSecureBuffer ContainerInfoRecord(const TestContainer& container);
+
+// The script of a lumaPassV with these containers: OpenSession, GetContainerInfo by index, and
+// status 0 for anything else.
+CScriptedPipeServer::Script ContainerScript(std::vector<TestContainer> containers);
 
 // Serves the containers on the pipe; every request is recorded.
 std::unique_ptr<CScriptedPipeServer> ServeContainers(const std::wstring& pipeName,

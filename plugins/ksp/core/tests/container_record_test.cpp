@@ -27,6 +27,13 @@ TEST(ContainerRecordTest, ReadsNameKeySpecAndLength) {
   EXPECT_EQ(2048u, parsed.keyBits);
 }
 
+TEST(ContainerRecordTest, ReadsTheDefaultFlag) {
+  CSecureBuffer record = Record(WSTR("Default"), kAtKeyExchange, 2048);
+  EXPECT_EQ(0u, ParseContainerRecord(record).defaultFlag);
+  luma::WriteLE32(record.data + 80, 1);
+  EXPECT_EQ(1u, ParseContainerRecord(record).defaultFlag);
+}
+
 TEST(ContainerRecordTest, ShortRecordReadsAsZeroesAndAnUnterminatedNameStopsAtFortyUnits) {
   const ContainerRecord shortRecord = ParseContainerRecord(Record(WSTR("Alice"), 1, 2048, 91));
   EXPECT_TRUE(shortRecord.name.empty());

@@ -1,0 +1,58 @@
+// What every CP* entry point of lumaPassCSP shares: the boundary that turns exceptions into a
+// status, the one place where provider handles are looked up, and the output-buffer rule.
+#ifndef LUMA_PLUGINS_CSP_CSP_ENTRY_H_
+#define LUMA_PLUGINS_CSP_CSP_ENTRY_H_
+
+#include <memory>
+#include <new>
+
+#include "pkcs11/diagnostics/function_tracer.h"
+#include "plugins/csp/csp_context.h"
+
+namespace luma::csp {
+
+// An entry's body answers with the reason of its failure, or kOk.
+constexpr DWORD kOk = 0;
+
+// The thread's last error after a failed call of the delegate; NTE_FAIL when that call left none.
+inline DWORD DelegateError() noexcept {
+  const DWORD error = GetLastError();
+  return error != 0 ? error : kProviderFailure;
+}
+
+// Runs an entry's body: kOk becomes TRUE, any other answer FALSE with that last error, whatever the
+// body's objects did to the last error when they went. An exception becomes FALSE with
+// NTE_NO_MEMORY (std::bad_alloc) or NTE_FAIL. The tracer records the result with the last error,
+// which the caller then sees.
+template <typename Body>
+BOOL RunEntry(CFunctionTracer& tracer, Body body) noexcept {
+  DWORD error;
+  try {
+    error = body();
+  } catch (const std::bad_alloc&) {
+    error = kNoMemory;
+  } catch (...) {
+    error = kProviderFailure;
+  }
+  if (error == kOk) return static_cast<BOOL>(tracer.setResult(TRUE));
+  return static_cast<BOOL>(tracer.setResult(FALSE, error));
+}
+
+// The context of an acquired handle; ERROR_INVALID_HANDLE for any other value.
+DWORD ResolveContext(HCRYPTPROV handle, std::shared_ptr<CCSPContext>& context) noexcept;
+
+// The needed size always goes to *size. A smaller buffer gives ERROR_MORE_DATA, or TRUE when no
+// buffer was given (a size query); otherwise the bytes are copied when a buffer was given.
+DWORD WriteOutput(const void* value, DWORD valueSize, LPBYTE output, LPDWORD size) noexcept;
+inline DWORD WriteDword(DWORD value, LPBYTE output, LPDWORD size) noexcept {
+  return WriteOutput(&value, sizeof(value), output, size);
+}
+
+// One level-5 line per argument.
+void LogArgument(const char* format, const void* value) noexcept;
+void LogValue(const char* format, DWORD value) noexcept;
+void LogEnd() noexcept;
+
+}  // namespace luma::csp
+
+#endif  // LUMA_PLUGINS_CSP_CSP_ENTRY_H_

@@ -1,0 +1,57 @@
+#include "plugins/csp/tests/csp_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include "foundation/core/tests/test_bytes.h"
+#include "foundation/core/vsc_session_messages.h"
+#include "foundation/win/unique_handle.h"
+
+namespace luma::csp {
+
+std::vector<std::wstring> ReaderNames(const CScriptedPipeServer& server) {
+  std::vector<std::wstring> names;
+  for (const CSecureBuffer& request : server.Requests()) {
+    VirtualSmartCardProtocol::COpenSessionRequest openSession;
+    if (luma::plugin::MessageTypeOf(request) == VirtualSmartCardProtocol::MessageTypeOpenSession &&
+        FromWire(request, openSession)) {
+      names.push_back(openSession.GetReaderName());
+    }
+  }
+  return names;
+}
+
+std::wstring ProgramFolder() {
+  wchar_t path[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path, length);
+  return folder.substr(0, folder.find_last_of(L'\\') + 1);
+}
+
+DWORD RunRegsvr32(const std::wstring& path) {
+  std::wstring command = L"regsvr32.exe /s \"" + path + L"\"";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return GetLastError();
+  }
+  const luma::CKernelHandle processHandle(process.hProcess);
+  const luma::CKernelHandle threadHandle(process.hThread);
+  WaitForSingleObject(process.hProcess, 60000);
+  DWORD exitCode = STILL_ACTIVE;
+  GetExitCodeProcess(process.hProcess, &exitCode);
+  return exitCode;
+}
+
+void RegisterBothProviders() {
+  const std::wstring folder = ProgramFolder();
+  // The copy is made anew, so that it is the DLL just built, unless another test program has it loaded.
+  const std::wstring copy = folder + L"lumaPassRSACSP.dll";
+  ASSERT_TRUE(CopyFileW((folder + L"lumaPassCSP.dll").c_str(), copy.c_str(), FALSE) ||
+              GetFileAttributesW(copy.c_str()) != INVALID_FILE_ATTRIBUTES);
+  ASSERT_EQ(0u, RunRegsvr32(folder + L"lumaPassCSP.dll"));
+  ASSERT_EQ(0u, RunRegsvr32(folder + L"lumaPassRSACSP.dll"));
+}
+
+}  // namespace luma::csp
