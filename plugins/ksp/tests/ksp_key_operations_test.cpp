@@ -1,6 +1,6 @@
 // Signing, decryption and key export through the function table, against a scripted lumaPassV whose
 // private-key answers were made by OpenSSL with the key of the container's certificate: a request
-// is answered only when its block is exactly the one OpenSSL expects.
+// is answered only when its block is exactly the one OpenSSL expects (OpenSslKey).
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "foundation/core/tests/test_bytes.h"
-#include "foundation/core/tests/test_data.h"
 #include "plugins/ksp/core/container_record.h"
 #include "plugins/ksp/ksp_functions.h"
 #include "plugins/ksp/ksp_module.h"
@@ -19,11 +18,10 @@ using namespace VirtualSmartCardProtocol;
 namespace luma::ksp {
 namespace {
 
-constexpr DWORD kRefusedBlock = 0x80100004;
 const BYTE kSessionId[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
 
 CSecureBuffer Fixture(const std::string& name) {
-  CSecureBuffer bytes = ReadTestData("ksp/" + name);
+  CSecureBuffer bytes = KspFixture(name);
   EXPECT_FALSE(bytes.empty()) << "missing fixture ksp/" << name;
   return bytes;
 }
@@ -31,28 +29,6 @@ CSecureBuffer Fixture(const std::string& name) {
 CSecureBuffer Reversed(CSecureBuffer bytes) {
   bytes.Reverse();
   return bytes;
-}
-
-const char* const kDigests[] = {"md5", "sha1", "sha256", "sha384", "sha512"};
-const char* const kPaddings[] = {"pkcs1", "oaep", "none"};
-
-// lumaPassV holding OpenSSL's key: a signature for each of OpenSSL's signature blocks, the raw block
-// for each of its ciphertexts (which arrive least significant byte first); anything else is refused.
-CryptoAnswer OpenSslKey(const CCryptoRequest& request) {
-  if (request.GetType() == MessageTypeSignData) {
-    for (const char* digest : kDigests) {
-      if (request.GetData() == Fixture(std::string("block.") + digest + ".bin")) {
-        return {0, Fixture(std::string("signature.") + digest + ".bin")};
-      }
-    }
-  } else {
-    for (const char* padding : kPaddings) {
-      if (request.GetData() == Reversed(Fixture(std::string("cipher.") + padding + ".bin"))) {
-        return {0, Fixture(std::string("block.") + padding + ".bin")};
-      }
-    }
-  }
-  return {kRefusedBlock, CSecureBuffer()};
 }
 
 std::wstring testPipeName;

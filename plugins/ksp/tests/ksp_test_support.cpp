@@ -2,6 +2,7 @@
 
 #include "foundation/core/little_endian.h"
 #include "foundation/core/tests/test_bytes.h"
+#include "foundation/core/tests/test_data.h"
 #include "foundation/core/vsc_session_messages.h"
 #include "plugins/ksp/core/container_record.h"
 
@@ -23,6 +24,7 @@ CSecureBuffer ContainerInfoRecord(const TestContainer& container) {
 namespace {
 
 constexpr DWORD kNoSuchCertificate = 0x80100030;
+constexpr DWORD kRefusedBlock = 0x80100004;
 constexpr DWORD kTransactionId = 7;
 
 // The answer to a SignData or DecryptData request of the given response type.
@@ -60,6 +62,25 @@ std::vector<Request> ParsedRequests(const CScriptedPipeServer& server, DWORD typ
 }
 
 }  // namespace
+
+CSecureBuffer KspFixture(const std::string& name) { return ReadTestData("ksp/" + name); }
+
+CryptoAnswer OpenSslKey(const CCryptoRequest& request) {
+  if (request.GetType() == MessageTypeSignData) {
+    for (const char* digest : {"md5", "sha1", "sha256", "sha384", "sha512"}) {
+      if (request.GetData() == KspFixture(std::string("block.") + digest + ".bin")) {
+        return {0, KspFixture(std::string("signature.") + digest + ".bin")};
+      }
+    }
+  } else {
+    for (const char* padding : {"pkcs1", "oaep", "none"}) {
+      CSecureBuffer reversed = KspFixture(std::string("cipher.") + padding + ".bin");
+      reversed.Reverse();
+      if (request.GetData() == reversed) return {0, KspFixture(std::string("block.") + padding + ".bin")};
+    }
+  }
+  return {kRefusedBlock, CSecureBuffer()};
+}
 
 std::unique_ptr<CScriptedPipeServer> ServeContainers(const std::wstring& pipeName,
                                                      std::vector<TestContainer> containers,

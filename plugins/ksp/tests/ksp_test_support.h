@@ -31,6 +31,14 @@ struct CryptoAnswer {
 };
 using CryptoScript = std::function<CryptoAnswer(const VirtualSmartCardProtocol::CCryptoRequest& request)>;
 
+// A fixture file of the ksp test data (see testdata/make_ksp_fixtures.sh); empty when missing.
+CSecureBuffer KspFixture(const std::string& name);
+
+// lumaPassV holding the key of the fixtures' certificate: the signature for each of OpenSSL's
+// signature blocks, the raw block for each of its ciphertexts (which arrive least significant byte
+// first); any other block is refused with 0x80100004.
+CryptoAnswer OpenSslKey(const VirtualSmartCardProtocol::CCryptoRequest& request);
+
 // How lumaPassV answers a private-key request: at once, or first "not ready" (21) with a
 // transaction id and the answer only when CheckTransaction asks for it, as its workers do.
 enum class CryptoReply { kAtOnce, kTransacted };
