@@ -1,7 +1,9 @@
 #include "plugins/ksp/ksp_key_operations.h"
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
+#include <new>
 #include <string>
 
 #include "plugins/ksp/bcrypt_hash.h"
@@ -118,9 +120,11 @@ SECURITY_STATUS WINAPI SignHash(NCRYPT_PROV_HANDLE hProvider, NCRYPT_KEY_HANDLE 
       moduleLog().print(kLogTrace, "     Signature Length %d bytes", static_cast<int>(keyBytes));
       return 0;
     }
+    // A hash longer than the longest key's block can never be signed: its first bytes decide the
+    // outcome as well as the whole would, without copying all the caller claims to have.
+    const DWORD copied = std::min<DWORD>(cbHashValue, kMaxKeyBits / 8 + 1);
     CSecureBuffer signature;
-    const SECURITY_STATUS status =
-        context->SignData(*key, hashName, CopyIn(pbHashValue, cbHashValue), signature);
+    const SECURITY_STATUS status = context->SignData(*key, hashName, CopyIn(pbHashValue, copied), signature);
     if (status != 0) {
       *pcbResult = 0;
       return status;

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "foundation/core/tests/test_bytes.h"
@@ -47,13 +48,14 @@ class KspKeyOperationsTest : public ::testing::Test {
 
   // A provider on lumaPassV with three keys of OpenSSL's certificate, the signer and decrypter of
   // 2048 bits and one without a certificate.
-  void Open(CryptoScript crypto = OpenSslKey, CryptoReply reply = CryptoReply::kAtOnce) {
+  void Open(CryptoScript crypto = OpenSslKey, CryptoReply reply = CryptoReply::kAtOnce, int instances = 2) {
     const CSecureBuffer certificate = Fixture("cert.der");
     server = ServeContainers(testPipeName,
                              {{L"Signer", kAtSignature, 2048, certificate},
                               {L"Decrypter", kAtKeyExchange, 2048, certificate},
-                              {L"Bare", kAtKeyExchange, 2048, CSecureBuffer()}},
-                             std::move(crypto), reply);
+                              {L"Bare", kAtKeyExchange, 2048, CSecureBuffer()},
+                              {L"Huge", kAtKeyExchange, 0xFFFFFFF8, CSecureBuffer()}},
+                             std::move(crypto), reply, instances);
     ASSERT_EQ(0, table.OpenProvider(&provider, L"nuvak lumaPass V Key Storage Provider", 0));
     providers.push_back(provider);
     for (auto [name, key] : {std::pair{L"Signer", &signer}, {L"Decrypter", &decrypter}, {L"Bare", &bare}}) {
@@ -184,6 +186,16 @@ TEST_F(KspKeyOperationsTest, SignHashRefusalsSendNothing) {
   EXPECT_EQ(kBadData, Sign(signer, L"MD2", hash, result));
   // A hash that leaves no room for the padding in the key's 256 bytes.
   EXPECT_EQ(kBadData, Sign(signer, L"SHA256", CSecureBuffer(236), result));
+  EXPECT_EQ(0u, CryptoRequestCount());
+
+  // A key length beyond any RSA key from lumaPassV sizes no block; neither does a hash claimed to
+  // be far longer than any block.
+  NCRYPT_KEY_HANDLE huge = 0;
+  ASSERT_EQ(0, table.OpenKey(provider, &huge, L"Huge", 0, 0));
+  EXPECT_EQ(kBadData, Sign(huge, L"SHA256", hash, result));
+  std::vector<BYTE> longHash(64 * 1024, 0x77);
+  EXPECT_EQ(kBadData, table.SignHash(provider, signer, &sha256, longHash.data(), 0x7FFFFFFF, signature, 256,
+                                     &size, pkcs1));
   EXPECT_EQ(0u, CryptoRequestCount());
 
   // The size query answers the key's length without asking lumaPassV, whatever the hash name.
@@ -353,6 +365,38 @@ TEST_F(KspKeyOperationsTest, WithLumaPassVGoneSigningAndDecryptionGiveReadFault)
   DWORD size = 0;
   EXPECT_EQ(0, table.ExportKey(provider, signer, 0, BCRYPT_RSAPUBLIC_BLOB, nullptr, nullptr, 0, &size, 0));
   EXPECT_NE(0u, size);
+}
+
+// No lock is held while lumaPassV works: threads sign with one key at once, each getting its own
+// signature.
+TEST_F(KspKeyOperationsTest, ThreadsSignWithOneKeyAtOnce) {
+  constexpr int kThreads = 4;
+  ASSERT_NO_FATAL_FAILURE(Open(
+      [](const CCryptoRequest& request) {
+        // The signature names the hash it signed: the hash is the block's last byte.
+        return CryptoAnswer{0, CSecureBuffer(1, request.GetData().data + request.GetData().size - 1)};
+      },
+      // Twice the instances: an instance is re-armed only after its client has gone, and Wine's
+      // CallNamedPipeW gives up on a busy pipe after one retry.
+      CryptoReply::kAtOnce, 2 * kThreads));
+  // Per thread, the status of its last failed call (-1 for a wrong signature).
+  std::vector<SECURITY_STATUS> failures(kThreads, 0);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < 5; ++i) {
+        const BYTE last = static_cast<BYTE>(16 * t + i);
+        CSecureBuffer hash(32);
+        hash.data[31] = last;
+        std::vector<BYTE> signature;
+        const SECURITY_STATUS status = Sign(signer, L"SHA256", hash, signature);
+        if (status != 0 || signature != std::vector<BYTE>{last}) failures[t] = status != 0 ? status : -1;
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(std::vector<SECURITY_STATUS>(kThreads, 0), failures);
+  EXPECT_EQ(size_t(5 * kThreads), SignRequests(*server).size());
 }
 
 TEST_F(KspKeyOperationsTest, AnswersThatLumaPassVGivesAfterATransactionArrive) {

@@ -84,11 +84,12 @@ CryptoAnswer OpenSslKey(const CCryptoRequest& request) {
 
 std::unique_ptr<CScriptedPipeServer> ServeContainers(const std::wstring& pipeName,
                                                      std::vector<TestContainer> containers,
-                                                     CryptoScript crypto, CryptoReply reply) {
+                                                     CryptoScript crypto, CryptoReply reply, int instances) {
   // The request held back while its transaction is "not ready".
   auto held = std::make_shared<CSecureBuffer>();
   return std::make_unique<CScriptedPipeServer>(
-      pipeName, [containers, crypto, reply, held](const CSecureBuffer& request) {
+      pipeName,
+      [containers, crypto, reply, held](const CSecureBuffer& request) {
         const BYTE sessionId[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
         DWORD type = luma::plugin::MessageTypeOf(request);
         const CSecureBuffer* cryptoRequest = &request;
@@ -130,7 +131,8 @@ std::unique_ptr<CScriptedPipeServer> ServeContainers(const std::wstring& pipeNam
             return ToWire(response);
           }
         }
-      });
+      },
+      instances);
 }
 
 std::vector<CSignDataRequest> SignRequests(const CScriptedPipeServer& server) {

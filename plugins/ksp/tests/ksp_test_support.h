@@ -48,7 +48,8 @@ enum class CryptoReply { kAtOnce, kTransacted };
 std::unique_ptr<CScriptedPipeServer> ServeContainers(const std::wstring& pipeName,
                                                      std::vector<TestContainer> containers,
                                                      CryptoScript crypto = nullptr,
-                                                     CryptoReply reply = CryptoReply::kAtOnce);
+                                                     CryptoReply reply = CryptoReply::kAtOnce,
+                                                     int instances = 2);
 
 // The SignData (or DecryptData) requests the server received, in order, parsed.
 std::vector<VirtualSmartCardProtocol::CSignDataRequest> SignRequests(const CScriptedPipeServer& server);
