@@ -27,9 +27,7 @@ void LogHandles(NCRYPT_PROV_HANDLE provider, NCRYPT_KEY_HANDLE key) {
   LogArgument("     hKey            %p", reinterpret_cast<void*>(key));
 }
 
-void LogSize(const char* format, DWORD size) {
-  moduleLog().print(kLogTrace, format, static_cast<unsigned long>(size));
-}
+void LogSize(const char* format, DWORD size) { moduleLog().print(kLogTrace, format, static_cast<int>(size)); }
 
 // The caller's input bytes at level 5, when there are any.
 void DumpInput(const char* label, const BYTE* bytes, DWORD size) {
@@ -94,10 +92,10 @@ SECURITY_STATUS WINAPI SignHash(NCRYPT_PROV_HANDLE hProvider, NCRYPT_KEY_HANDLE 
     LogHandles(hProvider, hKey);
     LogArgument("     pPaddingInfo    %p", pPaddingInfo);
     LogArgument("     pbHashValue     %p", pbHashValue);
-    LogSize("     cbHashValue     %lu", cbHashValue);
+    LogSize("     cbHashValue     %d", cbHashValue);
     DumpInput("pbHashValue", pbHashValue, cbHashValue);
     LogArgument("     pbSignature     %p", pbSignature);
-    LogSize("     cbSignature     %lu", cbSignature);
+    LogSize("     cbSignature     %d", cbSignature);
     LogArgument("     pcbResult       %p", pcbResult);
     LogFlags(dwFlags);
     std::shared_ptr<CKSPContext> context;
@@ -144,11 +142,11 @@ SECURITY_STATUS WINAPI Decrypt(NCRYPT_PROV_HANDLE hProvider, NCRYPT_KEY_HANDLE h
   return Run(tracer, [&]() -> SECURITY_STATUS {
     LogHandles(hProvider, hKey);
     LogArgument("     pbInput         %p", pbInput);
-    LogSize("     cbInput         %lu", cbInput);
+    LogSize("     cbInput         %d", cbInput);
     DumpInput("pbInput", pbInput, cbInput);
     LogArgument("     pPaddingInfo    %p", pPaddingInfo);
     LogArgument("     pbOutput        %p", pbOutput);
-    LogSize("     cbOutput        %lu", cbOutput);
+    LogSize("     cbOutput        %d", cbOutput);
     LogArgument("     pcbResult       %p", pcbResult);
     LogFlags(dwFlags);
     std::shared_ptr<CKSPContext> context;
@@ -204,7 +202,7 @@ SECURITY_STATUS WINAPI ExportKey(NCRYPT_PROV_HANDLE hProvider, NCRYPT_KEY_HANDLE
     LogText("pszBlobType", pszBlobType);
     LogArgument("     pParameterList  %p", pParameterList);
     LogArgument("     pbOutput        %p", pbOutput);
-    LogSize("     cbOutput        %lu", cbOutput);
+    LogSize("     cbOutput        %d", cbOutput);
     LogArgument("     pcbResult       %p", pcbResult);
     LogFlags(dwFlags);
     std::shared_ptr<CKSPContext> context;
@@ -234,11 +232,11 @@ SECURITY_STATUS WINAPI Encrypt(NCRYPT_PROV_HANDLE hProvider, NCRYPT_KEY_HANDLE h
   return Run(tracer, [&]() -> SECURITY_STATUS {
     LogHandles(hProvider, hKey);
     LogArgument("     pbInput         %p", pbInput);
-    LogSize("     cbInput         %lu", cbInput);
+    LogSize("     cbInput         %d", cbInput);
     DumpInput("pbInput", pbInput, cbInput);
     LogArgument("     pPaddingInfo    %p", pPaddingInfo);
     LogArgument("     pbOutput        %p", pbOutput);
-    LogSize("     cbOutput        %lu", cbOutput);
+    LogSize("     cbOutput        %d", cbOutput);
     LogArgument("     pcbResult       %p", pcbResult);
     LogFlags(dwFlags);
     std::shared_ptr<CKSPContext> context;
@@ -259,7 +257,7 @@ SECURITY_STATUS WINAPI ImportKey(NCRYPT_PROV_HANDLE hProvider, NCRYPT_KEY_HANDLE
     LogArgument("     pParameterList  %p", pParameterList);
     LogArgument("     phKey           %p", phKey);
     LogArgument("     pbData          %p", pbData);
-    LogSize("     cbData          %lu", cbData);
+    LogSize("     cbData          %d", cbData);
     DumpInput("pbData", pbData, cbData);
     LogFlags(dwFlags);
     std::shared_ptr<CKSPContext> context;
@@ -276,10 +274,10 @@ SECURITY_STATUS WINAPI VerifySignature(NCRYPT_PROV_HANDLE hProvider, NCRYPT_KEY_
     LogHandles(hProvider, hKey);
     LogArgument("     pPaddingInfo    %p", pPaddingInfo);
     LogArgument("     pbHashValue     %p", pbHashValue);
-    LogSize("     cbHashValue     %lu", cbHashValue);
+    LogSize("     cbHashValue     %d", cbHashValue);
     DumpInput("pbHashValue", pbHashValue, cbHashValue);
     LogArgument("     pbSignature     %p", pbSignature);
-    LogSize("     cbSignature     %lu", cbSignature);
+    LogSize("     cbSignature     %d", cbSignature);
     DumpInput("pbSignature", pbSignature, cbSignature);
     LogFlags(dwFlags);
     // Only the provider handle is examined: verification needs no key of lumaPassV.
