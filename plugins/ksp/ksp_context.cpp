@@ -1,7 +1,10 @@
 #include "plugins/ksp/ksp_context.h"
 
 #include "pkcs11/diagnostics/function_tracer.h"
+#include "plugins/ksp/bcrypt_hash.h"
 #include "plugins/ksp/core/container_record.h"
+#include "plugins/ksp/core/key_operation_rules.h"
+#include "plugins/ksp/ksp_functions.h"
 #include "plugins/ksp/ksp_module.h"
 
 using luma::ksp::moduleLog;
@@ -53,6 +56,29 @@ ULONG_PTR CKSPContext::OpenKey(const std::wstring& keyName) {
   auto key = std::make_shared<CKSPKey>();
   key->container = found->second;
   return keyPool.Add(key);
+}
+
+SECURITY_STATUS CKSPContext::SignData(const CKSPKey& key, const std::wstring& hashName,
+                                      const CSecureBuffer& hash, CSecureBuffer& signature) {
+  CFunctionTracer tracer(moduleLog(), "CKSPContext::SignData", TraceExitForm::SecurityStatus, this);
+  const DWORD algId = luma::ksp::HashNameToAlgId(hashName.c_str());
+  if (algId == 0) return static_cast<SECURITY_STATUS>(tracer.setResult(luma::ksp::kInvalidParameter));
+  const CKeyContainer& container = *key.container;
+  CSecureBuffer block;
+  if (container.keyBits > luma::ksp::kMaxKeyBits ||
+      !luma::ksp::BuildPkcs1Type1Block(algId, hash, container.keyBits / 8, block)) {
+    return static_cast<SECURITY_STATUS>(tracer.setResult(luma::ksp::kBadData));
+  }
+  moduleLog().dump("PKCS#1 padded data", block.data, block.size);
+  return static_cast<SECURITY_STATUS>(
+      tracer.setResult(sessionClient->SignData(sessionId, container.name, algId, block, signature)));
+}
+
+SECURITY_STATUS CKSPContext::DecryptData(const CKSPKey& key, const CSecureBuffer& cipherBlock,
+                                         CSecureBuffer& result) {
+  CFunctionTracer tracer(moduleLog(), "CKSPContext::DecryptData", TraceExitForm::SecurityStatus, this);
+  return static_cast<SECURITY_STATUS>(
+      tracer.setResult(sessionClient->DecryptData(sessionId, key.container->name, cipherBlock, result)));
 }
 
 std::unique_ptr<CKSPKeyEnumState> CKSPContext::CreateKeyEnumState() const {

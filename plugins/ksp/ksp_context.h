@@ -48,6 +48,17 @@ class CKSPContext {
   // A cursor over every container in ascending order of the folded names.
   std::unique_ptr<CKSPKeyEnumState> CreateKeyEnumState() const;
 
+  // The private-key operations, carried to lumaPassV on this handle's session; the key never leaves
+  // it. The status of lumaPassV is the result unchanged (30 when the exchange failed), and the output
+  // is filled on 0 only. No lock is held while lumaPassV works, which may include the user's time in
+  // its authentication dialog. Throw std::bad_alloc only.
+  // Signing: NTE_INVALID_PARAMETER for a hash name that is not known, NTE_BAD_DATA when no PKCS#1
+  // block can be built for it (MD2, MD4, a hash too long for the key). The block goes out big-endian.
+  SECURITY_STATUS SignData(const CKSPKey& key, const std::wstring& hashName, const CSecureBuffer& hash,
+                           CSecureBuffer& signature);
+  // Decryption of a cipher block already reversed to little-endian; the result is the encoded block.
+  SECURITY_STATUS DecryptData(const CKSPKey& key, const CSecureBuffer& cipherBlock, CSecureBuffer& result);
+
   const std::wstring& GetProviderName() const noexcept { return providerName; }
   // "Use Context", read and written under its own lock, as CNG may call from any thread.
   CSecureBuffer GetUseContext();

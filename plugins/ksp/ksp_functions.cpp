@@ -3,10 +3,10 @@
 #include <atomic>
 #include <cstring>
 #include <cwchar>
-#include <new>
 
-#include "pkcs11/diagnostics/function_tracer.h"
 #include "plugins/common/file_product_version.h"
+#include "plugins/ksp/ksp_entry.h"
+#include "plugins/ksp/ksp_key_operations.h"
 #include "plugins/ksp/ksp_module.h"
 #include "plugins/ksp/ksp_properties.h"
 
@@ -29,52 +29,13 @@ constexpr wchar_t kRsa[] = L"RSA";
 
 std::atomic<bool> bannerWritten{false};
 
-// Runs an entry's body: every exception becomes a status, and the tracer records the result with
-// the last error the body left.
-template <typename Body>
-SECURITY_STATUS Run(CFunctionTracer& tracer, Body body) noexcept {
-  SECURITY_STATUS status;
-  try {
-    status = body();
-  } catch (const std::bad_alloc&) {
-    status = kNoMemory;
-  } catch (...) {
-    status = kInternalError;
-  }
-  return static_cast<SECURITY_STATUS>(tracer.setResult(static_cast<DWORD>(status)));
-}
-
 void* HeapBlock(size_t size) { return HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size); }
-
-// The one place where handles from the application are checked: a provider handle must be in the
-// provider pool, and a key handle in the key pool of that provider.
-SECURITY_STATUS ResolveProvider(NCRYPT_PROV_HANDLE handle, std::shared_ptr<CKSPContext>& context) {
-  return providerPool().Get(handle, context) ? 0 : kInvalidHandle;
-}
-
-SECURITY_STATUS ResolveKey(NCRYPT_PROV_HANDLE provider, NCRYPT_KEY_HANDLE handle,
-                           std::shared_ptr<CKSPContext>& context, std::shared_ptr<CKSPKey>& key) {
-  if (ResolveProvider(provider, context) != 0 || !context->GetKey(handle, key)) return kInvalidHandle;
-  return 0;
-}
 
 bool PropertyNameFits(LPCWSTR name) {
   return name != nullptr && wcsnlen(name, kMaxPropertyNameChars + 1) <= kMaxPropertyNameChars;
 }
 
 bool OnlySilent(DWORD flags) { return (flags & ~kSilentFlag) == 0; }
-
-// The output rule of both property getters: the size first; no buffer (or size 0) is a size query.
-SECURITY_STATUS WriteProperty(const CSecureBuffer& value, PBYTE output, DWORD outputSize, DWORD* resultSize) {
-  *resultSize = value.size;
-  moduleLog().print(kLogTrace, "     pcbResult   %p -> %lu", static_cast<void*>(resultSize),
-                    static_cast<unsigned long>(value.size));
-  if (output == nullptr || outputSize == 0) return 0;
-  if (!CheckOutputSize(outputSize, value.size)) return kMoreData;
-  if (value.size > 0) std::memcpy(output, value.data, value.size);
-  moduleLog().dump("pbOutput", output, value.size);
-  return 0;
-}
 
 SECURITY_STATUS CheckGetPropertyArguments(LPCWSTR property, DWORD* resultSize, DWORD flags) {
   if (!PropertyNameFits(property) || resultSize == nullptr) return kInvalidParameter;
@@ -92,22 +53,6 @@ SECURITY_STATUS SetProperty(CKSPContext& context, LPCWSTR property, PBYTE input,
   }
   if (std::wcscmp(property, L"HWND Handle") == 0) return 0;
   return kNotSupported;
-}
-
-void LogArgument(const char* format, const void* value) { moduleLog().print(kLogTrace, format, value); }
-
-void LogText(const char* label, LPCWSTR text) {
-  if (!moduleLog().isOn(kLogTrace)) return;
-  if (text == nullptr) {
-    moduleLog().print(kLogTrace, "     %-15s (NULL)", label);
-  } else {
-    moduleLog().print(kLogTrace, "     %-15s '%.*S'", label, 256, text);
-  }
-}
-
-void LogFlags(DWORD flags) {
-  moduleLog().print(kLogTrace, "     dwFlags         0x%08lx", static_cast<unsigned long>(flags));
-  moduleLog().print(kLogTrace, "     --");
 }
 
 SECURITY_STATUS WINAPI OpenProvider(NCRYPT_PROV_HANDLE* phProvider, LPCWSTR pszProviderName, DWORD dwFlags) {
@@ -197,7 +142,7 @@ SECURITY_STATUS WINAPI GetProviderProperty(NCRYPT_PROV_HANDLE hProvider, LPCWSTR
       return status;
     CSecureBuffer value;
     if (!ProviderPropertyValue(*context, pszProperty, value)) return kNotFound;
-    return WriteProperty(value, pbOutput, cbOutput, pcbResult);
+    return WriteOutput(value, pbOutput, cbOutput, pcbResult);
   });
 }
 
@@ -217,7 +162,7 @@ SECURITY_STATUS WINAPI GetKeyProperty(NCRYPT_PROV_HANDLE hProvider, NCRYPT_KEY_H
       return status;
     CSecureBuffer value;
     if (!KeyPropertyValue(*context, *key, pszProperty, value)) return kNotFound;
-    return WriteProperty(value, pbOutput, cbOutput, pcbResult);
+    return WriteOutput(value, pbOutput, cbOutput, pcbResult);
   });
 }
 
@@ -355,32 +300,8 @@ SECURITY_STATUS WINAPI FinalizeKey(NCRYPT_PROV_HANDLE, NCRYPT_KEY_HANDLE, DWORD)
 }
 SECURITY_STATUS WINAPI DeleteKey(NCRYPT_PROV_HANDLE, NCRYPT_KEY_HANDLE, DWORD) { return Refuse("DeleteKey"); }
 
-// Signing, decryption and export go through the pipe and are not offered yet; the other operations
-// of this group are never offered by a provider whose private keys live in lumaPassV.
-SECURITY_STATUS WINAPI Encrypt(NCRYPT_PROV_HANDLE, NCRYPT_KEY_HANDLE, PBYTE, DWORD, VOID*, PBYTE, DWORD,
-                               DWORD*, DWORD) {
-  return Refuse("Encrypt");
-}
-SECURITY_STATUS WINAPI Decrypt(NCRYPT_PROV_HANDLE, NCRYPT_KEY_HANDLE, PBYTE, DWORD, VOID*, PBYTE, DWORD,
-                               DWORD*, DWORD) {
-  return Refuse("Decrypt");
-}
-SECURITY_STATUS WINAPI ImportKey(NCRYPT_PROV_HANDLE, NCRYPT_KEY_HANDLE, LPCWSTR, NCryptBufferDesc*,
-                                 NCRYPT_KEY_HANDLE*, PBYTE, DWORD, DWORD) {
-  return Refuse("ImportKey");
-}
-SECURITY_STATUS WINAPI ExportKey(NCRYPT_PROV_HANDLE, NCRYPT_KEY_HANDLE, NCRYPT_KEY_HANDLE, LPCWSTR,
-                                 NCryptBufferDesc*, PBYTE, DWORD, DWORD*, DWORD) {
-  return Refuse("ExportKey");
-}
-SECURITY_STATUS WINAPI SignHash(NCRYPT_PROV_HANDLE, NCRYPT_KEY_HANDLE, VOID*, PBYTE, DWORD, PBYTE, DWORD,
-                                DWORD*, DWORD) {
-  return Refuse("SignHash");
-}
-SECURITY_STATUS WINAPI VerifySignature(NCRYPT_PROV_HANDLE, NCRYPT_KEY_HANDLE, VOID*, PBYTE, DWORD, PBYTE,
-                                       DWORD, DWORD) {
-  return Refuse("VerifySignature");
-}
+// The other operations on keys and secrets are never offered by a provider whose private keys live
+// in lumaPassV.
 SECURITY_STATUS WINAPI PromptUser(NCRYPT_PROV_HANDLE, NCRYPT_KEY_HANDLE, LPCWSTR, DWORD) {
   return Refuse("PromptUser");
 }

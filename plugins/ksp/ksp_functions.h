@@ -7,12 +7,16 @@
 namespace luma::ksp {
 
 // CNG's status codes of the table's entries.
+constexpr SECURITY_STATUS kBadLen = static_cast<SECURITY_STATUS>(0x80090004);
+constexpr SECURITY_STATUS kBadData = static_cast<SECURITY_STATUS>(0x80090005);
 constexpr SECURITY_STATUS kBadFlags = static_cast<SECURITY_STATUS>(0x80090009);
 constexpr SECURITY_STATUS kNoMemory = static_cast<SECURITY_STATUS>(0x8009000E);
+constexpr SECURITY_STATUS kPerm = static_cast<SECURITY_STATUS>(0x80090010);
 constexpr SECURITY_STATUS kNotFound = static_cast<SECURITY_STATUS>(0x80090011);
 constexpr SECURITY_STATUS kBadKeyset = static_cast<SECURITY_STATUS>(0x80090016);
 constexpr SECURITY_STATUS kInvalidHandle = static_cast<SECURITY_STATUS>(0x80090026);
 constexpr SECURITY_STATUS kInvalidParameter = static_cast<SECURITY_STATUS>(0x80090027);
+constexpr SECURITY_STATUS kBufferTooSmall = static_cast<SECURITY_STATUS>(0x80090028);
 constexpr SECURITY_STATUS kNotSupported = static_cast<SECURITY_STATUS>(0x80090029);
 constexpr SECURITY_STATUS kNoMoreItems = static_cast<SECURITY_STATUS>(0x8009002A);
 constexpr SECURITY_STATUS kInternalError = static_cast<SECURITY_STATUS>(0x8009002D);

@@ -1,5 +1,6 @@
 // lumaPassKSP.dll loaded as the CNG router loads it: by file, through GetKeyStorageInterface, with
-// lumaPassV's per-user pipe first absent and then served by a scripted lumaPassV.
+// lumaPassV's per-user pipe first absent and then served by a scripted lumaPassV that holds the key
+// of the fixtures' certificate.
 #include <gtest/gtest.h>
 
 #include "foundation/core/vsc_message.h"
@@ -36,10 +37,11 @@ TEST(KspDllTest, TheLoadedModuleServesTheFunctionTableAndClosesSessionsWhenUnloa
   EXPECT_EQ(kInvalidHandle, table->FreeProvider(provider));
 
   // lumaPassV with three containers on the user's pipe.
-  const auto server =
-      ServeContainers(luma::plugin::GetUserPipeName(), {{L"Charlie", kAtKeyExchange, 2048, CSecureBuffer()},
-                                                        {L"alpha", kAtSignature, 2048, CSecureBuffer()},
-                                                        {L"Bravo", kAtKeyExchange, 1024, CSecureBuffer()}});
+  const auto server = ServeContainers(luma::plugin::GetUserPipeName(),
+                                      {{L"Charlie", kAtKeyExchange, 2048, KspFixture("cert.der")},
+                                       {L"alpha", kAtSignature, 2048, CSecureBuffer()},
+                                       {L"Bravo", kAtKeyExchange, 1024, CSecureBuffer()}},
+                                      OpenSslKey);
   ASSERT_EQ(0, table->OpenProvider(&provider, L"nuvak lumaPass V Key Storage Provider", 0));
   PVOID cursor = nullptr;
   std::vector<std::wstring> names;
@@ -56,6 +58,24 @@ TEST(KspDllTest, TheLoadedModuleServesTheFunctionTableAndClosesSessionsWhenUnloa
   DWORD size = 0;
   EXPECT_EQ(0, table->GetKeyProperty(provider, key, L"Length", reinterpret_cast<PBYTE>(&bits), 4, &size, 0));
   EXPECT_EQ(1024u, bits);
+
+  // The module signs and decrypts with the key that lumaPassV holds for Charlie's certificate.
+  NCRYPT_KEY_HANDLE charlie = 0;
+  ASSERT_EQ(0, table->OpenKey(provider, &charlie, L"Charlie", 0, 0));
+  const CSecureBuffer hash = KspFixture("hash.sha256.bin");
+  BCRYPT_PKCS1_PADDING_INFO sha256 = {L"SHA256"};
+  BYTE output[256] = {};
+  ASSERT_EQ(0, table->SignHash(provider, charlie, &sha256, hash.data, hash.size, output, sizeof(output),
+                               &size, BCRYPT_PAD_PKCS1));
+  EXPECT_EQ(KspFixture("signature.sha256.bin"), CSecureBuffer(size, output));
+  const CSecureBuffer cipher = KspFixture("cipher.pkcs1.bin");
+  ASSERT_EQ(0, table->Decrypt(provider, charlie, cipher.data, cipher.size, nullptr, output, sizeof(output),
+                              &size, NCRYPT_PAD_PKCS1_FLAG));
+  EXPECT_EQ(KspFixture("plain.pkcs1.bin"), CSecureBuffer(size, output));
+  std::vector<BYTE> blob(1024);
+  ASSERT_EQ(0, table->ExportKey(provider, charlie, 0, BCRYPT_RSAPUBLIC_BLOB, nullptr, blob.data(),
+                                static_cast<DWORD>(blob.size()), &size, 0));
+  EXPECT_EQ(KspFixture("modulus.bin"), CSecureBuffer(256, blob.data() + size - 256));
 
   // Unloading with the handle still open closes its session.
   EXPECT_EQ(0u, CountRequests(*server, VirtualSmartCardProtocol::MessageTypeCloseSession));

@@ -1,0 +1,47 @@
+// What every entry of the function table shares: the run wrapper that turns exceptions into a status
+// and records the result, the one check of the handles the application passes, and argument logging.
+#ifndef LUMA_PLUGINS_KSP_KSP_ENTRY_H_
+#define LUMA_PLUGINS_KSP_KSP_ENTRY_H_
+
+#include <memory>
+#include <new>
+
+#include "pkcs11/diagnostics/function_tracer.h"
+#include "plugins/ksp/ksp_context.h"
+#include "plugins/ksp/ksp_functions.h"
+
+namespace luma::ksp {
+
+// Runs an entry's body: every exception becomes a status, and the tracer records the result with
+// the last error the body left.
+template <typename Body>
+SECURITY_STATUS Run(CFunctionTracer& tracer, Body body) noexcept {
+  SECURITY_STATUS status;
+  try {
+    status = body();
+  } catch (const std::bad_alloc&) {
+    status = kNoMemory;
+  } catch (...) {
+    status = kInternalError;
+  }
+  return static_cast<SECURITY_STATUS>(tracer.setResult(static_cast<DWORD>(status)));
+}
+
+// A provider handle must be in the provider pool, and a key handle in the key pool of that
+// provider; otherwise NTE_INVALID_HANDLE.
+SECURITY_STATUS ResolveProvider(NCRYPT_PROV_HANDLE handle, std::shared_ptr<CKSPContext>& context);
+SECURITY_STATUS ResolveKey(NCRYPT_PROV_HANDLE provider, NCRYPT_KEY_HANDLE handle,
+                           std::shared_ptr<CKSPContext>& context, std::shared_ptr<CKSPKey>& key);
+
+// The output rule of the entries that hand out a value: the size first; no buffer (or size 0) is a
+// size query; a short buffer is ERROR_MORE_DATA.
+SECURITY_STATUS WriteOutput(const CSecureBuffer& value, PBYTE output, DWORD outputSize, DWORD* resultSize);
+
+// Level-5 argument lines; a null string is logged as "(NULL)".
+void LogArgument(const char* format, const void* value);
+void LogText(const char* label, LPCWSTR text);
+void LogFlags(DWORD flags);
+
+}  // namespace luma::ksp
+
+#endif  // LUMA_PLUGINS_KSP_KSP_ENTRY_H_
