@@ -34,6 +34,33 @@ void DumpInput(const char* label, const BYTE* bytes, DWORD size) {
   if (bytes != nullptr) moduleLog().dump(label, bytes, size);
 }
 
+// The leading arguments SignHash and VerifySignature share.
+void LogSignatureArguments(NCRYPT_PROV_HANDLE provider, NCRYPT_KEY_HANDLE key, const void* paddingInfo,
+                           const BYTE* hash, DWORD hashSize, const BYTE* signature, DWORD signatureSize) {
+  LogHandles(provider, key);
+  LogArgument("     pPaddingInfo    %p", paddingInfo);
+  LogArgument("     pbHashValue     %p", hash);
+  LogSize("     cbHashValue     %d", hashSize);
+  DumpInput("pbHashValue", hash, hashSize);
+  LogArgument("     pbSignature     %p", signature);
+  LogSize("     cbSignature     %d", signatureSize);
+}
+
+// The arguments Decrypt and Encrypt share, in the order both take them.
+void LogCipherArguments(NCRYPT_PROV_HANDLE provider, NCRYPT_KEY_HANDLE key, const BYTE* input,
+                        DWORD inputSize, const void* paddingInfo, const BYTE* output, DWORD outputSize,
+                        const DWORD* result, DWORD flags) {
+  LogHandles(provider, key);
+  LogArgument("     pbInput         %p", input);
+  LogSize("     cbInput         %d", inputSize);
+  DumpInput("pbInput", input, inputSize);
+  LogArgument("     pPaddingInfo    %p", paddingInfo);
+  LogArgument("     pbOutput        %p", output);
+  LogSize("     cbOutput        %d", outputSize);
+  LogArgument("     pcbResult       %p", result);
+  LogFlags(flags);
+}
+
 // A copy of the caller's bytes; std::bad_alloc when memory runs out.
 CSecureBuffer CopyIn(const BYTE* bytes, DWORD size) {
   CSecureBuffer copy(size, bytes);
@@ -89,13 +116,7 @@ SECURITY_STATUS WINAPI SignHash(NCRYPT_PROV_HANDLE hProvider, NCRYPT_KEY_HANDLE 
                                 DWORD* pcbResult, DWORD dwFlags) {
   CFunctionTracer tracer(moduleLog(), "SignHash", TraceExitForm::SecurityStatus);
   return Run(tracer, [&]() -> SECURITY_STATUS {
-    LogHandles(hProvider, hKey);
-    LogArgument("     pPaddingInfo    %p", pPaddingInfo);
-    LogArgument("     pbHashValue     %p", pbHashValue);
-    LogSize("     cbHashValue     %d", cbHashValue);
-    DumpInput("pbHashValue", pbHashValue, cbHashValue);
-    LogArgument("     pbSignature     %p", pbSignature);
-    LogSize("     cbSignature     %d", cbSignature);
+    LogSignatureArguments(hProvider, hKey, pPaddingInfo, pbHashValue, cbHashValue, pbSignature, cbSignature);
     LogArgument("     pcbResult       %p", pcbResult);
     LogFlags(dwFlags);
     std::shared_ptr<CKSPContext> context;
@@ -140,15 +161,8 @@ SECURITY_STATUS WINAPI Decrypt(NCRYPT_PROV_HANDLE hProvider, NCRYPT_KEY_HANDLE h
                                DWORD* pcbResult, DWORD dwFlags) {
   CFunctionTracer tracer(moduleLog(), "Decrypt", TraceExitForm::SecurityStatus);
   return Run(tracer, [&]() -> SECURITY_STATUS {
-    LogHandles(hProvider, hKey);
-    LogArgument("     pbInput         %p", pbInput);
-    LogSize("     cbInput         %d", cbInput);
-    DumpInput("pbInput", pbInput, cbInput);
-    LogArgument("     pPaddingInfo    %p", pPaddingInfo);
-    LogArgument("     pbOutput        %p", pbOutput);
-    LogSize("     cbOutput        %d", cbOutput);
-    LogArgument("     pcbResult       %p", pcbResult);
-    LogFlags(dwFlags);
+    LogCipherArguments(hProvider, hKey, pbInput, cbInput, pPaddingInfo, pbOutput, cbOutput, pcbResult,
+                       dwFlags);
     std::shared_ptr<CKSPContext> context;
     std::shared_ptr<CKSPKey> key;
     if (ResolveKey(hProvider, hKey, context, key) != 0) return kInvalidHandle;
@@ -230,15 +244,8 @@ SECURITY_STATUS WINAPI Encrypt(NCRYPT_PROV_HANDLE hProvider, NCRYPT_KEY_HANDLE h
                                DWORD* pcbResult, DWORD dwFlags) {
   CFunctionTracer tracer(moduleLog(), "Encrypt", TraceExitForm::SecurityStatus);
   return Run(tracer, [&]() -> SECURITY_STATUS {
-    LogHandles(hProvider, hKey);
-    LogArgument("     pbInput         %p", pbInput);
-    LogSize("     cbInput         %d", cbInput);
-    DumpInput("pbInput", pbInput, cbInput);
-    LogArgument("     pPaddingInfo    %p", pPaddingInfo);
-    LogArgument("     pbOutput        %p", pbOutput);
-    LogSize("     cbOutput        %d", cbOutput);
-    LogArgument("     pcbResult       %p", pcbResult);
-    LogFlags(dwFlags);
+    LogCipherArguments(hProvider, hKey, pbInput, cbInput, pPaddingInfo, pbOutput, cbOutput, pcbResult,
+                       dwFlags);
     std::shared_ptr<CKSPContext> context;
     std::shared_ptr<CKSPKey> key;
     if (ResolveKey(hProvider, hKey, context, key) != 0) return kInvalidHandle;
@@ -271,13 +278,7 @@ SECURITY_STATUS WINAPI VerifySignature(NCRYPT_PROV_HANDLE hProvider, NCRYPT_KEY_
                                        PBYTE pbSignature, DWORD cbSignature, DWORD dwFlags) {
   CFunctionTracer tracer(moduleLog(), "VerifySignature", TraceExitForm::SecurityStatus);
   return Run(tracer, [&]() -> SECURITY_STATUS {
-    LogHandles(hProvider, hKey);
-    LogArgument("     pPaddingInfo    %p", pPaddingInfo);
-    LogArgument("     pbHashValue     %p", pbHashValue);
-    LogSize("     cbHashValue     %d", cbHashValue);
-    DumpInput("pbHashValue", pbHashValue, cbHashValue);
-    LogArgument("     pbSignature     %p", pbSignature);
-    LogSize("     cbSignature     %d", cbSignature);
+    LogSignatureArguments(hProvider, hKey, pPaddingInfo, pbHashValue, cbHashValue, pbSignature, cbSignature);
     DumpInput("pbSignature", pbSignature, cbSignature);
     LogFlags(dwFlags);
     // Only the provider handle is examined: verification needs no key of lumaPassV.
