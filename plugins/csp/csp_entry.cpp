@@ -32,4 +32,19 @@ void LogValue(const char* format, DWORD value) noexcept {
 
 void LogEnd() noexcept { moduleLog().print(kLogTrace, "     --"); }
 
+void LogKeyArguments(HCRYPTPROV provider, HCRYPTKEY key) noexcept {
+  LogArgument("     hProv      %p", reinterpret_cast<void*>(provider));
+  LogArgument("     hKey       %p", reinterpret_cast<void*>(key));
+}
+
+void LogHashArguments(HCRYPTPROV provider, HCRYPTHASH hash) noexcept {
+  LogArgument("     hProv      %p", reinterpret_cast<void*>(provider));
+  LogArgument("     hHash      %p", reinterpret_cast<void*>(hash));
+}
+
+void LogOutputArguments(const BYTE* data, const DWORD* size) noexcept {
+  LogArgument("     pbData     %p", data);
+  LogArgument("     pcbDataLen %p", size);
+}
+
 }  // namespace luma::csp

@@ -52,6 +52,10 @@ inline DWORD WriteDword(DWORD value, LPBYTE output, LPDWORD size) noexcept {
 void LogArgument(const char* format, const void* value) noexcept;
 void LogValue(const char* format, DWORD value) noexcept;
 void LogEnd() noexcept;
+// The handles and the output arguments most entries begin with, one line each.
+void LogKeyArguments(HCRYPTPROV provider, HCRYPTKEY key) noexcept;
+void LogHashArguments(HCRYPTPROV provider, HCRYPTHASH hash) noexcept;
+void LogOutputArguments(const BYTE* data, const DWORD* size) noexcept;
 
 }  // namespace luma::csp
 

@@ -12,11 +12,6 @@ DWORD ResolveHash(HCRYPTPROV provider, HCRYPTHASH handle, std::shared_ptr<CCSPCo
   return context->GetHash(handle, hash) ? kOk : static_cast<DWORD>(ERROR_INVALID_HANDLE);
 }
 
-void LogHashArguments(HCRYPTPROV provider, HCRYPTHASH hash) {
-  LogArgument("     hProv      %p", reinterpret_cast<void*>(provider));
-  LogArgument("     hHash      %p", reinterpret_cast<void*>(hash));
-}
-
 }  // namespace
 
 extern "C" {
@@ -77,8 +72,7 @@ BOOL WINAPI CPGetHashParam(HCRYPTPROV hProv, HCRYPTHASH hHash, DWORD dwParam, LP
   return RunEntry(tracer, [&]() -> DWORD {
     LogHashArguments(hProv, hHash);
     LogValue("     dwParam    0x%08lx", dwParam);
-    LogArgument("     pbData     %p", pbData);
-    LogArgument("     pcbDataLen %p", pcbDataLen);
+    LogOutputArguments(pbData, pcbDataLen);
     LogValue("     dwFlags    0x%08lx", dwFlags);
     LogEnd();
     if (pcbDataLen == nullptr) return ERROR_INVALID_PARAMETER;

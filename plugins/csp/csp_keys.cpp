@@ -82,8 +82,7 @@ BOOL WINAPI CPGetUserKey(HCRYPTPROV hProv, DWORD dwKeySpec, HCRYPTKEY* phUserKey
 BOOL WINAPI CPDestroyKey(HCRYPTPROV hProv, HCRYPTKEY hKey) {
   CFunctionTracer tracer(moduleLog(), "CPDestroyKey", TraceExitForm::Bool);
   return RunEntry(tracer, [&]() -> DWORD {
-    LogArgument("     hProv      %p", reinterpret_cast<void*>(hProv));
-    LogArgument("     hKey       %p", reinterpret_cast<void*>(hKey));
+    LogKeyArguments(hProv, hKey);
     LogEnd();
     std::shared_ptr<CCSPContext> context;
     if (const DWORD error = ResolveContext(hProv, context)) return error;
@@ -127,8 +126,7 @@ BOOL WINAPI CPSetKeyParam(HCRYPTPROV hProv, HCRYPTKEY hKey, DWORD dwParam, const
                           DWORD dwFlags) {
   CFunctionTracer tracer(moduleLog(), "CPSetKeyParam", TraceExitForm::Bool);
   return RunEntry(tracer, [&]() -> DWORD {
-    LogArgument("     hProv      %p", reinterpret_cast<void*>(hProv));
-    LogArgument("     hKey       %p", reinterpret_cast<void*>(hKey));
+    LogKeyArguments(hProv, hKey);
     LogValue("     dwParam    0x%08lx", dwParam);
     LogValue("     dwFlags    0x%08lx", dwFlags);
     LogEnd();
@@ -148,11 +146,9 @@ BOOL WINAPI CPGetKeyParam(HCRYPTPROV hProv, HCRYPTKEY hKey, DWORD dwParam, LPBYT
                           DWORD dwFlags) {
   CFunctionTracer tracer(moduleLog(), "CPGetKeyParam", TraceExitForm::Bool);
   return RunEntry(tracer, [&]() -> DWORD {
-    LogArgument("     hProv      %p", reinterpret_cast<void*>(hProv));
-    LogArgument("     hKey       %p", reinterpret_cast<void*>(hKey));
+    LogKeyArguments(hProv, hKey);
     LogValue("     dwParam    0x%08lx", dwParam);
-    LogArgument("     pbData     %p", pbData);
-    LogArgument("     pcbDataLen %p", pcbDataLen);
+    LogOutputArguments(pbData, pcbDataLen);
     LogValue("     dwFlags    0x%08lx", dwFlags);
     LogEnd();
     if (pcbDataLen == nullptr) return ERROR_INVALID_PARAMETER;
@@ -204,13 +200,11 @@ BOOL WINAPI CPExportKey(HCRYPTPROV hProv, HCRYPTKEY hKey, HCRYPTKEY hPubKey, DWO
                         LPBYTE pbData, LPDWORD pcbDataLen) {
   CFunctionTracer tracer(moduleLog(), "CPExportKey", TraceExitForm::Bool);
   return RunEntry(tracer, [&]() -> DWORD {
-    LogArgument("     hProv      %p", reinterpret_cast<void*>(hProv));
-    LogArgument("     hKey       %p", reinterpret_cast<void*>(hKey));
+    LogKeyArguments(hProv, hKey);
     LogArgument("     hPubKey    %p", reinterpret_cast<void*>(hPubKey));
     LogValue("     dwBlobType %lu", dwBlobType);
     LogValue("     dwFlags    0x%08lx", dwFlags);
-    LogArgument("     pbData     %p", pbData);
-    LogArgument("     pcbDataLen %p", pcbDataLen);
+    LogOutputArguments(pbData, pcbDataLen);
     LogEnd();
     if (pcbDataLen == nullptr) return ERROR_INVALID_PARAMETER;
     std::shared_ptr<CCSPContext> context;
@@ -243,8 +237,7 @@ BOOL WINAPI CPDuplicateKey(HCRYPTPROV hProv, HCRYPTKEY hKey, LPDWORD pdwReserved
                            HCRYPTKEY* phKey) {
   CFunctionTracer tracer(moduleLog(), "CPDuplicateKey", TraceExitForm::Bool);
   return RunEntry(tracer, [&]() -> DWORD {
-    LogArgument("     hProv      %p", reinterpret_cast<void*>(hProv));
-    LogArgument("     hKey       %p", reinterpret_cast<void*>(hKey));
+    LogKeyArguments(hProv, hKey);
     LogValue("     dwFlags    0x%08lx", dwFlags);
     LogEnd();
     if (phKey == nullptr) return ERROR_INVALID_PARAMETER;

@@ -17,6 +17,14 @@ constexpr DWORD kRefusedSignFlags = 0x7;     // no hash OID, type 2, X9.31
 // The largest cipher block taken from a caller: far above any RSA key.
 constexpr DWORD kMaxCipherBlock = 2048;
 
+// The leading arguments CPDecrypt and CPEncrypt share.
+void LogCipherArguments(HCRYPTPROV provider, HCRYPTKEY key, HCRYPTHASH hash, BOOL final, DWORD flags) {
+  LogKeyArguments(provider, key);
+  LogArgument("     hHash      %p", reinterpret_cast<void*>(hash));
+  LogValue("     fFinal     %lu", static_cast<DWORD>(final));
+  LogValue("     dwFlags    0x%08lx", flags);
+}
+
 // The unpadded message of a decrypted block as the flags ask for it; empty when the padding is bad.
 CSecureBuffer Unpad(const CSecureBuffer& block, DWORD flags) {
   if ((flags & kOaepFlag) != 0) {
@@ -41,8 +49,7 @@ BOOL WINAPI CPSignHash(HCRYPTPROV hProv, HCRYPTHASH hHash, DWORD dwKeySpec, LPCW
                        DWORD dwFlags, LPBYTE pbSignature, LPDWORD pcbSigLen) {
   CFunctionTracer tracer(moduleLog(), "CPSignHash", TraceExitForm::Bool);
   return RunEntry(tracer, [&]() -> DWORD {
-    LogArgument("     hProv      %p", reinterpret_cast<void*>(hProv));
-    LogArgument("     hHash      %p", reinterpret_cast<void*>(hHash));
+    LogHashArguments(hProv, hHash);
     LogValue("     dwKeySpec  %lu", dwKeySpec);
     if (szDescription != nullptr) {
       moduleLog().print(kLogTrace, "     szDescription %.*S", 256, szDescription);
@@ -89,13 +96,8 @@ BOOL WINAPI CPDecrypt(HCRYPTPROV hProv, HCRYPTKEY hKey, HCRYPTHASH hHash, BOOL f
                       LPBYTE pbData, LPDWORD pcbDataLen) {
   CFunctionTracer tracer(moduleLog(), "CPDecrypt", TraceExitForm::Bool);
   return RunEntry(tracer, [&]() -> DWORD {
-    LogArgument("     hProv      %p", reinterpret_cast<void*>(hProv));
-    LogArgument("     hKey       %p", reinterpret_cast<void*>(hKey));
-    LogArgument("     hHash      %p", reinterpret_cast<void*>(hHash));
-    LogValue("     fFinal     %lu", static_cast<DWORD>(fFinal));
-    LogValue("     dwFlags    0x%08lx", dwFlags);
-    LogArgument("     pbData     %p", pbData);
-    LogArgument("     pcbDataLen %p", pcbDataLen);
+    LogCipherArguments(hProv, hKey, hHash, fFinal, dwFlags);
+    LogOutputArguments(pbData, pcbDataLen);
     LogEnd();
     if (pcbDataLen == nullptr || pbData == nullptr) return ERROR_INVALID_PARAMETER;
     if ((dwFlags & ~(kOaepFlag | kNoPaddingCheckFlag)) != 0) return kBadFlags;
@@ -133,11 +135,7 @@ BOOL WINAPI CPEncrypt(HCRYPTPROV hProv, HCRYPTKEY hKey, HCRYPTHASH hHash, BOOL f
                       LPBYTE pbData, LPDWORD pcbDataLen, DWORD cbBufLen) {
   CFunctionTracer tracer(moduleLog(), "CPEncrypt", TraceExitForm::Bool);
   return RunEntry(tracer, [&]() -> DWORD {
-    LogArgument("     hProv      %p", reinterpret_cast<void*>(hProv));
-    LogArgument("     hKey       %p", reinterpret_cast<void*>(hKey));
-    LogArgument("     hHash      %p", reinterpret_cast<void*>(hHash));
-    LogValue("     fFinal     %lu", static_cast<DWORD>(fFinal));
-    LogValue("     dwFlags    0x%08lx", dwFlags);
+    LogCipherArguments(hProv, hKey, hHash, fFinal, dwFlags);
     LogValue("     cbBufLen   %lu", cbBufLen);
     LogEnd();
     if (pcbDataLen == nullptr) return ERROR_INVALID_PARAMETER;
@@ -162,8 +160,7 @@ BOOL WINAPI CPVerifySignature(HCRYPTPROV hProv, HCRYPTHASH hHash, const BYTE* pb
                               HCRYPTKEY hPubKey, LPCWSTR szDescription, DWORD dwFlags) {
   CFunctionTracer tracer(moduleLog(), "CPVerifySignature", TraceExitForm::Bool);
   return RunEntry(tracer, [&]() -> DWORD {
-    LogArgument("     hProv      %p", reinterpret_cast<void*>(hProv));
-    LogArgument("     hHash      %p", reinterpret_cast<void*>(hHash));
+    LogHashArguments(hProv, hHash);
     LogValue("     cbSigLen   %lu", cbSigLen);
     LogArgument("     hPubKey    %p", reinterpret_cast<void*>(hPubKey));
     LogValue("     dwFlags    0x%08lx", dwFlags);

@@ -135,8 +135,7 @@ BOOL WINAPI CPGetProvParam(HCRYPTPROV hProv, DWORD dwParam, LPBYTE pbData, LPDWO
   return RunEntry(tracer, [&]() -> DWORD {
     LogArgument("     hProv      %p", reinterpret_cast<void*>(hProv));
     LogValue("     dwParam    0x%08lx", dwParam);
-    LogArgument("     pbData     %p", pbData);
-    LogArgument("     pcbDataLen %p", pcbDataLen);
+    LogOutputArguments(pbData, pcbDataLen);
     LogValue("     dwFlags    0x%08lx", dwFlags);
     LogEnd();
     if (pcbDataLen == nullptr) return ERROR_INVALID_PARAMETER;
