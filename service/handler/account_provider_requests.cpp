@@ -132,6 +132,18 @@ bool CVSCProtocolHandler::handle(const CGetCertificateInfoRequest& request,
 
 // --- Workers of the transacted account requests ------------------------------------------------
 
+bool CVSCProtocolHandler::FindAccountOfRequest(const CBaseScopedRequest& request,
+                                               CBaseErrorMessageResponse& response,
+                                               std::shared_ptr<CProviderContext>& context,
+                                               std::shared_ptr<CPolicy>& policy) {
+  if (!VerifySession(request, response)) return false;
+  if (!FindProviderContext(request.GetScope(), context, policy)) {
+    luma::requests::AnswerNotFound(response);
+    return false;
+  }
+  return true;
+}
+
 void CVSCProtocolHandler::handleTransactedCall(const CAddAccountRequest& request,
                                                CAddAccountResponse& response) {
   CDebugLog::Log(LOG_TRACE, L"CVSCProtocolHandler::handleTransactedCall AddAccount");
@@ -147,38 +159,26 @@ void CVSCProtocolHandler::handleTransactedCall(const CAddAccountRequest& request
 void CVSCProtocolHandler::handleTransactedCall(const CRefreshAccountRequest& request,
                                                CRefreshAccountResponse& response) {
   CDebugLog::Log(LOG_TRACE, L"CVSCProtocolHandler::handleTransactedCall RefreshAccount");
-  if (!VerifySession(request, response)) return;
   std::shared_ptr<CProviderContext> context;
   std::shared_ptr<CPolicy> policy;
-  if (!FindProviderContext(request.GetScope(), context, policy)) {
-    luma::requests::AnswerNotFound(response);
-    return;
-  }
+  if (!FindAccountOfRequest(request, response, context, policy)) return;
   luma::requests::RefreshAccount(context, policy, response);
 }
 
 void CVSCProtocolHandler::handleTransactedCall(const CGetAccountAuthStateRequest& request,
                                                CGetAccountAuthStateResponse& response) {
   CDebugLog::Log(LOG_TRACE, L"CVSCProtocolHandler::handleTransactedCall GetAccountAuthState");
-  if (!VerifySession(request, response)) return;
   std::shared_ptr<CProviderContext> context;
   std::shared_ptr<CPolicy> policy;
-  if (!FindProviderContext(request.GetScope(), context, policy)) {
-    luma::requests::AnswerNotFound(response);
-    return;
-  }
+  if (!FindAccountOfRequest(request, response, context, policy)) return;
   luma::requests::GetAccountAuthState(context, policy, response);
 }
 
 void CVSCProtocolHandler::handleTransactedCall(const CAuthenticateAccountRequest& request,
                                                CAuthenticateAccountResponse& response) {
   CDebugLog::Log(LOG_TRACE, L"CVSCProtocolHandler::handle AuthenticateAccount");
-  if (!VerifySession(request, response)) return;
   std::shared_ptr<CProviderContext> context;
   std::shared_ptr<CPolicy> policy;
-  if (!FindProviderContext(request.GetScope(), context, policy)) {
-    luma::requests::AnswerNotFound(response);
-    return;
-  }
+  if (!FindAccountOfRequest(request, response, context, policy)) return;
   luma::requests::AuthenticateAccount(context, policy, request, response);
 }

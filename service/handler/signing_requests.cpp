@@ -29,6 +29,23 @@ constexpr KeyOperationTexts kDecryptionTexts = {luma::auth::kStrDecryptionFailed
                                                 L"Successfully decrypted data",
                                                 L"Unable to decrypt data: Showing error message: %s"};
 
+// The card certificate of the request's container, after the session check; false, with the
+// status set, for an unknown session or container.
+bool FindRequestedContainer(CVSCProtocolHandler& handler, const CCryptoRequest& request,
+                            CCryptoResponse& response, CCertContext& context) {
+  if (!handler.IsValidSession(request)) {
+    response.SetStatus(kStatusInvalidSession);
+    return false;
+  }
+  response.SetStatus(0);
+  if (!handler.LookupCertContextByContainerName(request.GetContainerName(), context) ||
+      !context.certificatePolicy) {
+    response.SetStatus(kStatusNoKeyContainer);
+    return false;
+  }
+  return true;
+}
+
 // The part both workers share once the session, the certificate and the block are checked.
 void RunKeyOperation(CVSCProtocolHandler& handler, const CCertContext& context, const CCryptoRequest& request,
                      const luma::requests::KeyOperationCall& call, const KeyOperationTexts& texts,
@@ -59,16 +76,8 @@ void RunKeyOperation(CVSCProtocolHandler& handler, const CCertContext& context, 
 
 void CVSCProtocolHandler::handleTransactedCall(const CSignDataRequest& request, CSignDataResponse& response) {
   CDebugLog::Log(LOG_TRACE, L"CVSCProtocolHandler::handleTransactedCall SignData");
-  if (!IsValidSession(request)) {
-    response.SetStatus(kStatusInvalidSession);
-    return;
-  }
-  response.SetStatus(0);
   CCertContext context(nullptr, nullptr, nullptr);
-  if (!LookupCertContextByContainerName(request.GetContainerName(), context) || !context.certificatePolicy) {
-    response.SetStatus(kStatusNoKeyContainer);
-    return;
-  }
+  if (!FindRequestedContainer(*this, request, response, context)) return;
   const CSecureBuffer& data = request.GetData();
   if (CDebugLog::IsLevelEnabled(LOG_DEBUG)) CDebugLog::LogHexDump(L"Data to sign", data.data, data.size);
   luma::service::SignBlock block =
@@ -90,16 +99,8 @@ void CVSCProtocolHandler::handleTransactedCall(const CSignDataRequest& request, 
 void CVSCProtocolHandler::handleTransactedCall(const CDecryptDataRequest& request,
                                                CDecryptDataResponse& response) {
   CDebugLog::Log(LOG_TRACE, L"CVSCProtocolHandler::handleTransactedCall DecryptData");
-  if (!IsValidSession(request)) {
-    response.SetStatus(kStatusInvalidSession);
-    return;
-  }
-  response.SetStatus(0);
   CCertContext context(nullptr, nullptr, nullptr);
-  if (!LookupCertContextByContainerName(request.GetContainerName(), context) || !context.certificatePolicy) {
-    response.SetStatus(kStatusNoKeyContainer);
-    return;
-  }
+  if (!FindRequestedContainer(*this, request, response, context)) return;
   luma::requests::KeyOperationCall call;
   call.operation = luma::requests::KeyOperation::kRawDecrypt;
   call.data = request.GetData();

@@ -256,6 +256,10 @@ class CVSCProtocolHandler : public VirtualSmartCardProtocol::CVirtualSmartCardPr
   void WriteToStore(const CProviderContext& provider, const CCertificatePolicy& certificate);
   void DeleteFromStore(const CProviderContext& provider, const CCertificatePolicy& certificate);
   BOOL SetProperty(PCCERT_CONTEXT certificate, DWORD propertyId, DWORD flags, const void* data);
+  // The account a scoped request names, after the session check; false once the answer is made.
+  bool FindAccountOfRequest(const VirtualSmartCardProtocol::CBaseScopedRequest& request,
+                            VirtualSmartCardProtocol::CBaseErrorMessageResponse& response,
+                            std::shared_ptr<CProviderContext>& context, std::shared_ptr<CPolicy>& policy);
 
   // Guarded by mainLock.
   luma::CKernelHandle updateThread;
