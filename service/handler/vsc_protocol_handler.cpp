@@ -54,6 +54,25 @@ CVSCProtocolHandler::~CVSCProtocolHandler() {
       TerminateThread(thread, static_cast<DWORD>(-1));
     }
 
+    // Workers that are about to finish get a short while to leave on their own: a thread terminated
+    // while it frees memory or leaves COM can leave the process's heap or loader lock held.
+    std::vector<luma::CKernelHandle> running;
+    {
+      luma::CRankedMutexObjLock guard(mainLock);
+      for (auto& [id, worker] : workerThreads) {
+        HANDLE copy = nullptr;
+        if (worker && DuplicateHandle(GetCurrentProcess(), worker.get(), GetCurrentProcess(), &copy, 0, FALSE,
+                                      DUPLICATE_SAME_ACCESS)) {
+          running.emplace_back(copy);
+        }
+      }
+    }
+    const ULONGLONG deadline = GetTickCount64() + kWorkerStopMilliseconds;
+    for (const luma::CKernelHandle& worker : running) {
+      const ULONGLONG now = GetTickCount64();
+      WaitForSingleObject(worker.get(), now < deadline ? static_cast<DWORD>(deadline - now) : 0);
+    }
+
     std::vector<std::shared_ptr<CProviderContext>> contexts = GetProviderContexts();
     {
       luma::CRankedMutexObjLock guard(mainLock);

@@ -55,6 +55,7 @@ class CVSCProtocolHandler : public VirtualSmartCardProtocol::CVirtualSmartCardPr
   static constexpr DWORD kRemovalPauseMilliseconds = 2500;
   // How long the destructor waits for the update thread.
   static constexpr DWORD kUpdateThreadStopMilliseconds = 5000;
+  static constexpr DWORD kWorkerStopMilliseconds = 2000;
 
   // What the update thread did, for tests that check the order of its steps.
   enum class UpdateStep {
