@@ -14,7 +14,7 @@
 
 class CTestKeyContainer {
  public:
-  // A 2048-bit key of the spec (AT_KEYEXCHANGE or AT_SIGNATURE) and its certificate "CN=<name>".
+  // A 2048-bit key of the given key type (AT_KEYEXCHANGE or AT_SIGNATURE) and its certificate "CN=<name>".
   CTestKeyContainer(DWORD keySpec, const std::wstring& name);
   ~CTestKeyContainer();
   CTestKeyContainer(const CTestKeyContainer&) = delete;
