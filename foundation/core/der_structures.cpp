@@ -144,5 +144,31 @@ const WCHAR* CngHashAlgorithmName(DWORD algId) {
   }
 }
 
+namespace {
+
+constexpr DigestInfoHash kDigestInfoHashes[] = {
+    {0x8003, "1.2.840.113549.2.5", 16},      // MD5
+    {0x8004, "1.3.14.3.2.26", 20},           // SHA-1
+    {0x800C, "2.16.840.1.101.3.4.2.1", 32},  // SHA-256
+    {0x800D, "2.16.840.1.101.3.4.2.2", 48},  // SHA-384
+    {0x800E, "2.16.840.1.101.3.4.2.3", 64},  // SHA-512
+};
+
+}  // namespace
+
+const DigestInfoHash* DigestInfoHashOf(DWORD algId) {
+  for (const DigestInfoHash& hash : kDigestInfoHashes) {
+    if (hash.algId == algId) return &hash;
+  }
+  return nullptr;
+}
+
+const DigestInfoHash* DigestInfoHashOfOid(const std::string& oid) {
+  for (const DigestInfoHash& hash : kDigestInfoHashes) {
+    if (oid == hash.oid) return &hash;
+  }
+  return nullptr;
+}
+
 }  // namespace der
 }  // namespace luma

@@ -4,6 +4,7 @@
 #ifndef LUMA_FOUNDATION_CORE_DER_STRUCTURES_H_
 #define LUMA_FOUNDATION_CORE_DER_STRUCTURES_H_
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,16 @@ constexpr char kUpnOtherNameOid[] = "1.3.6.1.4.1.311.20.2.3";
 
 // CNG name of a CryptoAPI hash algorithm id (SHA1, SHA256, SHA384, SHA512, MD5); null otherwise.
 const WCHAR* CngHashAlgorithmName(DWORD algId);
+
+// A hash algorithm a DigestInfo may name: its CryptoAPI id, dotted OID and hash size in bytes.
+struct DigestInfoHash {
+  DWORD algId;
+  const char* oid;
+  std::uint32_t hashSize;
+};
+// MD5, SHA-1, SHA-256, SHA-384 and SHA-512; null for any other id or OID.
+const DigestInfoHash* DigestInfoHashOf(DWORD algId);
+const DigestInfoHash* DigestInfoHashOfOid(const std::string& oid);
 
 }  // namespace der
 }  // namespace luma

@@ -10,31 +10,6 @@
 namespace luma {
 namespace pkcs11 {
 
-namespace {
-
-struct CHashAlgorithm {
-  const char* oid;
-  DWORD algId;
-  std::uint32_t hashSize;
-};
-
-const CHashAlgorithm kHashAlgorithms[] = {
-    {"1.2.840.113549.2.5", 0x8003, 16},      // MD5
-    {"1.3.14.3.2.26", 0x8004, 20},           // SHA-1
-    {"2.16.840.1.101.3.4.2.1", 0x800C, 32},  // SHA-256
-    {"2.16.840.1.101.3.4.2.2", 0x800D, 48},  // SHA-384
-    {"2.16.840.1.101.3.4.2.3", 0x800E, 64},  // SHA-512
-};
-
-const CHashAlgorithm* algorithmOf(const std::string& oid) {
-  for (const CHashAlgorithm& algorithm : kHashAlgorithms) {
-    if (oid == algorithm.oid) return &algorithm;
-  }
-  return nullptr;
-}
-
-}  // namespace
-
 CK_RV parseSignedDigest(const CByteBuffer& input, CSignedDigest& out) {
   if (input.size() == kSsl3HashPairSize) {
     out.hash = input;
@@ -57,7 +32,7 @@ CK_RV parseSignedDigest(const CByteBuffer& input, CSignedDigest& out) {
       !der::DecodeOid(algorithm[0].content, algorithm[0].contentSize, oid)) {
     return CKR_DATA_LEN_RANGE;
   }
-  const CHashAlgorithm* known = algorithmOf(oid);
+  const der::DigestInfoHash* known = der::DigestInfoHashOfOid(oid);
   // A hash shorter or longer than its algorithm's would be signed as something it is not.
   if (known != nullptr && parts[1].contentSize != known->hashSize) return CKR_DATA_LEN_RANGE;
   CByteBuffer hash(parts[1].contentSize, parts[1].content);

@@ -129,6 +129,16 @@ TEST(DerStructuresTest, CngHashNames) {
   EXPECT_EQ(CngHashAlgorithmName(0x8002), nullptr);  // MD4 has no DigestInfo here
 }
 
+TEST(DerStructuresTest, DigestInfoHashesAreFoundByIdAndByOid) {
+  const DigestInfoHash* sha256 = DigestInfoHashOf(0x800C);
+  ASSERT_NE(sha256, nullptr);
+  EXPECT_STREQ(sha256->oid, "2.16.840.1.101.3.4.2.1");
+  EXPECT_EQ(sha256->hashSize, 32u);
+  EXPECT_EQ(DigestInfoHashOfOid("1.3.14.3.2.26"), DigestInfoHashOf(0x8004));
+  EXPECT_EQ(DigestInfoHashOf(0x8002), nullptr);
+  EXPECT_EQ(DigestInfoHashOfOid("1.2.840.113549.2.2"), nullptr);  // MD2
+}
+
 TEST(DerStructuresTest, OpenSslSignatureBlockYieldsTheDigestInfo) {
   const CSecureBuffer block = ReadTestData("sha256_signature_block.bin");
   const CSecureBuffer digest = ReadTestData("sha256_digest.bin");

@@ -2,25 +2,15 @@
 
 #include <cstring>
 
+#include "foundation/core/der_structures.h"
+
 namespace luma::ksp {
 
 DigestAlgorithm DigestAlgorithmOf(DWORD algId) {
-  switch (algId) {
-    case kAlgMd5:
-      return {DigestInfoForm::kDigestInfo, "1.2.840.113549.2.5"};
-    case kAlgSha1:
-      return {DigestInfoForm::kDigestInfo, "1.3.14.3.2.26"};
-    case kAlgSha256:
-      return {DigestInfoForm::kDigestInfo, "2.16.840.1.101.3.4.2.1"};
-    case kAlgSha384:
-      return {DigestInfoForm::kDigestInfo, "2.16.840.1.101.3.4.2.2"};
-    case kAlgSha512:
-      return {DigestInfoForm::kDigestInfo, "2.16.840.1.101.3.4.2.3"};
-    case kAlgSsl3ShaMd5:
-      return {DigestInfoForm::kBareHash, nullptr};
-    default:
-      return {DigestInfoForm::kRefused, nullptr};
-  }
+  if (algId == kAlgSsl3ShaMd5) return {DigestInfoForm::kBareHash, nullptr};
+  if (const der::DigestInfoHash* hash = der::DigestInfoHashOf(algId))
+    return {DigestInfoForm::kDigestInfo, hash->oid};
+  return {DigestInfoForm::kRefused, nullptr};
 }
 
 bool PadPkcs1Type1(const CSecureBuffer& payload, DWORD blockLength, CSecureBuffer& block) {
