@@ -6,6 +6,7 @@
 
 #include "plugins/certstore/cert_store_module.h"
 #include "plugins/certstore/store_provider_record.h"
+#include "plugins/common/module_version_banner.h"
 #include "plugins/common/virtual_smart_card_client.h"
 
 namespace luma::certstore {
@@ -75,11 +76,7 @@ BOOL FailOpen() {
 void LogVersionBanner() noexcept {
   if (bannerWritten.exchange(true) || !moduleLog().isOn(kLogInfo)) return;
   try {
-    const CVirtualSmartCardClient identity(nullptr, L"");
-    moduleLog().print(kLogInfo, "Process architecture is %s", sizeof(void*) == 4 ? "x86" : "x64");
-    moduleLog().print(kLogInfo, "lumaPassCertStore version %S", identity.GetClientVersion().c_str());
-    moduleLog().print(kLogInfo, "Process '%S', version %S", identity.GetProcessPath().c_str(),
-                      identity.GetProcessVersion().c_str());
+    luma::plugin::WriteVersionBanner(moduleLog(), "lumaPassCertStore");
   } catch (...) {
     // The banner is only a log line.
   }

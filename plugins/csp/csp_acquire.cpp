@@ -1,6 +1,7 @@
 // CPAcquireContext and CPReleaseContext: a provider handle is one CCSPContext in the context pool.
 #include <atomic>
 
+#include "plugins/common/module_version_banner.h"
 #include "plugins/common/virtual_smart_card_client.h"
 #include "plugins/csp/csp_entry.h"
 #include "plugins/csp/csp_module.h"
@@ -14,12 +15,8 @@ std::atomic<bool> bannerWritten{false};
 // The module's and the host's versions and the identity, once per process at level 3.
 void WriteBanner() {
   if (bannerWritten.exchange(true) || !moduleLog().isOn(kLogInfo)) return;
-  const CVirtualSmartCardClient identity(nullptr, L"");
   const ProviderIdentity provider = CurrentIdentity();
-  moduleLog().print(kLogInfo, "Process architecture is %s", sizeof(void*) == 4 ? "x86" : "x64");
-  moduleLog().print(kLogInfo, "lumaPassCSP version %S", identity.GetClientVersion().c_str());
-  moduleLog().print(kLogInfo, "Process '%S', version %S", identity.GetProcessPath().c_str(),
-                    identity.GetProcessVersion().c_str());
+  luma::plugin::WriteVersionBanner(moduleLog(), "lumaPassCSP");
   moduleLog().print(kLogInfo, "Implementing '%s' with type %lu", provider.name,
                     static_cast<unsigned long>(provider.type));
 }

@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "plugins/common/file_product_version.h"
+#include "plugins/common/module_version_banner.h"
 #include "plugins/ksp/ksp_entry.h"
 #include "plugins/ksp/ksp_key_operations.h"
 #include "plugins/ksp/ksp_module.h"
@@ -349,11 +350,7 @@ NCRYPT_KEY_STORAGE_FUNCTION_TABLE functionTable = {{1, 0},
 // The module's and the host's versions, once per process at level 3.
 void WriteBanner() {
   if (bannerWritten.exchange(true) || !moduleLog().isOn(kLogInfo)) return;
-  const CVirtualSmartCardClient identity(nullptr, L"");
-  moduleLog().print(kLogInfo, "Process architecture is %s", sizeof(void*) == 4 ? "x86" : "x64");
-  moduleLog().print(kLogInfo, "lumaPassKSP version %S", identity.GetClientVersion().c_str());
-  moduleLog().print(kLogInfo, "Process '%S', version %S", identity.GetProcessPath().c_str(),
-                    identity.GetProcessVersion().c_str());
+  luma::plugin::WriteVersionBanner(moduleLog(), "lumaPassKSP");
 }
 
 }  // namespace
