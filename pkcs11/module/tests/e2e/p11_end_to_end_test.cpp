@@ -35,15 +35,8 @@ class Pkcs11EndToEndTest : public HandlerRequestTest {
     ASSERT_NO_FATAL_FAILURE(HandlerRequestTest::SetUp());
     if (!COpenSslTool::IsAvailable()) GTEST_SKIP() << "no OpenSSL tool on this host";
     ASSERT_EQ(0u, registered);
-    // lumaPassCSP reaches lumaPassV on the user's own pipe (the server adds the pipe folder itself).
-    const std::wstring folder = L"\\\\.\\pipe\\";
-    const std::wstring userPipe = luma::plugin::GetUserPipeName();
-    ASSERT_EQ(0u, userPipe.compare(0, folder.size(), folder));
-    server = std::make_unique<CVSCServer>(userPipe.substr(folder.size()), handler,
-                                          luma::service::PipeMode::PerUser);
-    server->Start();
-    ASSERT_TRUE(luma::service::testing::WaitUntil(
-        [&] { return server->GetListeningInstances() >= CVSCServer::kListeningInstances; }));
+    // lumaPassCSP reaches lumaPassV on the user's own pipe.
+    ASSERT_NO_FATAL_FAILURE(ServeOnPipePath(luma::plugin::GetUserPipeName()));
     Provision(L"ACME", L"/vault");
     CCertContext context(nullptr, nullptr, nullptr);
     ASSERT_TRUE(handler->LookupCertContextByAlias(L"alice", context));

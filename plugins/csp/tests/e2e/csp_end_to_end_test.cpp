@@ -36,16 +36,8 @@ class CspEndToEndTest : public HandlerRequestTest {
     ASSERT_NO_FATAL_FAILURE(HandlerRequestTest::SetUp());
     if (!COpenSslTool::IsAvailable()) GTEST_SKIP() << "no OpenSSL tool on this host";
     ASSERT_EQ(0u, registered);
-    // The DLL reaches lumaPassV where applications reach it: on the user's own pipe (the server
-    // adds the pipe folder itself).
-    const std::wstring folder = L"\\\\.\\pipe\\";
-    const std::wstring userPipe = luma::plugin::GetUserPipeName();
-    ASSERT_EQ(0u, userPipe.compare(0, folder.size(), folder));
-    server = std::make_unique<CVSCServer>(userPipe.substr(folder.size()), handler,
-                                          luma::service::PipeMode::PerUser);
-    server->Start();
-    ASSERT_TRUE(luma::service::testing::WaitUntil(
-        [&] { return server->GetListeningInstances() >= CVSCServer::kListeningInstances; }));
+    // The DLL reaches lumaPassV where applications reach it: on the user's own pipe.
+    ASSERT_NO_FATAL_FAILURE(ServeOnPipePath(luma::plugin::GetUserPipeName()));
     Provision(L"ACME", L"/vault");
     container = ContainerOf(L"alice");
     ASSERT_FALSE(container.empty());

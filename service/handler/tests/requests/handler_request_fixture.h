@@ -92,10 +92,23 @@ class HandlerRequestTest : public SoapTransportTest {
     handler->SetUpdateTimingForTesting(0, 0);
     // Wine keeps no property outside its own list; the store's marks are not what is tested here.
     handler->SetCertPropertyWriterForTesting([](PCCERT_CONTEXT, DWORD, DWORD, const void*) { return TRUE; });
-    server = std::make_unique<CVSCServer>(UniquePipeName(), handler, PipeMode::PerUser);
+    ASSERT_NO_FATAL_FAILURE(Serve(UniquePipeName()));
+  }
+
+  // Serves the handler on the pipe (a name below the pipe folder) in place of any earlier server.
+  void Serve(const std::wstring& pipeName) {
+    server = std::make_unique<CVSCServer>(pipeName, handler, PipeMode::PerUser);
     server->Start();
     ASSERT_TRUE(
         WaitUntil([&] { return server->GetListeningInstances() >= CVSCServer::kListeningInstances; }));
+  }
+
+  // Serves the handler on a full pipe path, such as the user's own pipe where the plug-ins look for
+  // lumaPassV (the server adds the pipe folder itself).
+  void ServeOnPipePath(const std::wstring& path) {
+    const std::wstring folder = L"\\\\.\\pipe\\";
+    ASSERT_EQ(0u, path.compare(0, folder.size(), folder));
+    ASSERT_NO_FATAL_FAILURE(Serve(path.substr(folder.size())));
   }
 
   void TearDown() override {
