@@ -15,6 +15,7 @@ unset DISPLAY
 echo "== Windows build (32-bit deliverables)"
 cmake -S . -B build -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/i686-mingw.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$jobs"
+bash tools/check-exports.sh build/bin
 if [ "$(bash tools/wine-arch.sh)" = win32 ]; then
   test_tree=build
   export WINEPREFIX="$root/build/wineprefix" WINEARCH=win32
