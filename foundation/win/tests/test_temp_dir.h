@@ -25,7 +25,7 @@ class CTestTempDir {
   const std::wstring& path() const { return path_; }
   std::wstring operator/(const std::wstring& name) const { return path_ + L"\\" + name; }
 
- private:
+  // Removes the folder with everything in it.
   static void RemoveTree(const std::wstring& dir) {
     WIN32_FIND_DATAW entry;
     const luma::CFindHandle find(FindFirstFileW((dir + L"\\*").c_str(), &entry));
@@ -44,6 +44,7 @@ class CTestTempDir {
     RemoveDirectoryW(dir.c_str());
   }
 
+ private:
   std::wstring path_;
 };
 

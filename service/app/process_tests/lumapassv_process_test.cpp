@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "foundation/win/system_utils.h"
+#include "foundation/win/tests/test_temp_dir.h"
 #include "foundation/win/unique_handle.h"
 #include "plugins/common/unconnected_named_pipe_client.h"
 #include "plugins/common/virtual_smart_card_client.h"
@@ -126,6 +127,9 @@ class LumaPassVProcessTest : public ::testing::Test {
                 L"-" +
                 std::wstring(info->name(), info->name() + std::char_traits<char>::length(info->name()));
     CreateDirectoryW((ProgramFolder() + L"service_runs").c_str(), nullptr);
+    // Wine hands out the same process ids run after run: a folder of an earlier run would give this
+    // program that run's stored policies.
+    CTestTempDir::RemoveTree(runFolder);
     CreateDirectoryW(runFolder.c_str(), nullptr);
     logPath = runFolder + L"\\lumaPassV.log";
     DeleteFileW(logPath.c_str());
@@ -167,6 +171,11 @@ class LumaPassVProcessTest : public ::testing::Test {
     std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
     if (!text.empty()) memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
     return text;
+  }
+  // The log for a failure message (its text is ASCII).
+  std::string LogForMessage() const {
+    const std::wstring log = Log();
+    return std::string(log.begin(), log.end());
   }
   bool Logged(const std::wstring& line) const { return Log().find(line) != std::wstring::npos; }
   size_t CountLogged(const std::wstring& line) const {
@@ -361,6 +370,8 @@ std::wstring AliceFriendlyName(bool remove = false) {
   if (found == nullptr) return L"";
   if (remove) {
     CertDeleteCertificateFromStore(found);  // frees the context
+    // Wine writes a deletion out only when the store is committed or its last reference goes.
+    CertControlStore(store.get(), 0, CERT_STORE_CTRL_COMMIT, nullptr);
     return L"";
   }
   luma::CCertContextHandle held(found);
@@ -382,7 +393,7 @@ TEST_F(LumaPassVProcessTest, AutomaticProvisioningFetchesTheAccountOfAnIntegrate
   ASSERT_TRUE(WaitFor([&] {
     return Logged(L"Auto-provision succeeded. Policy for user anna added.") ||
            Logged(L"An error occurred during the auto-provision attempt");
-  }));
+  })) << LogForMessage();
   EXPECT_TRUE(Logged(L"Trying to auto-provision provider Luma Test"));
   const std::wstring log = Log();
   EXPECT_NE(std::wstring::npos, log.find(L"Auto-provision succeeded. Policy for user anna added."))
