@@ -1,7 +1,7 @@
 // The registered lumaPassCSP.dll, loaded by CryptoAPI as applications load it, against lumaPassV's
 // real protocol handler on the user's own pipe, with anna's account of the local test signing service
-// provisioned on the card: every signature and plaintext is checked by OpenSSL on the Linux side with
-// the user certificate.
+// provisioned on the card and its certificate in a store of the user, its key named at this provider:
+// every signature and plaintext is checked by OpenSSL on the Linux side with the user certificate.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -38,6 +38,16 @@ class CspEndToEndTest : public HandlerRequestTest {
     ASSERT_EQ(0u, registered);
     // The DLL reaches lumaPassV where applications reach it: on the user's own pipe.
     ASSERT_NO_FATAL_FAILURE(ServeOnPipePath(luma::plugin::GetUserPipeName()));
+    // The certificate goes to a store of the test's own, with its key provider information written
+    // for real and naming this provider, as a deployment that uses the CSP configures it.
+    DeleteStore();
+    handler->SetCertPropertyWriterForTesting(nullptr);
+    adjustProviderConfig = [this](CProviderConfig& config) {
+      config.TargetCertStoreName = storeName;
+      config.TargetCertStoreType = CERT_SYSTEM_STORE_CURRENT_USER;
+      config.TargetProviderName = kPlainProvider;
+      config.TargetProviderType = PROV_RSA_FULL;
+    };
     Provision(L"ACME", L"/vault");
     container = ContainerOf(L"alice");
     ASSERT_FALSE(container.empty());
@@ -55,12 +65,22 @@ class CspEndToEndTest : public HandlerRequestTest {
   void TearDown() override {
     provider.reset();
     HandlerRequestTest::TearDown();
+    DeleteStore();
+  }
+
+  // Also run before provisioning: a run that crashed may have left the store behind.
+  void DeleteStore() const {
+    // With the delete flag no store is opened.
+    CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER | CERT_STORE_DELETE_FLAG,
+                  storeName.c_str());
   }
 
   DWORD OpenSsl(const std::wstring& arguments) { return COpenSslTool::Run(dir, arguments); }
   std::wstring Unix(const std::wstring& file) const { return dir.UnixPath(file); }
 
   static DWORD registered;
+  // One name for every run: these tests never run side by side, and the store is deleted after each.
+  const std::wstring storeName = L"lumaPassCspEndToEnd";
   std::wstring container;
   DWORD keySpec = 0;  // as the certificate's key usage makes it
   luma::CCryptProviderHandle provider;
@@ -123,6 +143,55 @@ TEST_F(CspEndToEndTest, CryptDecryptOpensWhatOpenSslEncryptedForTheUserCertifica
     buffer.size = size;
     EXPECT_TRUE(buffer == plain);
   }
+}
+
+TEST_F(CspEndToEndTest, TheProvisionedCertificateSignsAMessageThatOpenSslCmsVerifies) {
+  const luma::CCertStoreHandle store(
+      CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0,
+                    CERT_SYSTEM_STORE_CURRENT_USER | CERT_STORE_OPEN_EXISTING_FLAG, storeName.c_str()));
+  ASSERT_TRUE(store) << std::hex << GetLastError();
+  const luma::CCertContextHandle certificate(CertEnumCertificatesInStore(store.get(), nullptr));
+  ASSERT_TRUE(certificate) << "lumaPassV put no certificate in the store";
+
+  // The application's road to the key: the certificate's key provider information opens this CSP.
+  HCRYPTPROV_OR_NCRYPT_KEY_HANDLE key = 0;
+  DWORD acquiredKeySpec = 0;
+  BOOL mustFree = FALSE;
+  ASSERT_TRUE(
+      CryptAcquireCertificatePrivateKey(certificate.get(), 0, nullptr, &key, &acquiredKeySpec, &mustFree))
+      << std::hex << GetLastError();
+  const luma::CCryptProviderHandle acquired(mustFree ? key : 0);
+  EXPECT_EQ(keySpec, acquiredKeySpec);
+  char name[128] = {};  // the container name comes back as ANSI text
+  DWORD size = sizeof(name) - 1;
+  ASSERT_TRUE(CryptGetProvParam(key, PP_CONTAINER, reinterpret_cast<BYTE*>(name), &size, 0));
+  EXPECT_EQ(std::string(container.begin(), container.end()), std::string(name));
+
+  const char text[] = "A message signed with the provisioned certificate.";
+  const CSecureBuffer content(sizeof(text) - 1, text);
+  PCCERT_CONTEXT signer = certificate.get();
+  CRYPT_SIGN_MESSAGE_PARA parameters = {};
+  parameters.cbSize = sizeof(parameters);
+  parameters.dwMsgEncodingType = X509_ASN_ENCODING | PKCS_7_ASN_ENCODING;
+  parameters.pSigningCert = signer;
+  parameters.HashAlgorithm.pszObjId = const_cast<LPSTR>(szOID_NIST_sha256);
+  parameters.cMsgCert = 1;
+  parameters.rgpMsgCert = &signer;
+  const BYTE* contents[] = {content.data};
+  DWORD contentSizes[] = {content.size};
+  size = 0;
+  ASSERT_TRUE(CryptSignMessage(&parameters, FALSE, 1, contents, contentSizes, nullptr, &size))
+      << std::hex << GetLastError();
+  CSecureBuffer message(size);
+  ASSERT_TRUE(CryptSignMessage(&parameters, FALSE, 1, contents, contentSizes, message.data, &size))
+      << std::hex << GetLastError();
+  message.size = size;
+  EXPECT_FALSE(service.Requests().empty());  // the signature came from the signing service
+
+  ASSERT_TRUE(dir.Write(L"message.p7", message));
+  EXPECT_EQ(0u, OpenSsl(L"cms -verify -inform DER -in " + Unix(L"message.p7") + L" -CAfile " +
+                        Unix(L"alice.pem") + L" -binary -purpose any -out " + Unix(L"content")));
+  EXPECT_TRUE(dir.Read(L"content") == content);
 }
 
 TEST_F(CspEndToEndTest, StoppedLumaPassVFailsTheSignatureWithoutASignature) {

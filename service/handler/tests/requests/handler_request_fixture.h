@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -147,6 +148,7 @@ class HandlerRequestTest : public SoapTransportTest {
     providerConfig.name = name;
     providerConfig.authConfig = methodConfig;
     providerConfig.service = config;
+    if (adjustProviderConfig) adjustProviderConfig(providerConfig);
     auto provider = std::make_shared<CProviderContext>(providerConfig);
     provider->AddPolicySignerTrusts({Bytes(VaultFixture(L"policy_signer.der"))});
     handler->AddProviderContext(provider);
@@ -161,6 +163,8 @@ class HandlerRequestTest : public SoapTransportTest {
                                                              : std::wstring();
   }
 
+  // Set before Provision or NamedProvider: changes the configuration of the providers made after it.
+  std::function<void(CProviderConfig&)> adjustProviderConfig;
   CTestSigningService service;
   CTestContainer container{"handler-requests"};
   std::shared_ptr<CScriptedUserHandler> handler;
