@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts lumaPassV against the local test signing service with a demo provider and account, then
-# signs a message through lumaPassV's pipe and lets OpenSSL verify the signature. lumaPassV keeps
+# signs a sample file through CryptoAPI and lumaPassCSP with the provisioned certificate and lets
+# OpenSSL verify the signature. lumaPassV keeps
 # running afterwards; the script prints how to stop it. Installs what is missing on a fresh machine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -19,9 +20,9 @@ else
   export LUMA_WINEPREFIX64="$WINEPREFIX"
 fi
 # The demo has a Wine prefix of its own: its provider and certificates stay out of the tests' prefix.
-echo "== Building lumaPassV, the signing demo and the local test signing service ($tree)"
+echo "== Building lumaPassV, lumaPassCSP, the signing demo and the local test signing service ($tree)"
 cmake -S . -B "$tree" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$tree" --target lumaPassV LumaSignDemo luma_signing_service luma_service_certs luma_vault_fixtures
+cmake --build "$tree" --target lumaPassV lumaPassCSP LumaSignDemo luma_signing_service luma_service_certs luma_vault_fixtures
 bin="$root/$tree/bin"
 certs="$bin/testdata/service"
 demo="$root/build/demo"
@@ -48,6 +49,10 @@ for _ in $(seq 100); do [ -s "$demo/service/port" ] && break; sleep 0.2; done
 port=$(cat "$demo/service/port")
 echo "   https://localhost:$port"
 
+echo "== Registering lumaPassCSP as a CryptoAPI provider"
+"${wine[@]}" regsvr32 /s "$bin/lumaPassCSP.dll" </dev/null >/dev/null 2>&1 ||
+  { echo "run: regsvr32 could not register lumaPassCSP.dll"; exit 1; }
+
 echo "== Configuring the demo provider DEMO (integrated login, account \"demo\", automatic provisioning)"
 reg() { "${wine[@]}" reg add "$@" /f >/dev/null; }
 # The service's CA becomes a root of the user, so that WinINet trusts the service.
@@ -64,6 +69,9 @@ reg "$provider" /v AuthenticationType /t REG_SZ /d KERBEROS
 reg "$provider" /v ServiceURL /t REG_SZ /d "https://localhost:$port/vault/integrated/demo"
 reg "$provider" /v PolicyStore /t REG_SZ /d 'C:\lumaPassV-demo\policies'
 reg "$provider" /v PolicySignerCertificateFilter /t REG_SZ /d '(SubjectDN=*)'
+# The provisioned certificates name lumaPassCSP as the provider of their keys.
+reg "$provider" /v TargetProviderName /t REG_SZ /d 'nuvak lumaPass V Cryptographic Service Provider'
+reg "$provider" /v TargetProviderType /t REG_DWORD /d 1
 reg "$provider\\en" /v Name /t REG_SZ /d 'lumaPass demo'
 reg "$provider\\en" /v Description /t REG_SZ /d 'The local test signing service'
 reg "$provider\\Kerberos" /v AutoProvision /t REG_DWORD /d 1
@@ -86,18 +94,13 @@ done
 [ -f "$log" ] && iconv -f UTF-16LE -t UTF-8 "$log" | sed 's/^/   log: /'
 [ "$provisioned" = yes ] || { echo "run: the account was not provisioned"; exit 1; }
 
-echo "== Signing a message through lumaPassV's pipe"
+echo "== Signing a sample file through CryptoAPI and lumaPassCSP with the provisioned certificate"
 message="$demo/message.txt"
 echo "Hello from lumaPass, $(date -u)" > "$message"
-# DigestInfo of SHA-256: the algorithm's fixed DER prefix, then the digest.
-python3 -c 'import hashlib, sys
-digest = hashlib.sha256(open(sys.argv[1], "rb").read()).digest()
-sys.stdout.buffer.write(bytes.fromhex("3031300d060960864801650304020105000420") + digest)' "$message" \
-  >"$demo/digestinfo.bin"
-"${wine[@]}" "$bin/LumaSignDemo.exe" 'Z:'"${demo//\//\\}"'\digestinfo.bin' 'Z:'"${demo//\//\\}"'\signature.bin'
-openssl x509 -in "$certs/vault/alice.pem" -pubkey -noout > "$demo/alice_public.pem"
-echo "== OpenSSL verifies the signature with the account's certificate"
-openssl dgst -sha256 -verify "$demo/alice_public.pem" -signature "$demo/signature.bin" "$message"
+"${wine[@]}" "$bin/LumaSignDemo.exe" 'Z:'"${message//\//\\}" 'Z:'"${demo//\//\\}"'\message.p7s'
+echo "== OpenSSL verifies the detached PKCS#7 signature with the account's certificate"
+openssl cms -verify -binary -inform DER -in "$demo/message.p7s" -content "$message" \
+  -CAfile "$certs/vault/alice.pem" -purpose any -out /dev/null
 
 cat <<TEXT
 

@@ -1,9 +1,11 @@
-// LumaSignDemo: signs a SHA-256 DigestInfo with the first key container that lumaPassV offers on the
-// user's pipe, as a key plug-in would, and writes the signature (big-endian, as OpenSSL reads it).
+// LumaSignDemo: signs a file as any CryptoAPI application would: it takes the certificate that
+// lumaPassV provisioned into the user's "MY" store with its key at lumaPassCSP, opens the key with
+// CryptAcquireCertificatePrivateKey and writes a detached PKCS#7 signature (DER) made by
+// CryptSignMessage. The private-key operation crosses the pipe to lumaPassV and the signing service.
 //
-//   LumaSignDemo <DigestInfo file> <signature file>
+//   LumaSignDemo <file to sign> <signature file>
 //
-// Exit code 0 on success; otherwise the status lumaPassV answered (or 1 for a local failure).
+// Exit code 0 on success; otherwise the failing call's error code (or 1 for a local failure).
 #include <windows.h>
 
 #include <cstdio>
@@ -12,25 +14,25 @@
 #include <string>
 #include <vector>
 
-#include "plugins/common/unconnected_named_pipe_client.h"
-#include "plugins/common/user_pipe_name.h"
-#include "plugins/common/virtual_smart_card_client.h"
-#include "plugins/ksp/core/container_record.h"
-#include "plugins/ksp/core/pkcs1_blocks.h"
+#include "foundation/core/secure_buffer.h"
+#include "foundation/win/unique_handle.h"
 
 namespace {
 
-constexpr std::size_t kMaxDigestInfoSize = 128;  // SHA-512's DigestInfo is 83 bytes
-constexpr int kContainerWaitAttempts = 60;
-constexpr DWORD kContainerWaitMilliseconds = 500;
+// The provider name lumaPassCSP registers; the provisioning names it in the key provider information.
+constexpr wchar_t kCspName[] = L"nuvak lumaPass V Cryptographic Service Provider";
+constexpr std::streamoff kMaxFileSize = 16 * 1024 * 1024;
+constexpr int kCertificateWaitAttempts = 60;
+constexpr DWORD kCertificateWaitMilliseconds = 500;
 
-bool ReadInput(const wchar_t* path, CSecureBuffer& data) {
-  std::ifstream file(path, std::ios::binary);
+bool ReadInput(const wchar_t* path, std::vector<BYTE>& data) {
+  std::ifstream file(path, std::ios::binary | std::ios::ate);
   if (!file) return false;
-  std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (bytes.empty() || bytes.size() > kMaxDigestInfoSize) return false;
-  data = CSecureBuffer(static_cast<DWORD>(bytes.size()), bytes.data());
-  return true;
+  const std::streamoff size = file.tellg();
+  if (size <= 0 || size > kMaxFileSize) return false;
+  file.seekg(0);
+  data.resize(static_cast<std::size_t>(size));
+  return static_cast<bool>(file.read(reinterpret_cast<char*>(data.data()), size));
 }
 
 bool WriteOutput(const wchar_t* path, const CSecureBuffer& data) {
@@ -44,50 +46,80 @@ int Fail(const char* what, DWORD status) {
   return status != 0 ? static_cast<int>(status) : 1;
 }
 
+// True when the certificate's key provider information names lumaPassCSP.
+bool KeyIsAtTheCsp(PCCERT_CONTEXT certificate) {
+  DWORD size = 0;
+  if (!CertGetCertificateContextProperty(certificate, CERT_KEY_PROV_INFO_PROP_ID, nullptr, &size) ||
+      size < sizeof(CRYPT_KEY_PROV_INFO) || size > 64 * 1024) {
+    return false;
+  }
+  std::vector<BYTE> block(size);
+  if (!CertGetCertificateContextProperty(certificate, CERT_KEY_PROV_INFO_PROP_ID, block.data(), &size)) {
+    return false;
+  }
+  const auto* info = reinterpret_cast<const CRYPT_KEY_PROV_INFO*>(block.data());
+  return info->pwszProvName != nullptr && std::wstring(info->pwszProvName) == kCspName;
+}
+
+// The first certificate of the user's "MY" store whose key is at lumaPassCSP. A freshly provisioned
+// account's certificates reach the store a few seconds after its policy.
+luma::CCertContextHandle FindCertificate() {
+  for (int attempt = 0; attempt < kCertificateWaitAttempts; ++attempt) {
+    const luma::CCertStoreHandle store(CertOpenSystemStoreW(0, L"MY"));
+    PCCERT_CONTEXT certificate = nullptr;
+    while (store && (certificate = CertEnumCertificatesInStore(store.get(), certificate)) != nullptr) {
+      if (KeyIsAtTheCsp(certificate)) return luma::CCertContextHandle(certificate);
+    }
+    Sleep(kCertificateWaitMilliseconds);
+  }
+  return luma::CCertContextHandle();
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc != 3) {
-    std::fprintf(stderr, "usage: LumaSignDemo <DigestInfo file> <signature file>\n");
+    std::fprintf(stderr, "usage: LumaSignDemo <file to sign> <signature file>\n");
     return 1;
   }
-  CSecureBuffer digestInfo;
-  if (!ReadInput(argv[1], digestInfo)) return Fail("cannot read the DigestInfo", 0);
+  std::vector<BYTE> content;
+  if (!ReadInput(argv[1], content)) return Fail("cannot read the file to sign (empty or over 16 MiB?)", 0);
 
-  CUnconnectedNamedPipeClient transport(luma::plugin::GetUserPipeName(), kPipeTimeoutMilliseconds);
-  CVirtualSmartCardClient client(&transport, L"LumaSignDemo");
-  BYTE sessionId[16] = {};
-  DWORD containers = 0;
-  DWORD status = 0;
-  // A freshly provisioned account's certificates reach the card a few seconds after its policy.
-  for (int attempt = 0; attempt < kContainerWaitAttempts; ++attempt) {
-    status = client.OpenSession(sessionId, containers);
-    if (status != 0) return Fail("lumaPassV refused the session (is it running?)", status);
-    if (containers != 0) break;
-    client.CloseSession(sessionId);
-    Sleep(kContainerWaitMilliseconds);
+  const luma::CCertContextHandle certificate = FindCertificate();
+  if (!certificate) return Fail("no certificate in MY has its key at lumaPassCSP (is lumaPassV running?)", 0);
+  wchar_t subject[256] = {};
+  CertGetNameStringW(certificate.get(), CERT_NAME_SIMPLE_DISPLAY_TYPE, 0, nullptr, subject, 256);
+  std::fwprintf(stdout, L"Signing with the certificate of %ls through lumaPassCSP\n", subject);
+
+  // The application's road to the key, exactly as a signing program takes it.
+  HCRYPTPROV_OR_NCRYPT_KEY_HANDLE key = 0;
+  DWORD keySpec = 0;
+  BOOL mustFree = FALSE;
+  if (!CryptAcquireCertificatePrivateKey(certificate.get(), 0, nullptr, &key, &keySpec, &mustFree)) {
+    return Fail("CryptAcquireCertificatePrivateKey failed", GetLastError());
   }
-  if (containers == 0) return Fail("lumaPassV offers no key container", 0);
+  const luma::CCryptProviderHandle acquired(mustFree ? key : 0);
 
-  CSecureBuffer record;
-  CSecureBuffer keyInfo;
-  CSecureBuffer certificate;
-  status = client.GetContainerInfo(sessionId, 0, record, keyInfo, certificate);
-  if (status != 0) return Fail("cannot read the key container", status);
-  const luma::ksp::ContainerRecord container = luma::ksp::ParseContainerRecord(record);
-  const std::wstring name(container.name.begin(), container.name.end());
-  std::fwprintf(stdout, L"Signing with container %ls (%lu bits)\n", name.c_str(),
-                static_cast<unsigned long>(container.keyBits));
-
-  CSecureBuffer block;
-  if (container.keyBits == 0 || !luma::ksp::PadPkcs1Type1(digestInfo, container.keyBits / 8, block)) {
-    return Fail("the DigestInfo does not fit the key", 0);
+  PCCERT_CONTEXT signer = certificate.get();
+  CRYPT_SIGN_MESSAGE_PARA parameters = {};
+  parameters.cbSize = sizeof(parameters);
+  parameters.dwMsgEncodingType = X509_ASN_ENCODING | PKCS_7_ASN_ENCODING;
+  parameters.pSigningCert = signer;
+  parameters.HashAlgorithm.pszObjId = const_cast<LPSTR>(szOID_NIST_sha256);
+  parameters.cMsgCert = 1;
+  parameters.rgpMsgCert = &signer;
+  const BYTE* contents[] = {content.data()};
+  DWORD contentSizes[] = {static_cast<DWORD>(content.size())};
+  DWORD size = 0;
+  if (!CryptSignMessage(&parameters, TRUE, 1, contents, contentSizes, nullptr, &size)) {
+    return Fail("CryptSignMessage failed", GetLastError());
   }
-  CSecureBuffer signature;
-  status = client.SignData(sessionId, name, luma::ksp::kAlgSha256, block, signature);
-  client.CloseSession(sessionId);
-  if (status != 0) return Fail("lumaPassV did not sign", status);
+  CSecureBuffer signature(size);
+  if (!CryptSignMessage(&parameters, TRUE, 1, contents, contentSizes, signature.data, &size)) {
+    return Fail("CryptSignMessage failed", GetLastError());
+  }
+  signature.size = size;
   if (!WriteOutput(argv[2], signature)) return Fail("cannot write the signature", 0);
-  std::fprintf(stdout, "Signature of %lu bytes written\n", static_cast<unsigned long>(signature.size));
+  std::fprintf(stdout, "Detached PKCS#7 signature of %lu bytes written\n", static_cast<unsigned long>(size));
   return 0;
 }
