@@ -6,7 +6,11 @@
 //   LumaSignDemo <file to sign> <signature file>
 //
 // Exit code 0 on success; otherwise the failing call's error code (or 1 for a local failure).
+// windows.h first.
+// clang-format off
 #include <windows.h>
+#include <wincrypt.h>
+// clang-format on
 
 #include <cstdio>
 #include <fstream>
@@ -15,6 +19,7 @@
 #include <vector>
 
 #include "foundation/core/secure_buffer.h"
+#include "foundation/win/message_signing.h"
 #include "foundation/win/unique_handle.h"
 
 namespace {
@@ -100,26 +105,12 @@ int wmain(int argc, wchar_t** argv) {
   }
   const luma::CCryptProviderHandle acquired(mustFree ? key : 0);
 
-  PCCERT_CONTEXT signer = certificate.get();
-  CRYPT_SIGN_MESSAGE_PARA parameters = {};
-  parameters.cbSize = sizeof(parameters);
-  parameters.dwMsgEncodingType = X509_ASN_ENCODING | PKCS_7_ASN_ENCODING;
-  parameters.pSigningCert = signer;
-  parameters.HashAlgorithm.pszObjId = const_cast<LPSTR>(szOID_NIST_sha256);
-  parameters.cMsgCert = 1;
-  parameters.rgpMsgCert = &signer;
-  const BYTE* contents[] = {content.data()};
-  DWORD contentSizes[] = {static_cast<DWORD>(content.size())};
-  DWORD size = 0;
-  if (!CryptSignMessage(&parameters, TRUE, 1, contents, contentSizes, nullptr, &size)) {
-    return Fail("CryptSignMessage failed", GetLastError());
-  }
-  CSecureBuffer signature(size);
-  if (!CryptSignMessage(&parameters, TRUE, 1, contents, contentSizes, signature.data, &size)) {
-    return Fail("CryptSignMessage failed", GetLastError());
-  }
-  signature.size = size;
+  CSecureBuffer signature;
+  const DWORD status = luma::SignMessageSha256(certificate.get(), content.data(),
+                                               static_cast<DWORD>(content.size()), true, signature);
+  if (status != 0) return Fail("CryptSignMessage failed", status);
   if (!WriteOutput(argv[2], signature)) return Fail("cannot write the signature", 0);
-  std::fprintf(stdout, "Detached PKCS#7 signature of %lu bytes written\n", static_cast<unsigned long>(size));
+  std::fprintf(stdout, "Detached PKCS#7 signature of %lu bytes written\n",
+               static_cast<unsigned long>(signature.size));
   return 0;
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/win/message_signing.h"
 #include "foundation/win/unique_handle.h"
 #include "plugins/common/user_pipe_name.h"
 #include "plugins/csp/csp_interface.h"
@@ -247,23 +248,8 @@ TEST_F(CspCryptoApiTest, ACertificateWhoseKeyIsInTheProviderSignsAMessageThatOpe
   if (mustFree) CryptReleaseContext(privateKey, 0);
 
   const CSecureBuffer content = Bytes("a message signed through lumaPassCSP");
-  PCCERT_CONTEXT signer = certificate.get();
-  CRYPT_SIGN_MESSAGE_PARA parameters = {};
-  parameters.cbSize = sizeof(parameters);
-  parameters.dwMsgEncodingType = X509_ASN_ENCODING | PKCS_7_ASN_ENCODING;
-  parameters.pSigningCert = signer;
-  parameters.HashAlgorithm.pszObjId = const_cast<LPSTR>(szOID_NIST_sha256);
-  parameters.cMsgCert = 1;
-  parameters.rgpMsgCert = &signer;
-  const BYTE* contents[] = {content.data};
-  DWORD contentSizes[] = {content.size};
-  size = 0;
-  ASSERT_TRUE(CryptSignMessage(&parameters, FALSE, 1, contents, contentSizes, nullptr, &size))
-      << std::hex << GetLastError();
-  CSecureBuffer message(size);
-  ASSERT_TRUE(CryptSignMessage(&parameters, FALSE, 1, contents, contentSizes, message.data, &size))
-      << std::hex << GetLastError();
-  message.size = size;
+  CSecureBuffer message;
+  ASSERT_EQ(0u, luma::SignMessageSha256(certificate.get(), content.data, content.size, false, message));
 
   const CSharedTempDir& folder = key->Folder();
   ASSERT_TRUE(folder.Write(L"message.p7", message));

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <string>
 
+#include "foundation/win/message_signing.h"
 #include "foundation/win/unique_handle.h"
 #include "plugins/common/user_pipe_name.h"
 #include "plugins/csp/tests/csp_test_support.h"
@@ -169,23 +170,8 @@ TEST_F(CspEndToEndTest, TheProvisionedCertificateSignsAMessageThatOpenSslCmsVeri
 
   const char text[] = "A message signed with the provisioned certificate.";
   const CSecureBuffer content(sizeof(text) - 1, text);
-  PCCERT_CONTEXT signer = certificate.get();
-  CRYPT_SIGN_MESSAGE_PARA parameters = {};
-  parameters.cbSize = sizeof(parameters);
-  parameters.dwMsgEncodingType = X509_ASN_ENCODING | PKCS_7_ASN_ENCODING;
-  parameters.pSigningCert = signer;
-  parameters.HashAlgorithm.pszObjId = const_cast<LPSTR>(szOID_NIST_sha256);
-  parameters.cMsgCert = 1;
-  parameters.rgpMsgCert = &signer;
-  const BYTE* contents[] = {content.data};
-  DWORD contentSizes[] = {content.size};
-  size = 0;
-  ASSERT_TRUE(CryptSignMessage(&parameters, FALSE, 1, contents, contentSizes, nullptr, &size))
-      << std::hex << GetLastError();
-  CSecureBuffer message(size);
-  ASSERT_TRUE(CryptSignMessage(&parameters, FALSE, 1, contents, contentSizes, message.data, &size))
-      << std::hex << GetLastError();
-  message.size = size;
+  CSecureBuffer message;
+  ASSERT_EQ(0u, luma::SignMessageSha256(certificate.get(), content.data, content.size, false, message));
   EXPECT_FALSE(service.Requests().empty());  // the signature came from the signing service
 
   ASSERT_TRUE(dir.Write(L"message.p7", message));
