@@ -139,8 +139,27 @@ bool CanSetPolicyIdProperty() {
   return probe && CertSetCertificateContextProperty(probe.get(), kPolicyIdPropertyId, 0, &blob);
 }
 
+// Wine writes a whole registry store back when a program commits it, so a certificate one program
+// deleted from "MY" can come back with another program's commit. The tests that look into the
+// user's "MY" take turns, across the test programs running side by side.
+class CUserStoreTurn {
+ public:
+  CUserStoreTurn() : mutex(CreateMutexW(nullptr, FALSE, L"lumaPassUserStoreTests")) {
+    if (mutex) WaitForSingleObject(mutex.get(), INFINITE);  // an abandoned turn is ours as well
+  }
+  ~CUserStoreTurn() {
+    if (mutex) ReleaseMutex(mutex.get());
+  }
+  CUserStoreTurn(const CUserStoreTurn&) = delete;
+  CUserStoreTurn& operator=(const CUserStoreTurn&) = delete;
+
+ private:
+  luma::CKernelHandle mutex;
+};
+
 class UserStoreTest : public ::testing::Test {
  protected:
+  CUserStoreTurn turn;  // first: held until everything else of the test is gone
   UserStoreTest()
       : provider(MakeProvider(L"ACME", L"MY")), prefix(L"[luma-Pass " + UniqueName(L"test") + L"] ") {}
 

@@ -61,7 +61,9 @@ class Pkcs11EndToEndTest : public HandlerRequestTest {
   }
 
   void TearDown() override {
-    if (initialised) EXPECT_EQ(CKR_OK, C_Finalize(nullptr));
+    if (initialised) {
+      EXPECT_EQ(CKR_OK, C_Finalize(nullptr));
+    }
     luma::pkcs11::moduleState().setSlotSource(luma::pkcs11::kStoreName, CSlotEnvironment());
     HandlerRequestTest::TearDown();
   }

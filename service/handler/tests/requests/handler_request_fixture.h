@@ -84,6 +84,8 @@ inline std::shared_ptr<CPolicy> AccountFor(const CPolicy& anna, const std::wstri
 
 class HandlerRequestTest : public SoapTransportTest {
  protected:
+  static constexpr wchar_t kRequestTestStore[] = L"lumaPassHandlerRequestTests";
+
   void SetUp() override {
     SoapTransportTest::SetUp();
     ASSERT_TRUE(service.IsRunning());
@@ -148,6 +150,10 @@ class HandlerRequestTest : public SoapTransportTest {
     providerConfig.name = name;
     providerConfig.authConfig = methodConfig;
     providerConfig.service = config;
+    // The certificates go to a store of these tests, not the user's "MY": tests that look into "MY"
+    // run side by side with these.
+    providerConfig.TargetCertStoreName = kRequestTestStore;
+    providerConfig.TargetCertStoreType = CERT_SYSTEM_STORE_CURRENT_USER;
     if (adjustProviderConfig) adjustProviderConfig(providerConfig);
     auto provider = std::make_shared<CProviderContext>(providerConfig);
     provider->AddPolicySignerTrusts({Bytes(VaultFixture(L"policy_signer.der"))});
