@@ -99,6 +99,10 @@ class CSoapFaultHandler final : public ISAXContentHandler {
 HRESULT ParseSoapFault(ISAXXMLReader* reader, IStream* stream, CSoapFault& fault) {
   fault.Clear();
   if (reader == nullptr || stream == nullptr) return E_FAIL;
+  // An empty body holds no fault: the reader is not asked, since its error path for an empty
+  // document has crashed under Wine with many parsers running at once.
+  STATSTG about = {};
+  if (SUCCEEDED(stream->Stat(&about, STATFLAG_NONAME)) && about.cbSize.QuadPart == 0) return E_FAIL;
   CSoapFaultHandler handler(fault);
   HRESULT result = reader->putContentHandler(&handler);
   if (SUCCEEDED(result)) {
