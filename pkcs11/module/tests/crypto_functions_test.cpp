@@ -39,13 +39,7 @@ CK_OBJECT_HANDLE findKey(CK_SESSION_HANDLE session, CK_OBJECT_CLASS objectClass,
   Bytes id = certificateHash;
   CK_ATTRIBUTE entries[] = {{CKA_CLASS, &objectClass, sizeof(objectClass)},
                             {CKA_ID, id.data(), static_cast<CK_ULONG>(id.size())}};
-  EXPECT_EQ(CKR_OK, C_FindObjectsInit(session, entries, 2));
-  CK_OBJECT_HANDLE handle = 0;
-  CK_ULONG count = 0;
-  EXPECT_EQ(CKR_OK, C_FindObjects(session, &handle, 1, &count));
-  EXPECT_EQ(CKR_OK, C_FindObjectsFinal(session));
-  EXPECT_EQ(1u, count);
-  return handle;
+  return findOnlyObject(session, entries, 2);
 }
 
 CK_MECHANISM rsaPkcs = {CKM_RSA_PKCS, nullptr, 0};

@@ -70,6 +70,16 @@ CAttributeAnswer readAttribute(const CPKCS11Object& object, CK_ATTRIBUTE_TYPE ty
   return answer;
 }
 
+CK_OBJECT_HANDLE findOnlyObject(CK_SESSION_HANDLE session, CK_ATTRIBUTE* entries, CK_ULONG count) {
+  EXPECT_EQ(CKR_OK, C_FindObjectsInit(session, entries, count));
+  CK_OBJECT_HANDLE handles[2] = {};
+  CK_ULONG found = 0;
+  EXPECT_EQ(CKR_OK, C_FindObjects(session, handles, 2, &found));
+  EXPECT_EQ(CKR_OK, C_FindObjectsFinal(session));
+  EXPECT_EQ(1u, found);
+  return handles[0];
+}
+
 luma::CCertContextHandle addCertificate(HCERTSTORE store, const CCertificateSetup& setup) {
   const Bytes der = fixtureCertificate(setup.fixture);
   luma::CCertContextHandle added;

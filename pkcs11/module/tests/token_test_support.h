@@ -32,6 +32,10 @@ struct CAttributeAnswer {
 class CPKCS11Object;
 CAttributeAnswer readAttribute(const CPKCS11Object& object, CK_ATTRIBUTE_TYPE type);
 
+// The handle of the one object the session's search finds for the template; the test fails when the
+// search finds none or more than one.
+CK_OBJECT_HANDLE findOnlyObject(CK_SESSION_HANDLE session, CK_ATTRIBUTE* entries, CK_ULONG count);
+
 // How a fixture certificate goes into a store.
 struct CCertificateSetup {
   std::string fixture;

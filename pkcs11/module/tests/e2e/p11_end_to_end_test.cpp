@@ -87,13 +87,7 @@ class Pkcs11EndToEndTest : public HandlerRequestTest {
   CK_OBJECT_HANDLE FindPrivateKey() {
     CK_OBJECT_CLASS objectClass = CKO_PRIVATE_KEY;
     CK_ATTRIBUTE entries[] = {{CKA_CLASS, &objectClass, sizeof(objectClass)}};
-    EXPECT_EQ(CKR_OK, C_FindObjectsInit(session, entries, 1));
-    CK_OBJECT_HANDLE handle = 0;
-    CK_ULONG count = 0;
-    EXPECT_EQ(CKR_OK, C_FindObjects(session, &handle, 1, &count));
-    EXPECT_EQ(CKR_OK, C_FindObjectsFinal(session));
-    EXPECT_EQ(1u, count);
-    return handle;
+    return findOnlyObject(session, entries, 1);
   }
 
   DWORD OpenSsl(const std::wstring& arguments) { return COpenSslTool::Run(dir, arguments); }
