@@ -70,7 +70,8 @@ reg "$provider" /v ServiceURL /t REG_SZ /d "https://localhost:$port/vault/integr
 reg "$provider" /v PolicyStore /t REG_SZ /d 'C:\lumaPassV-demo\policies'
 reg "$provider" /v PolicySignerCertificateFilter /t REG_SZ /d '(SubjectDN=*)'
 # The provisioned certificates name lumaPassCSP as the provider of their keys.
-reg "$provider" /v TargetProviderName /t REG_SZ /d 'nuvak lumaPass V Cryptographic Service Provider'
+csp_name='nuvak lumaPass V Cryptographic Service Provider'  # as lumaPassCSP registers itself
+reg "$provider" /v TargetProviderName /t REG_SZ /d "$csp_name"
 reg "$provider" /v TargetProviderType /t REG_DWORD /d 1
 reg "$provider\\en" /v Name /t REG_SZ /d 'lumaPass demo'
 reg "$provider\\en" /v Description /t REG_SZ /d 'The local test signing service'
@@ -97,7 +98,7 @@ done
 echo "== Signing a sample file through CryptoAPI and lumaPassCSP with the provisioned certificate"
 message="$demo/message.txt"
 echo "Hello from lumaPass, $(date -u)" > "$message"
-"${wine[@]}" "$bin/LumaSignDemo.exe" 'Z:'"${message//\//\\}" 'Z:'"${demo//\//\\}"'\message.p7s'
+"${wine[@]}" "$bin/LumaSignDemo.exe" 'Z:'"${message//\//\\}" 'Z:'"${demo//\//\\}"'\message.p7s' "$csp_name"
 echo "== OpenSSL verifies the detached PKCS#7 signature with the account's certificate"
 openssl cms -verify -binary -inform DER -in "$demo/message.p7s" -content "$message" \
   -CAfile "$certs/vault/alice.pem" -purpose any -out /dev/null

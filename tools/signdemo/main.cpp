@@ -1,9 +1,10 @@
 // LumaSignDemo: signs a file as any CryptoAPI application would: it takes the certificate that
-// lumaPassV provisioned into the user's "MY" store with its key at lumaPassCSP, opens the key with
+// lumaPassV provisioned into the user's "MY" store with its key at the named provider (lumaPassCSP's
+// registered name in the run script), opens the key with
 // CryptAcquireCertificatePrivateKey and writes a detached PKCS#7 signature (DER) made by
 // CryptSignMessage. The private-key operation crosses the pipe to lumaPassV and the signing service.
 //
-//   LumaSignDemo <file to sign> <signature file>
+//   LumaSignDemo <file to sign> <signature file> <key provider name>
 //
 // Exit code 0 on success; otherwise the failing call's error code (or 1 for a local failure).
 // windows.h first.
@@ -19,13 +20,12 @@
 #include <vector>
 
 #include "foundation/core/secure_buffer.h"
+#include "foundation/win/certificate_descriptor.h"
 #include "foundation/win/message_signing.h"
 #include "foundation/win/unique_handle.h"
 
 namespace {
 
-// The provider name lumaPassCSP registers; the provisioning names it in the key provider information.
-constexpr wchar_t kCspName[] = L"nuvak lumaPass V Cryptographic Service Provider";
 constexpr std::streamoff kMaxFileSize = 16 * 1024 * 1024;
 constexpr int kCertificateWaitAttempts = 60;
 constexpr DWORD kCertificateWaitMilliseconds = 500;
@@ -51,29 +51,16 @@ int Fail(const char* what, DWORD status) {
   return status != 0 ? static_cast<int>(status) : 1;
 }
 
-// True when the certificate's key provider information names lumaPassCSP.
-bool KeyIsAtTheCsp(PCCERT_CONTEXT certificate) {
-  DWORD size = 0;
-  if (!CertGetCertificateContextProperty(certificate, CERT_KEY_PROV_INFO_PROP_ID, nullptr, &size) ||
-      size < sizeof(CRYPT_KEY_PROV_INFO) || size > 64 * 1024) {
-    return false;
-  }
-  std::vector<BYTE> block(size);
-  if (!CertGetCertificateContextProperty(certificate, CERT_KEY_PROV_INFO_PROP_ID, block.data(), &size)) {
-    return false;
-  }
-  const auto* info = reinterpret_cast<const CRYPT_KEY_PROV_INFO*>(block.data());
-  return info->pwszProvName != nullptr && std::wstring(info->pwszProvName) == kCspName;
-}
-
-// The first certificate of the user's "MY" store whose key is at lumaPassCSP. A freshly provisioned
-// account's certificates reach the store a few seconds after its policy.
-luma::CCertContextHandle FindCertificate() {
+// The first certificate of the user's "MY" store whose key provider information names the provider.
+// A freshly provisioned account's certificates reach the store a few seconds after its policy.
+luma::CCertContextHandle FindCertificate(const std::wstring& providerName) {
   for (int attempt = 0; attempt < kCertificateWaitAttempts; ++attempt) {
     const luma::CCertStoreHandle store(CertOpenSystemStoreW(0, L"MY"));
     PCCERT_CONTEXT certificate = nullptr;
     while (store && (certificate = CertEnumCertificatesInStore(store.get(), certificate)) != nullptr) {
-      if (KeyIsAtTheCsp(certificate)) return luma::CCertContextHandle(certificate);
+      if (CCertificateDescriptor(certificate).providerName == providerName) {
+        return luma::CCertContextHandle(certificate);  // the enumeration's reference
+      }
     }
     Sleep(kCertificateWaitMilliseconds);
   }
@@ -83,18 +70,19 @@ luma::CCertContextHandle FindCertificate() {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: LumaSignDemo <file to sign> <signature file>\n");
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: LumaSignDemo <file to sign> <signature file> <key provider name>\n");
     return 1;
   }
   std::vector<BYTE> content;
   if (!ReadInput(argv[1], content)) return Fail("cannot read the file to sign (empty or over 16 MiB?)", 0);
 
-  const luma::CCertContextHandle certificate = FindCertificate();
-  if (!certificate) return Fail("no certificate in MY has its key at lumaPassCSP (is lumaPassV running?)", 0);
+  const luma::CCertContextHandle certificate = FindCertificate(argv[3]);
+  if (!certificate)
+    return Fail("no certificate in MY has its key at the provider (is lumaPassV running?)", 0);
   wchar_t subject[256] = {};
   CertGetNameStringW(certificate.get(), CERT_NAME_SIMPLE_DISPLAY_TYPE, 0, nullptr, subject, 256);
-  std::fwprintf(stdout, L"Signing with the certificate of %ls through lumaPassCSP\n", subject);
+  std::fwprintf(stdout, L"Signing with the certificate of %ls through %ls\n", subject, argv[3]);
 
   // The application's road to the key, exactly as a signing program takes it.
   HCRYPTPROV_OR_NCRYPT_KEY_HANDLE key = 0;
