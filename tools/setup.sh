@@ -38,3 +38,13 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   (unset DISPLAY; "$loader" wineboot -i >/dev/null 2>&1; wineserver -w)
 fi
+# Windowed tests run on Wine's null display driver when no X display is set (Xvfb only for
+# screenshots), and the dialogs' "Segoe UI" font, which Wine lacks, is drawn with an installed one.
+if ! grep -q '"Segoe UI"="Liberation Sans"' "$WINEPREFIX/system.reg" 2>/dev/null ||
+   ! grep -q '"Graphics"="x11,null"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+  (unset DISPLAY
+   "$loader" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d 'x11,null' /f >/dev/null 2>&1
+   "$loader" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' /v 'Segoe UI' \
+     /d 'Liberation Sans' /f >/dev/null 2>&1
+   wineserver -w)
+fi

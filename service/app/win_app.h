@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "service/ui/app_window.h"
+#include "ui/framework/app_window.h"
 
 namespace luma::app {
 

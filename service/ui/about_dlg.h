@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "service/ui/ui_handles.h"
+#include "ui/framework/gdi_objects.h"
 
 namespace luma {
 namespace ui {

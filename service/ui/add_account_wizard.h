@@ -1,5 +1,5 @@
-// The add-account wizard as far as the frame builds it: the shared wizard data, the pages the frame
-// chooses between and the property sheet that runs them. The pages here only name themselves; the
+// The add-account wizard as far as the frame builds it: the shared wizard data and the pages the frame
+// chooses between, run in the user interface's base sheet. The pages here only name themselves; the
 // user interface's own pages take their place.
 #ifndef LUMA_SERVICE_UI_ADD_ACCOUNT_WIZARD_H_
 #define LUMA_SERVICE_UI_ADD_ACCOUNT_WIZARD_H_
@@ -16,6 +16,8 @@
 
 #include "service/auth/auth_context.h"
 #include "service/ui/main_frame_host.h"
+#include "ui/framework/base_property_page.h"
+#include "ui/framework/base_property_sheet.h"
 
 namespace luma {
 namespace ui {
@@ -32,16 +34,21 @@ struct CAddWizardData {
 
 using CAddWizardDataPtr = std::shared_ptr<CAddWizardData>;
 
-class CAuthDialogPage {
+// Until the user interface's own account pages take their place, each page only names itself.
+class CAuthDialogPage : public CBasePropertyPage {
  public:
   CAuthDialogPage(UINT pageTemplate, const CAuthContext& authContext, UINT captionId,
                   const wchar_t* pageName);
-  virtual ~CAuthDialogPage() = default;
 
-  const UINT pageTemplate;
-  const UINT captionId;
   const std::wstring name;
   CAuthContext authContext;
+
+ protected:
+  BOOL OnInitDialog() override;
+  // No worker: the stand-in pages only let the wizard move on.
+  bool GetApplyWorker(ApplyWorkerFunction&, std::unique_ptr<CApplyWorkerParameter>&, bool&) override {
+    return false;
+  }
 };
 
 class CAddWizCheckPage : public CAuthDialogPage {
@@ -62,22 +69,6 @@ class CAddWizBrowserPage : public CAuthDialogPage {
 class CAddWizFinishPage : public CAuthDialogPage {
  public:
   explicit CAddWizFinishPage(const CAddWizardDataPtr& data);
-};
-
-class CBasePropertySheet {
- public:
-  CBasePropertySheet(HWND parent, UINT captionId, int unused);
-
-  void AddPage(std::shared_ptr<CAuthDialogPage> page) { pages.push_back(std::move(page)); }
-  const std::vector<std::shared_ptr<CAuthDialogPage>>& Pages() const { return pages; }
-  // Shows the pages; the header's flags and owner window are set by the caller.
-  INT_PTR DoModal();
-
-  PROPSHEETHEADERW m_psh;
-  const UINT captionId;
-
- private:
-  std::vector<std::shared_ptr<CAuthDialogPage>> pages;
 };
 
 // The wizard's first page for the provider's method: the check page for a method that needs no

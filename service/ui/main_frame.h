@@ -13,7 +13,7 @@
 
 #include "policy/config/lumapassv_config.h"
 #include "service/core/tray_status.h"
-#include "service/ui/app_window.h"
+#include "ui/framework/app_window.h"
 #include "service/ui/main_frame_host.h"
 #include "service/ui/tray_notify_icon.h"
 

@@ -7,9 +7,9 @@
 
 #include <string>
 
-#include "service/ui/app_window.h"
+#include "ui/framework/app_window.h"
 #include "service/ui/shell_notify.h"
-#include "service/ui/ui_handles.h"
+#include "ui/framework/gdi_objects.h"
 
 namespace luma {
 namespace ui {

@@ -2,8 +2,9 @@
 #ifndef LUMA_SERVICE_UI_UI_RESOURCE_IDS_H_
 #define LUMA_SERVICE_UI_UI_RESOURCE_IDS_H_
 
+#include "ui/resources/ui_resource_ids.h"
+
 // Icons and pictures.
-#define IDI_LUMAPASSV 1
 #define IDI_ATTENTION 129
 #define IDB_ABOUT_LOGO 326
 

@@ -73,10 +73,12 @@ class MainFrameTest : public ::testing::Test {
     };
     system.runWizard = [this](CBasePropertySheet& sheet) {
       std::vector<std::wstring> names;
-      for (const auto& page : sheet.Pages()) names.push_back(page->name);
+      for (int i = 0; i < sheet.GetPageCount(); ++i) {
+        names.push_back(dynamic_cast<CAuthDialogPage&>(*sheet.GetPage(i)).name);
+      }
       wizards.push_back(names);
       EXPECT_NE(sheet.m_psh.dwFlags & PSH_WIZARD, 0u);
-      EXPECT_EQ(sheet.captionId, static_cast<UINT>(IDS_ADD_ACCOUNT_CAPTION));
+      EXPECT_EQ(sheet.GetCaptionId(), static_cast<UINT>(IDS_ADD_ACCOUNT_CAPTION));
       return static_cast<INT_PTR>(IDCANCEL);
     };
   }

@@ -1,4 +1,4 @@
-#include "service/ui/app_window.h"
+#include "ui/framework/app_window.h"
 
 #include "foundation/win/debug_log.h"
 
@@ -18,25 +18,25 @@ bool CAppWindow::RegisterWindowClass() {
 }
 
 bool CAppWindow::Create(const wchar_t* title, DWORD style, DWORD extendedStyle) {
-  if (window != nullptr) return true;
+  if (m_hWnd != nullptr) return true;
   if (!RegisterWindowClass()) return false;
   return CreateWindowExW(extendedStyle, kClassName, title, style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                          CW_USEDEFAULT, nullptr, nullptr, GetModuleHandleW(nullptr), this) != nullptr;
 }
 
 void CAppWindow::Destroy() {
-  if (window != nullptr) DestroyWindow(window);
+  if (m_hWnd != nullptr) DestroyWindow(m_hWnd);
 }
 
 LRESULT CAppWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcW(window, message, wParam, lParam);
+  return DefWindowProcW(m_hWnd, message, wParam, lParam);
 }
 
 LRESULT CALLBACK CAppWindow::StaticWindowProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* self = reinterpret_cast<CAppWindow*>(GetWindowLongPtrW(handle, GWLP_USERDATA));
   if (message == WM_NCCREATE) {
     self = static_cast<CAppWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->window = handle;
+    self->m_hWnd = handle;
     SetWindowLongPtrW(handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
   if (self == nullptr) return DefWindowProcW(handle, message, wParam, lParam);
@@ -49,7 +49,7 @@ LRESULT CALLBACK CAppWindow::StaticWindowProc(HWND handle, UINT message, WPARAM 
   }
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrW(handle, GWLP_USERDATA, 0);
-    self->window = nullptr;
+    self->m_hWnd = nullptr;
     self->OnFinalDestroy();
   }
   return result;

@@ -1,14 +1,17 @@
-// The window layer of lumaPassV over plain Win32: one window class per program and window objects
-// that receive their messages through a virtual message switch. The object and its window are bound
-// at creation; no exception leaves the window procedure.
-#ifndef LUMA_SERVICE_UI_APP_WINDOW_H_
-#define LUMA_SERVICE_UI_APP_WINDOW_H_
+// Windows that the program registers and creates itself (the hidden main window, the tray's helper):
+// one window class per program and objects that receive their messages through a virtual message
+// switch. The object is bound to its window at creation through the window's own data, so windows
+// on any thread find their object without a table; no exception leaves the window procedure.
+#ifndef LUMA_UI_FRAMEWORK_APP_WINDOW_H_
+#define LUMA_UI_FRAMEWORK_APP_WINDOW_H_
 
 #include <windows.h>
 
+#include "ui/framework/window.h"
+
 namespace luma::ui {
 
-class CAppWindow {
+class CAppWindow : public CWnd {
  public:
   CAppWindow() = default;
   virtual ~CAppWindow();
@@ -20,7 +23,6 @@ class CAppWindow {
   bool Create(const wchar_t* title, DWORD style, DWORD extendedStyle = 0);
   // Destroys the window when it still exists.
   void Destroy();
-  HWND Handle() const { return window; }
 
   static constexpr const wchar_t* kClassName = L"lumaPassV.Window";
 
@@ -36,10 +38,8 @@ class CAppWindow {
  private:
   static LRESULT CALLBACK StaticWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static bool RegisterWindowClass();
-
-  HWND window = nullptr;
 };
 
 }  // namespace luma::ui
 
-#endif  // LUMA_SERVICE_UI_APP_WINDOW_H_
+#endif  // LUMA_UI_FRAMEWORK_APP_WINDOW_H_
