@@ -40,39 +40,24 @@ void CProviderContext::AddPolicySignerTrusts(const std::list<CSecureBuffer>& cer
   trustedSigners.insert(trustedSigners.end(), certificates.begin(), certificates.end());
 }
 
-void CProviderContext::AddObserver(CPolicyObserver* observer) {
-  if (observer == nullptr) return;
-  CMutexObjLock guard(lock);
-  observers.push_back(observer);
-}
+void CProviderContext::AddObserver(CPolicyObserver* observer) { observers.Add(observer); }
 
-void CProviderContext::RemoveObserver(CPolicyObserver* observer) {
-  if (observer == nullptr) return;
-  CMutexObjLock guard(lock);
-  auto found = std::find(observers.begin(), observers.end(), observer);
-  if (found != observers.end()) observers.erase(found);
-}
+void CProviderContext::RemoveObserver(CPolicyObserver* observer) { observers.Remove(observer); }
 
-// The observers are called from a copy taken under the lock, with the lock released.
 void CProviderContext::Notify(PolicyChange change, const CPolicyPtr& policy) {
-  std::vector<CPolicyObserver*> current;
-  {
-    CMutexObjLock guard(lock);
-    current.assign(observers.begin(), observers.end());
-  }
-  for (CPolicyObserver* observer : current) {
+  observers.Notify([&](CPolicyObserver& observer) {
     switch (change) {
       case PolicyChange::kAdded:
-        observer->PolicyAdded(policy);
+        observer.PolicyAdded(policy);
         break;
       case PolicyChange::kRemoved:
-        observer->PolicyRemoved(policy);
+        observer.PolicyRemoved(policy);
         break;
       case PolicyChange::kUpdated:
-        observer->PolicyUpdated(policy);
+        observer.PolicyUpdated(policy);
         break;
     }
-  }
+  });
 }
 
 int CProviderContext::LoadPolicies() {

@@ -4,7 +4,8 @@
 //
 // Locks: the policy list's update lock serialises whole changes (load, add, remove, enable) so that
 // two threads adding one account cannot store it twice; lock guards the lists and flags for single
-// steps. Observers are called under the update lock only, never under lock. Order: the update lock,
+// steps. Observers are called under the update lock only, never under lock; a removed observer is
+// called no more once RemoveObserver has returned. Order: the update lock,
 // then the protocol handler's main lock (taken by observers), then lock, then a cache's lock. So
 // LoadPolicies, AddPolicy, AddEncodedPolicy, RemovePolicy and SetCertificateEnabled must never be
 // called while the caller holds the main lock (see CPolicyObserver); checked builds report it when
@@ -23,6 +24,7 @@
 #include "policy/account/policy_observer.h"
 #include "policy/config/provider_config.h"
 #include "policy/core/auto_update_schedule.h"
+#include "policy/core/observer_list.h"
 #include "policy/core/policy_list.h"
 #include "policy/signed/policy.h"
 
@@ -38,6 +40,9 @@ class CProviderContext {
   void AddPolicySignerTrusts(const std::list<CSecureBuffer>& certificates);
   // A null observer is ignored; the same observer may be added twice and is then called twice.
   void AddObserver(CPolicyObserver* observer);
+  // Removes the first entry of the observer; when none is left, waits until calls to it on other
+  // threads have returned, so that its owner may then destroy it. Never call it while holding a lock
+  // the observer takes (the protocol handler's main lock).
   void RemoveObserver(CPolicyObserver* observer);
 
   // Takes the provider's policy files that may be used on this computer; returns how many.
@@ -84,7 +89,7 @@ class CProviderContext {
 
   luma::CacheClock clock;
   CMutexObj lock;
-  std::list<CPolicyObserver*> observers;
+  luma::CObserverList<CPolicyObserver> observers;
   std::list<CSecureBuffer> trustedSigners;
   CPolicyList<CPolicy> policies;
 };
