@@ -61,7 +61,8 @@ void DrainResponse(HINTERNET request) {
 
 }  // namespace
 
-CSoapSecureWininetClient::CSoapSecureWininetClient(const wchar_t* url) : m_sender(&PlatformRequestSender()) {
+CSoapSecureWininetClient::CSoapSecureWininetClient(const wchar_t* url)
+    : m_sender(&PlatformRequestSender()), m_abort(CCallAbortScope::Current()) {
   SetUrl(url);
 }
 
@@ -160,15 +161,29 @@ void CSoapSecureWininetClient::CleanupClient() {
 
 void CSoapSecureWininetClient::CleanupHandles() {
   CloseRequest();
-  m_connection.reset();
-  m_session.reset();
+  CloseHandleOfSession(m_connection);
+  CloseHandleOfSession(m_session);
 }
 
 void CSoapSecureWininetClient::CloseRequest() {
-  if (m_request && m_clientCertificateSet) m_sender->SetClientCertificate(m_request.get(), nullptr);
+  if (m_request && m_clientCertificateSet && !IsAborted())
+    m_sender->SetClientCertificate(m_request.get(), nullptr);
   m_clientCertificateSet = false;
-  m_request.reset();
+  CloseHandleOfSession(m_request);
 }
+
+void CSoapSecureWininetClient::CloseHandleOfSession(CInternetHandle& handle) {
+  if (!handle) return;
+  if (m_abort && m_session) {
+    // Through the abort group: a handle it closed with the session is not closed again.
+    const HINTERNET session = m_session.get();
+    m_abort->Close(session, handle.release());
+  } else {
+    handle.reset();
+  }
+}
+
+bool CSoapSecureWininetClient::IsAborted() const { return m_abort && m_abort->IsAborted(); }
 
 HRESULT CSoapSecureWininetClient::Finish(HRESULT result) {
   m_lastResult = result;
@@ -185,6 +200,12 @@ HRESULT CSoapSecureWininetClient::ConnectToServer() {
   if (!m_session) {
     CDebugLog::Log(LOG_ERROR, L"InternetOpen failed: 0x%08x", GetLastError());
     CleanupHandles();
+    return E_FAIL;
+  }
+  if (m_abort && !m_abort->Attach(m_session.get())) {
+    CDebugLog::Log(LOG_WARNING, L"Remote call not started: the program is stopping");
+    m_session.reset();
+    m_lastError = ERROR_INTERNET_OPERATION_CANCELLED;
     return E_FAIL;
   }
   CDebugLog::Log(LOG_TRACE, L"InternetOpen success");
@@ -296,6 +317,11 @@ bool CSoapSecureWininetClient::IsIssuerAccepted() const {
 
 HRESULT CSoapSecureWininetClient::SendRequest(const wchar_t* actionLine) {
   try {
+    if (IsAborted()) {
+      m_lastError = ERROR_INTERNET_OPERATION_CANCELLED;
+      m_errorState = kSoapConnectFailed;
+      return Finish(E_FAIL);
+    }
     if (FAILED(ConnectToServer())) {
       m_errorState = kSoapConnectFailed;
       return Finish(E_FAIL);
@@ -326,6 +352,7 @@ HRESULT CSoapSecureWininetClient::SendRequest(const wchar_t* actionLine) {
       CDebugLog::Log(LOG_ERROR, L"HttpOpenRequest %s failed: 0x%08x", m_urlPath.c_str(), m_lastError);
       return Finish(E_FAIL);
     }
+    if (m_abort) m_abort->SetRequest(m_session.get(), m_request.get());
     if (m_timeout != 0) {
       // Not every WinINet passes the session's time-outs on to its requests.
       for (const DWORD option : {INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT}) {

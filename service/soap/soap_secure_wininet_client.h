@@ -3,7 +3,9 @@
 // beyond a plain HTTP client: a proxy with its own credentials, a pre-flight request for integrated
 // authentication, a TLS client certificate, pinning of the server certificate's issuing CA, a
 // session cookie sent by hand, and the code and English text of the last call's outcome.
-// One object serves one sequence of calls on one thread; it holds no lock.
+// One object serves one sequence of calls on one thread; it holds no lock. A transport made inside
+// a CCallAbortScope belongs to that scope's group: an abort of the group ends its call in flight
+// and fails its later ones (ERROR_INTERNET_OPERATION_CANCELLED).
 #ifndef LUMA_SERVICE_SOAP_SOAP_SECURE_WININET_CLIENT_H_
 #define LUMA_SERVICE_SOAP_SOAP_SECURE_WININET_CLIENT_H_
 
@@ -14,9 +16,11 @@
 #include <wininet.h>
 #include <wrl/client.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "service/soap/call_abort.h"
 #include "service/soap/internet_handle.h"
 #include "service/soap/request_sender.h"
 #include "service/soap/soap_fault.h"
@@ -112,6 +116,9 @@ class CSoapSecureWininetClient {
   bool IsIssuerAccepted() const;
   HRESULT FinishResponse(const wchar_t* actionLine);
   void CloseRequest();
+  // Closes one of the three handles, through the abort group when there is one.
+  void CloseHandleOfSession(luma::service::CInternetHandle& handle);
+  bool IsAborted() const;
   // The value of a response header into a buffer of bufferBytes, wiped after use; empty when
   // absent or longer.
   std::wstring QueryHeader(DWORD query, DWORD bufferBytes) const;
@@ -139,6 +146,7 @@ class CSoapSecureWininetClient {
   HRESULT m_lastResult = S_OK;
   bool m_negotiateSupport = false;
   luma::service::CWininetRequestSender* m_sender;
+  std::shared_ptr<luma::service::CCallAbort> m_abort;  // null: calls are never cut short
   luma::service::CInternetHandle m_session;
   luma::service::CInternetHandle m_connection;
   luma::service::CInternetHandle m_request;
