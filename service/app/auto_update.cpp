@@ -109,12 +109,14 @@ void Attempt(const std::shared_ptr<CProviderContext>& context, bool refresh) {
 
 struct AutoUpdateStart {
   CAutoUpdateList list;
-  luma::CKernelHandle stopEvent;  // the thread's own handle: the program does not wait for the thread
+  luma::CKernelHandle stopEvent;  // the thread's own handle: it may outlive the program's wait
+  std::shared_ptr<luma::service::CCallAbort> remoteCalls;
 };
 
 DWORD WINAPI AutoUpdateThread(void* parameter) {
   std::unique_ptr<AutoUpdateStart> start(static_cast<AutoUpdateStart*>(parameter));
   try {
+    luma::service::CCallAbortScope abortable(start->remoteCalls);
     RunAutoUpdates(std::move(start->list), start->stopEvent.get());
   } catch (...) {
     CDebugLog::Log(LOG_ERROR, L"Unexpected exception in the auto-provisioning thread");
@@ -152,17 +154,24 @@ void RunAutoUpdates(CAutoUpdateList list, HANDLE stopEvent, DWORD passMillisecon
   list.clear();
 }
 
-bool StartAutoUpdateThread(CAutoUpdateList list, HANDLE stopEvent) {
-  auto start = std::unique_ptr<AutoUpdateStart>(new (std::nothrow) AutoUpdateStart{std::move(list), {}});
+bool CAutoUpdateThread::Start(CAutoUpdateList list, HANDLE stopEvent) {
+  auto start =
+      std::unique_ptr<AutoUpdateStart>(new (std::nothrow) AutoUpdateStart{std::move(list), {}, remoteCalls});
   if (!start) return false;
   if (!DuplicateHandle(GetCurrentProcess(), stopEvent, GetCurrentProcess(), start->stopEvent.put(),
                        SYNCHRONIZE, FALSE, 0)) {
     return false;
   }
-  luma::CKernelHandle thread(CreateThread(nullptr, 0, &AutoUpdateThread, start.get(), 0, nullptr));
+  thread.reset(CreateThread(nullptr, 0, &AutoUpdateThread, start.get(), 0, nullptr));
   if (!thread) return false;
   (void)start.release();  // the thread owns it now
   return true;
+}
+
+void CAutoUpdateThread::Abort() { remoteCalls->Abort(); }
+
+bool CAutoUpdateThread::Wait(DWORD milliseconds) {
+  return !thread || WaitForSingleObject(thread.get(), milliseconds) == WAIT_OBJECT_0;
 }
 
 }  // namespace luma::app

@@ -10,7 +10,9 @@
 #include <list>
 #include <memory>
 
+#include "foundation/win/unique_handle.h"
 #include "policy/account/provider_context.h"
+#include "service/soap/call_abort.h"
 
 namespace luma::app {
 
@@ -28,9 +30,29 @@ void AutoRefreshProvider(const std::shared_ptr<CProviderContext>& context);
 void RunAutoUpdates(CAutoUpdateList list, HANDLE stopEvent,
                     DWORD passMilliseconds = kAutoUpdatePassMilliseconds);
 
-// Starts RunAutoUpdates on a thread of its own, which owns the list; false when no thread started.
-// The program does not wait for it: an attempt still running at the end is cut off with the process.
-bool StartAutoUpdateThread(CAutoUpdateList list, HANDLE stopEvent);
+// The thread of RunAutoUpdates. Its remote calls belong to a group of their own, which Abort cuts
+// short; the program waits a bounded time for it at the end and leaves one that does not end to the
+// end of the process (it holds its provider contexts itself).
+class CAutoUpdateThread {
+ public:
+  // How long the shut-down waits for the thread once its call was aborted.
+  static constexpr DWORD kStopMilliseconds = 2000;
+
+  CAutoUpdateThread() = default;
+  CAutoUpdateThread(const CAutoUpdateThread&) = delete;
+  CAutoUpdateThread& operator=(const CAutoUpdateThread&) = delete;
+
+  // Starts the thread, which owns the list; false when no thread started.
+  bool Start(CAutoUpdateList list, HANDLE stopEvent);
+  // Aborts the remote call in flight and every later one; the caller has set the stop event.
+  void Abort();
+  // Waits at most `milliseconds`; true when the thread has ended or never ran.
+  bool Wait(DWORD milliseconds);
+
+ private:
+  luma::CKernelHandle thread;
+  std::shared_ptr<luma::service::CCallAbort> remoteCalls = std::make_shared<luma::service::CCallAbort>();
+};
 
 }  // namespace luma::app
 

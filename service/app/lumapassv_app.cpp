@@ -204,7 +204,7 @@ BOOL CLumaPassVApp::InitInstance() {
   SetMainWindow(mainWindow.get());
 
   // 25. Automatic provisioning and refresh.
-  if (!autoUpdates.empty() && !StartAutoUpdateThread(std::move(autoUpdates), stopEvent.get())) {
+  if (!autoUpdates.empty() && !autoUpdate.Start(std::move(autoUpdates), stopEvent.get())) {
     CDebugLog::Log(LOG_ERROR, L"Could not start the auto-provisioning thread");
   }
 
@@ -216,6 +216,8 @@ BOOL CLumaPassVApp::InitInstance() {
 int CLumaPassVApp::ExitInstance() {
   CDebugLog::Log(LOG_DEBUG, L"CLumaPassVApp::ExitInstance()");
   if (stopEvent) SetEvent(stopEvent.get());
+  // The automatic update's remote call ends now rather than at its time-out.
+  autoUpdate.Abort();
   if (signalMutex) {
     signalMutex->Destroy();
     signalMutex.reset();
@@ -225,8 +227,15 @@ int CLumaPassVApp::ExitInstance() {
     server.reset();
   }
   pipeServers.clear();
-  // The automatic-update thread may still hold contexts: they must no longer report to the handler.
-  for (const auto& entry : providerContexts) entry.second->RemoveObserver(protocolHandler.get());
+  // Before the handler is let go: its threads end or are left to the end of the process, and it
+  // leaves the providers' observers, waiting out a notification of the automatic update.
+  if (protocolHandler) protocolHandler->Shutdown();
+  if (!autoUpdate.Wait(CAutoUpdateThread::kStopMilliseconds)) {
+    CDebugLog::Log(
+        LOG_ERROR,
+        L"The auto-provisioning thread did not end within %u ms; it is left to the end of the process",
+        static_cast<unsigned>(CAutoUpdateThread::kStopMilliseconds));
+  }
   providerContexts.clear();
   protocolHandler.reset();
   settings.reset();

@@ -15,6 +15,7 @@
 #include "foundation/win/unique_handle.h"
 #include "policy/account/provider_context.h"
 #include "policy/config/lumapassv_config.h"
+#include "service/app/auto_update.h"
 #include "service/app/cert_store_registration.h"
 #include "service/app/hidden_main_window.h"
 #include "service/app/win_app.h"
@@ -73,6 +74,7 @@ class CLumaPassVApp : public CWinAppBase, public ui::CMainFrameHost {
   CCertStoreRegistration storeRegistration;
   luma::CKernelHandle previousInstance;  // a restarted instance that had not ended yet
   std::unique_ptr<ui::CMainFrame> mainWindow;
+  CAutoUpdateThread autoUpdate;
 };
 
 }  // namespace luma::app

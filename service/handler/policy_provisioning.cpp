@@ -3,6 +3,7 @@
 #include <process.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "foundation/win/debug_log.h"
 #include "service/core/cert_store_target.h"
@@ -53,7 +54,9 @@ void CVSCProtocolHandler::RemovePendingOfAccount(const std::wstring& accountKey,
 }
 
 void CVSCProtocolHandler::PolicyAdded(const CPolicyPtr& policy) {
-  if (!policy) return;
+  // Once stopping, a change would start no run; not waiting for the main lock keeps a provider's
+  // notification short while the shut-down waits for it.
+  if (!policy || IsStopping()) return;
   CDebugLog::Log(LOG_TRACE, L"CVSCProtocolHandler::PolicyAdded %s", policy->accountKey.c_str());
   // An earlier version's pending contexts stay when the new one is refused here.
   if (!policy->constraints.IsDomainAllowed()) {
@@ -105,7 +108,7 @@ void CVSCProtocolHandler::PolicyAdded(const CPolicyPtr& policy) {
 }
 
 void CVSCProtocolHandler::PolicyRemoved(const CPolicyPtr& policy) {
-  if (!policy) return;
+  if (!policy || IsStopping()) return;
   CDebugLog::Log(LOG_TRACE, L"CVSCProtocolHandler::PolicyRemoved %s", policy->accountKey.c_str());
   {
     luma::CRankedMutexObjLock guard(mainLock);
@@ -123,21 +126,36 @@ void CVSCProtocolHandler::PolicyUpdated(const CPolicyPtr& policy) {
   observer.PolicyAdded(policy);
 }
 
+namespace {
+
+// What the update thread gets: the handler, and a reference that keeps it alive while the run goes
+// on (none for a handler that no shared pointer owns).
+struct UpdateThreadStart {
+  CVSCProtocolHandler* handler;
+  std::shared_ptr<CVSCProtocolHandler> keepAlive;
+};
+
+}  // namespace
+
 void CVSCProtocolHandler::RunUpdateThread() {
   CDebugLog::Log(LOG_TRACE, L"CVSCProtocolHandler::RunUpdateThread");
+  if (IsStopping()) return;
   luma::CRankedMutexObjLock guard(mainLock);
-  if (stopping) return;
+  CMutexObjLock threads(threadsLock);
+  if (stopping) return;  // the shut-down has taken its copy of the thread handle
   // Before activation the running pass still takes the latest pending list; after it, one more
   // pass; without a run, a new one.
   if (runState.RequestUpdate() != luma::service::CUpdateRunState::Request::kStartRun) return;
   // A run that has ended only logs before its thread returns; its handle can go.
   updateThread.reset();
-  const uintptr_t thread = _beginthreadex(nullptr, 0, PolicyUpdateThread, this, 0, nullptr);
+  auto start = std::make_unique<UpdateThreadStart>(UpdateThreadStart{this, weak_from_this().lock()});
+  const uintptr_t thread = _beginthreadex(nullptr, 0, PolicyUpdateThread, start.get(), 0, nullptr);
   if (thread == 0) {
     runState.RunNotStarted();
     CDebugLog::Log(LOG_ERROR, L"PolicyUpdateThread not started: %d", errno);
     return;
   }
+  (void)start.release();  // the thread owns it now
   updateThread.reset(reinterpret_cast<HANDLE>(thread));
 }
 
@@ -151,10 +169,28 @@ void CVSCProtocolHandler::ReprovisionAllPolicies() {
   if (any) RunUpdateThread();
 }
 
-unsigned __stdcall CVSCProtocolHandler::PolicyUpdateThread(void* handler) {
-  static_cast<CVSCProtocolHandler*>(handler)->RunUpdate();
+unsigned __stdcall CVSCProtocolHandler::PolicyUpdateThread(void* parameter) {
+  std::unique_ptr<UpdateThreadStart> start(static_cast<UpdateThreadStart*>(parameter));
+  start->handler->RunUpdate();
+  // The handler may go with this reference; the thread touches it no more.
+  start.reset();
   CDebugLog::Log(LOG_DEBUG, L"PolicyUpdateThread ended");
   return 0;
+}
+
+bool CVSCProtocolHandler::PauseUnlessStopping(DWORD milliseconds) {
+  if (IsStopping()) return true;
+  if (!stopEvent) {
+    Sleep(milliseconds);
+    return IsStopping();
+  }
+  return WaitForSingleObject(stopEvent.get(), milliseconds) != WAIT_TIMEOUT || IsStopping();
+}
+
+void CVSCProtocolHandler::LeaveStopping() {
+  CDebugLog::Log(LOG_DEBUG, L"PolicyUpdateThread leaves without changes: the program is stopping");
+  luma::CRankedMutexObjLock guard(mainLock);
+  runState.Abandon();
 }
 
 void CVSCProtocolHandler::NoteStep(UpdateStep step) {
@@ -174,7 +210,7 @@ void CVSCProtocolHandler::RunUpdate() noexcept {
       settle = settleMilliseconds;
       removalPause = removalPauseMilliseconds;
     }
-    Sleep(settle);
+    if (PauseUnlessStopping(settle)) return LeaveStopping();
 
     CDebugLog::Log(LOG_DEBUG, L"Destroying VSC mutex to make sure we have no virtual smart card inserted");
     const bool mutexExisted = mutex && mutex->Destroy();
@@ -188,6 +224,8 @@ void CVSCProtocolHandler::RunUpdate() noexcept {
       bool anyActive = false;
       {
         luma::CRankedMutexObjLock guard(mainLock);
+        // The shut-down cleans the stores itself once this thread has ended.
+        if (IsStopping()) return LeaveStopping();
         CDebugLog::Log(LOG_DEBUG, L"Acquired lock for certificate update");
         toAdd = Missing(pendingContexts, activeContexts);
         const std::vector<CCertContext> toRemove = Missing(activeContexts, pendingContexts);
@@ -209,10 +247,11 @@ void CVSCProtocolHandler::RunUpdate() noexcept {
           luma::CRankedMutexObjLock guard(mainLock);
           NoteStep(UpdateStep::kRemovalPause);
         }
-        Sleep(removalPause);
+        if (PauseUnlessStopping(removalPause)) return LeaveStopping();
       }
       {
         luma::CRankedMutexObjLock guard(mainLock);
+        if (IsStopping()) return LeaveStopping();
         CDebugLog::Log(LOG_DEBUG, L"Adding newly added certificates to store");
         AddContextsToCertStore(toAdd);
         NoteStep(UpdateStep::kStoreUpdated);
@@ -220,7 +259,7 @@ void CVSCProtocolHandler::RunUpdate() noexcept {
           // The decision to end and the signal are one step: a change after it starts a new run.
           if (anyActive) {
             CDebugLog::Log(LOG_DEBUG, L"Creating VSC mutex to signal available certificates");
-            if (mutex) mutex->Create();
+            if (mutex && !IsStopping()) mutex->Create();
             NoteStep(UpdateStep::kMutexCreated);
           } else {
             CDebugLog::Log(LOG_DEBUG, L"No VSC mutex created as we have no certificates");

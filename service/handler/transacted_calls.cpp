@@ -17,7 +17,9 @@ namespace {
 
 template <typename Request>
 struct CTransactedCallArgs {
-  CVSCProtocolHandler* handler;  // not owned: the handler ends its workers before it goes
+  // The worker's own reference: a worker that outlives the shut-down's wait never runs on a
+  // destroyed handler.
+  std::shared_ptr<CVSCProtocolHandler> handler;
   DWORD transactionId;
   Request request;  // a deep copy; its secret buffers wipe themselves
 };
@@ -29,14 +31,19 @@ unsigned __stdcall TransactedCallThread(void* parameter) {
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   CVSCProtocolHandler& handler = *args->handler;
   const DWORD id = args->transactionId;
-  luma::service::RunTransaction<Response>(handler.Transactions(), id, [&](Response& response) {
-    handler.handleTransactedCall(args->request, response);
-  });
+  {
+    // The shut-down cuts the worker's remote calls short.
+    luma::service::CCallAbortScope abortable(handler.RemoteCalls());
+    luma::service::RunTransaction<Response>(handler.Transactions(), id, [&](Response& response) {
+      handler.handleTransactedCall(args->request, response);
+    });
+  }
   try {
     handler.RemoveWorkerThread(static_cast<LONG>(id));
   } catch (...) {
     CDebugLog::Log(LOG_ERROR, L"The worker of transaction %u could not leave the worker list", id);
   }
+  // The handler may go with this reference.
   args.reset();
   if (SUCCEEDED(com)) CoUninitialize();
   return 0;
@@ -46,9 +53,16 @@ unsigned __stdcall TransactedCallThread(void* parameter) {
 // start leaves no transaction behind: the request is answered at once with the failure.
 template <typename Response, typename Request>
 bool StartTransactedCall(CVSCProtocolHandler& handler, const Request& request, CResponseMessage& response) {
+  std::shared_ptr<CVSCProtocolHandler> owner = handler.weak_from_this().lock();
+  if (!owner || handler.IsStopping()) {
+    // A handler that no shared pointer owns could not outlive its workers; a stopping one starts none.
+    CDebugLog::Log(LOG_ERROR, L"No worker started: the handler is stopping or not shared");
+    response.SetStatus(luma::service::kWorkerFailedStatus);
+    return true;
+  }
   const DWORD id = handler.Transactions().AddTransaction();
-  auto args =
-      std::make_unique<CTransactedCallArgs<Request>>(CTransactedCallArgs<Request>{&handler, id, request});
+  auto args = std::make_unique<CTransactedCallArgs<Request>>(
+      CTransactedCallArgs<Request>{std::move(owner), id, request});
   // Suspended until its handle is in the worker list, so that it cannot try to leave the list first.
   luma::CKernelHandle thread(reinterpret_cast<HANDLE>(_beginthreadex(
       nullptr, 0, TransactedCallThread<Request, Response>, args.get(), CREATE_SUSPENDED, nullptr)));
@@ -64,14 +78,19 @@ bool StartTransactedCall(CVSCProtocolHandler& handler, const Request& request, C
   DuplicateHandle(GetCurrentProcess(), thread.get(), GetCurrentProcess(), &resume, 0, FALSE,
                   DUPLICATE_SAME_ACCESS);
   const luma::CKernelHandle resumeHandle(resume);
-  const HANDLE raw = resumeHandle ? resumeHandle.get() : thread.get();
+  const HANDLE raw = thread.get();
+  bool listed = false;
   try {
-    handler.AddWorkerThread(static_cast<LONG>(id), std::move(thread));
+    listed = handler.AddWorkerThread(static_cast<LONG>(id), thread);
   } catch (...) {
-    // No room in the list: the worker runs unlisted rather than never.
+  }
+  if (!listed) {
+    // No room in the list, or the shut-down began meanwhile: the worker runs unlisted on its own
+    // reference rather than never (its remote calls fail at once once the handler is stopping).
     CDebugLog::Log(LOG_ERROR, L"The worker of transaction %u runs outside the worker list", id);
   }
-  ResumeThread(raw);
+  // Still suspended, the worker cannot have left the list and closed its listed handle yet.
+  ResumeThread(resumeHandle ? resumeHandle.get() : listed ? raw : thread.get());
   response.SetTransactionId(id);
   response.SetStatus(ERROR_NOT_READY);
   return true;

@@ -10,6 +10,14 @@
 
 namespace {
 
+// A handle of the same thread that can only be waited on; empty for none or on failure.
+luma::CKernelHandle DuplicateSynchronize(HANDLE thread) {
+  HANDLE copy = nullptr;
+  if (thread != nullptr)
+    DuplicateHandle(GetCurrentProcess(), thread, GetCurrentProcess(), &copy, SYNCHRONIZE, FALSE, 0);
+  return luma::CKernelHandle(copy);
+}
+
 constexpr DWORD kStatusNotAllowed = 0x8010006A;
 constexpr DWORD kStatusNeedsAuthentication = 0x8010006E;
 constexpr UINT kProcessNotAuthorizedText = 10047;
@@ -34,62 +42,108 @@ CVSCProtocolHandler::CVSCProtocolHandler(std::shared_ptr<CVSCDriverMutex> signal
 }
 
 CVSCProtocolHandler::~CVSCProtocolHandler() {
+  Shutdown();
   try {
-    CDebugLog::Log(LOG_TRACE, L"CVSCProtocolHandler::~CVSCProtocolHandler");
-    if (stopEvent) SetEvent(stopEvent.get());
+    // Left to here when the update thread outlived the shut-down's wait: it has ended now (it held
+    // a reference), so no notification can be waiting for the main lock any more.
+    DetachFromProviders();
+  } catch (...) {
+    // A destructor lets nothing escape.
+  }
+}
+
+bool CVSCProtocolHandler::Shutdown() noexcept {
+  try {
+    luma::CKernelHandle update;
+    std::vector<luma::CKernelHandle> workers;
     {
-      // No change may start another run from here on.
-      luma::CRankedMutexObjLock guard(mainLock);
-      stopping = true;
+      // Only the thread lock: a hung update thread may hold the main lock for ever.
+      CMutexObjLock guard(threadsLock);
+      if (shutdownStarted) return shutdownClean;
+      shutdownStarted = true;
+      stopping = true;  // no update run and no worker starts from here on
+      update = DuplicateSynchronize(updateThread.get());
+      for (const auto& [id, worker] : workerThreads) {
+        luma::CKernelHandle copy = DuplicateSynchronize(worker.get());
+        if (copy) workers.push_back(std::move(copy));
+      }
     }
+    CDebugLog::Log(LOG_TRACE, L"CVSCProtocolHandler::Shutdown");
+    if (stopEvent) SetEvent(stopEvent.get());
+    try {
+      OnShutdown();
+    } catch (...) {
+      CDebugLog::Log(LOG_ERROR, L"The interactive part of the handler failed to stop");
+    }
+    remoteCalls->Abort();
     if (signalMutex) signalMutex->Destroy();
     ClearSessions();
 
-    HANDLE thread = nullptr;
+    const bool updateEnded = WaitForUpdateThreadToEnd(std::move(update));
+    const size_t workersLeft = WaitForWorkersToEnd(std::move(workers));
+    if (workersLeft != 0) {
+      CDebugLog::Log(LOG_ERROR,
+                     L"%u request workers did not end within %u ms; they are left to the end of the process",
+                     static_cast<unsigned>(workersLeft), static_cast<unsigned>(kWorkerStopMilliseconds));
+    }
+    if (!updateEnded) {
+      // It may hold the main lock and be writing a store: whatever needs either must not run now.
+      CDebugLog::Log(
+          LOG_ERROR,
+          L"PolicyUpdateThread did not end within %u ms; it is left to the end of the process, and "
+          L"the card's certificates stay in the certificate stores",
+          static_cast<unsigned>(kUpdateThreadStopMilliseconds));
+      CMutexObjLock guard(threadsLock);
+      shutdownClean = false;
+      return false;
+    }
+    // A run that ended just now may have put the card back in.
+    if (signalMutex) signalMutex->Destroy();
+    DetachFromProviders();
     {
       luma::CRankedMutexObjLock guard(mainLock);
-      thread = updateThread.get();
-    }
-    if (thread != nullptr && WaitForSingleObject(thread, kUpdateThreadStopMilliseconds) == WAIT_TIMEOUT) {
-      TerminateThread(thread, static_cast<DWORD>(-1));
-    }
-
-    // Workers that are about to finish get a short while to leave on their own: a thread terminated
-    // while it frees memory or leaves COM can leave the process's heap or loader lock held.
-    std::vector<luma::CKernelHandle> running;
-    {
-      luma::CRankedMutexObjLock guard(mainLock);
-      for (auto& [id, worker] : workerThreads) {
-        HANDLE copy = nullptr;
-        if (worker && DuplicateHandle(GetCurrentProcess(), worker.get(), GetCurrentProcess(), &copy, 0, FALSE,
-                                      DUPLICATE_SAME_ACCESS)) {
-          running.emplace_back(copy);
-        }
-      }
-    }
-    const ULONGLONG deadline = GetTickCount64() + kWorkerStopMilliseconds;
-    for (const luma::CKernelHandle& worker : running) {
-      const ULONGLONG now = GetTickCount64();
-      WaitForSingleObject(worker.get(), now < deadline ? static_cast<DWORD>(deadline - now) : 0);
-    }
-
-    std::vector<std::shared_ptr<CProviderContext>> contexts = GetProviderContexts();
-    {
-      luma::CRankedMutexObjLock guard(mainLock);
-      updateThread.reset();
-      for (auto& [id, worker] : workerThreads) {
-        if (worker) TerminateThread(worker.get(), static_cast<DWORD>(-1));
-      }
-      workerThreads.clear();
-      for (const std::shared_ptr<CProviderContext>& context : contexts) context->RemoveObserver(this);
       // Each certificate leaves the store of the provider recorded with it.
       RemoveContextsFromCertStore(activeContexts);
       runState.Abandon();
     }
     CleanupCertStore();
+    CMutexObjLock guard(threadsLock);
+    shutdownClean = workersLeft == 0;
+    return shutdownClean;
   } catch (...) {
-    // A destructor lets nothing escape; what was not cleaned stays in the store.
+    CDebugLog::Log(LOG_ERROR, L"The protocol handler did not stop cleanly");
+    return false;
   }
+}
+
+bool CVSCProtocolHandler::WaitForUpdateThreadToEnd(luma::CKernelHandle thread) {
+  if (!thread) return true;
+  // The update thread may drop the last reference itself and run the shut-down from the destructor.
+  if (GetThreadId(thread.get()) == GetCurrentThreadId()) return true;
+  return WaitForSingleObject(thread.get(), kUpdateThreadStopMilliseconds) == WAIT_OBJECT_0;
+}
+
+size_t CVSCProtocolHandler::WaitForWorkersToEnd(std::vector<luma::CKernelHandle> workers) {
+  const ULONGLONG deadline = GetTickCount64() + kWorkerStopMilliseconds;
+  size_t left = 0;
+  for (const luma::CKernelHandle& worker : workers) {
+    if (GetThreadId(worker.get()) == GetCurrentThreadId()) continue;  // a worker ending the handler
+    const ULONGLONG now = GetTickCount64();
+    const DWORD wait = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
+    if (WaitForSingleObject(worker.get(), wait) != WAIT_OBJECT_0) ++left;
+  }
+  return left;
+}
+
+void CVSCProtocolHandler::DetachFromProviders() {
+  {
+    CMutexObjLock guard(threadsLock);
+    if (detachedFromProviders) return;
+    detachedFromProviders = true;
+  }
+  // Outside the main lock: a removal waits for a notification in flight, which takes it.
+  for (const std::shared_ptr<CProviderContext>& context : GetProviderContexts())
+    context->RemoveObserver(this);
 }
 
 // --- Set-up ------------------------------------------------------------------------------------
@@ -273,14 +327,22 @@ bool CVSCProtocolHandler::IsCertificateEnabled(const std::shared_ptr<CCertificat
 
 // --- Worker threads ----------------------------------------------------------------------------
 
-void CVSCProtocolHandler::AddWorkerThread(LONG transactionId, luma::CKernelHandle thread) {
-  luma::CRankedMutexObjLock guard(mainLock);
+bool CVSCProtocolHandler::AddWorkerThread(LONG transactionId, luma::CKernelHandle& thread) {
+  CMutexObjLock guard(threadsLock);
+  if (stopping) return false;
   workerThreads[transactionId] = std::move(thread);
+  return true;
 }
 
 void CVSCProtocolHandler::RemoveWorkerThread(LONG transactionId) {
-  luma::CRankedMutexObjLock guard(mainLock);
-  workerThreads.erase(transactionId);
+  luma::CKernelHandle ended;
+  {
+    CMutexObjLock guard(threadsLock);
+    auto found = workerThreads.find(transactionId);
+    if (found == workerThreads.end()) return;
+    ended = std::move(found->second);
+    workerThreads.erase(found);
+  }
 }
 
 // --- Test seams --------------------------------------------------------------------------------
@@ -310,18 +372,17 @@ bool CVSCProtocolHandler::WaitForUpdateThread(DWORD milliseconds) {
   const ULONGLONG deadline = GetTickCount64() + milliseconds;
   for (;;) {
     luma::CKernelHandle thread;
+    bool running = false;
     {
       luma::CRankedMutexObjLock guard(mainLock);
-      if (!runState.IsRunning()) {
-        if (!updateThread) return true;
-        // A copy of the handle: a new run may close the stored one meanwhile.
-        HANDLE copy = nullptr;
-        if (!DuplicateHandle(GetCurrentProcess(), updateThread.get(), GetCurrentProcess(), &copy, SYNCHRONIZE,
-                             FALSE, 0)) {
-          return false;
-        }
-        thread.reset(copy);
-      }
+      running = runState.IsRunning();
+    }
+    if (!running) {
+      CMutexObjLock guard(threadsLock);
+      if (!updateThread) return true;
+      // A copy of the handle: a new run may close the stored one meanwhile.
+      thread = DuplicateSynchronize(updateThread.get());
+      if (!thread) return false;
     }
     const ULONGLONG now = GetTickCount64();
     const DWORD left = now >= deadline ? 0 : static_cast<DWORD>(deadline - now);

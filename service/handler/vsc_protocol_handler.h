@@ -3,12 +3,19 @@
 // policies it turns the accounts' certificate policies into the card's containers and writes their
 // certificates into the provider's certificate store on a background thread.
 //
-// Locks: the main lock (rank luma::LockRank::kHandlerMain) guards the update thread and its flags,
-// the active and pending certificate lists and the worker threads. The policy observers take it
-// while the provider holds its update lock, so no code may load, add, remove, enable or disable a
-// policy while it holds the main lock. The provider-context map and the black lists have a lock of
-// their own (a leaf: nothing else is taken under it), because pipe servers already run while the
-// start-up fills them.
+// Locks: the main lock (rank luma::LockRank::kHandlerMain) guards the state of the update runs and
+// the active and pending certificate lists. The policy observers take it while the provider holds
+// its update lock, so no code may load, add, remove, enable or disable a policy while it holds the
+// main lock. The handles of the update thread and of the request workers, with the stopping flag,
+// have a leaf lock of their own, so that the shut-down never needs the main lock to find the threads
+// it waits for. The provider-context map and the black lists have a leaf lock of their own too,
+// because pipe servers already run while the start-up fills them.
+//
+// End of life: the owner calls Shutdown() before it lets the handler go (the destructor calls it
+// too, for owners that did not). Shutdown stops new work, wakes and aborts what runs, waits a bounded
+// time for the threads and cleans the stores. The update thread and the request workers hold the
+// handler through shared pointers, so a thread that does not end in time is left to the end of the
+// process without running on a destroyed handler; clean-up that would need its locks is skipped.
 #ifndef LUMA_SERVICE_HANDLER_VSC_PROTOCOL_HANDLER_H_
 #define LUMA_SERVICE_HANDLER_VSC_PROTOCOL_HANDLER_H_
 
@@ -18,6 +25,7 @@
 #include <wincrypt.h>
 // clang-format on
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -38,13 +46,15 @@
 #include "service/exchange/message_encryption.h"
 #include "service/pins/session_pin_cache.h"
 #include "service/pipe/vsc_driver_mutex.h"
+#include "service/soap/call_abort.h"
 
 // Writes one certificate context property; the same contract as CertSetCertificateContextProperty.
 using CertPropertyWriter =
     std::function<BOOL(PCCERT_CONTEXT certificate, DWORD propertyId, DWORD flags, const void* data)>;
 
 class CVSCProtocolHandler : public VirtualSmartCardProtocol::CVirtualSmartCardProtocolEndpointHandler,
-                            public CPolicyObserver {
+                            public CPolicyObserver,
+                            public std::enable_shared_from_this<CVSCProtocolHandler> {
  public:
   using CSessionRequest = VirtualSmartCardProtocol::CSessionRequest;
 
@@ -53,7 +63,7 @@ class CVSCProtocolHandler : public VirtualSmartCardProtocol::CVirtualSmartCardPr
   static constexpr DWORD kUpdateSettleMilliseconds = 1000;
   // Between taking the card out and putting it back in, so that the reader notices the removal.
   static constexpr DWORD kRemovalPauseMilliseconds = 2500;
-  // How long the destructor waits for the update thread.
+  // How long the shut-down waits for the update thread, then for all request workers together.
   static constexpr DWORD kUpdateThreadStopMilliseconds = 5000;
   static constexpr DWORD kWorkerStopMilliseconds = 2000;
 
@@ -73,9 +83,20 @@ class CVSCProtocolHandler : public VirtualSmartCardProtocol::CVirtualSmartCardPr
   explicit CVSCProtocolHandler(std::shared_ptr<CVSCDriverMutex> signalMutex,
                                std::unique_ptr<CCertStoreConfig> profiles = nullptr,
                                std::shared_ptr<CMessageEncryption> exchangeKey = nullptr);
+  // Runs Shutdown() when the owner did not, then removes the handler from the providers' observers.
   ~CVSCProtocolHandler() override;
   CVSCProtocolHandler(const CVSCProtocolHandler&) = delete;
   CVSCProtocolHandler& operator=(const CVSCProtocolHandler&) = delete;
+
+  // Ends the handler's work, in this order: no new update run or worker starts; the stop event is
+  // set; OnShutdown(); the remote calls in flight are aborted; the card leaves the reader and every
+  // pipe session ends; the update thread gets kUpdateThreadStopMilliseconds and the workers
+  // kWorkerStopMilliseconds to end; the handler leaves the providers' observers; the active
+  // certificates leave the stores and each provider's store is cleaned by prefix. When the update
+  // thread has not ended, the last three steps wait for the destructor or are skipped (logged).
+  // True when every thread ended. Only the first call works; never throws.
+  bool Shutdown() noexcept;
+  bool IsStopping() const { return stopping.load(); }
 
   // --- Set-up by the start-up -------------------------------------------------------------------
 
@@ -216,14 +237,18 @@ class CVSCProtocolHandler : public VirtualSmartCardProtocol::CVirtualSmartCardPr
   CSessionPINCache& SessionPins() { return sessionPinCache; }
   std::wstring GetComputerName() const;
   CCertStoreConfig& AppProfiles() { return *appProfiles; }
-  // Lets one interactive authentication run at a time; the stop event is set at destruction.
+  // Lets one interactive authentication run at a time; the stop event is set by Shutdown.
   HANDLE AuthenticationMutex() const { return authenticationMutex.get(); }
   HANDLE StopEvent() const { return stopEvent.get(); }
+  // The remote calls of the request workers; Shutdown aborts them.
+  std::shared_ptr<luma::service::CCallAbort> RemoteCalls() const { return remoteCalls; }
   // The friendly name a certificate is written with: the provider's prefix and a blank, or the
   // program's prefix, then the certificate's own name.
   std::wstring FriendlyNameOf(const CProviderContext& provider, const CCertificatePolicy& certificate) const;
-  // The worker threads of transacted requests; the handler ends those still running when it goes.
-  void AddWorkerThread(LONG transactionId, luma::CKernelHandle thread);
+  // The worker threads of transacted requests, which Shutdown waits for; the list takes the handle.
+  // False, leaving the handle to the caller, once the handler is stopping: the worker then runs
+  // unlisted, on its own reference.
+  bool AddWorkerThread(LONG transactionId, luma::CKernelHandle& thread);
   // Closes and forgets the worker's handle.
   void RemoveWorkerThread(LONG transactionId);
 
@@ -239,12 +264,28 @@ class CVSCProtocolHandler : public VirtualSmartCardProtocol::CVirtualSmartCardPr
   int GetUpdatePassCount();
 
  protected:
-  // Guards the update thread and its flags, both certificate lists and the worker threads.
+  // Called by Shutdown right after the stop event is set, before it waits for any thread: a
+  // subclass wakes what its threads wait for (its dialogs, the authentication mutex). It runs while
+  // the whole object still exists when the owner calls Shutdown; a subclass whose threads use its
+  // own members also calls Shutdown() first in its own destructor. Exceptions are logged and dropped.
+  virtual void OnShutdown() {}
+
+  // Guards the update runs' state and both certificate lists.
   luma::CRankedMutexObj mainLock{luma::LockRank::kHandlerMain};
 
  private:
-  static unsigned __stdcall PolicyUpdateThread(void* handler);
+  static unsigned __stdcall PolicyUpdateThread(void* start);
+  // Waits for the update run; true when it has ended.
+  bool WaitForUpdateThreadToEnd(luma::CKernelHandle thread);
+  // Waits for the workers until the deadline; the number still running.
+  size_t WaitForWorkersToEnd(std::vector<luma::CKernelHandle> workers);
+  // Leaves every provider's observers (waiting out a notification in flight); once.
+  void DetachFromProviders();
+  // Waits on the stop event instead of sleeping; true when the handler is stopping.
+  bool PauseUnlessStopping(DWORD milliseconds);
   void RunUpdate() noexcept;
+  // Ends a run that saw the handler stopping, without writing anything.
+  void LeaveStopping();
   void NoteStep(UpdateStep step);
   // Under the main lock.
   void SortPending();
@@ -263,15 +304,21 @@ class CVSCProtocolHandler : public VirtualSmartCardProtocol::CVirtualSmartCardPr
                             std::shared_ptr<CProviderContext>& context, std::shared_ptr<CPolicy>& policy);
 
   // Guarded by mainLock.
-  luma::CKernelHandle updateThread;
   // Whether a run is in progress, has activated its list, owes another pass. A run ends in the
   // step, under the main lock, in which it decides to: a later change starts a new run.
   luma::service::CUpdateRunState runState;
-  bool stopping = false;
   int updatePasses = 0;
   std::vector<CCertContext> activeContexts;
   std::vector<CCertContext> pendingContexts;
+
+  // Guarded by threadsLock (a leaf lock); stopping is also read without it.
+  mutable CMutexObj threadsLock;
+  luma::CKernelHandle updateThread;
   std::map<LONG, luma::CKernelHandle> workerThreads;
+  std::atomic<bool> stopping{false};
+  bool shutdownStarted = false;
+  bool shutdownClean = true;
+  bool detachedFromProviders = false;
 
   CSessionPINCache sessionPinCache;
   std::shared_ptr<CVSCDriverMutex> signalMutex;
@@ -288,6 +335,7 @@ class CVSCProtocolHandler : public VirtualSmartCardProtocol::CVirtualSmartCardPr
   std::unique_ptr<CCertStoreConfig> appProfiles;
   luma::CKernelHandle stopEvent;
   luma::CKernelHandle authenticationMutex;
+  std::shared_ptr<luma::service::CCallAbort> remoteCalls = std::make_shared<luma::service::CCallAbort>();
 
   // Test seams; set before any update runs.
   DWORD settleMilliseconds = kUpdateSettleMilliseconds;

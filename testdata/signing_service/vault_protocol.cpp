@@ -1,7 +1,10 @@
 #include "vault_protocol.h"
 
+#include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <sstream>
+#include <thread>
 #include <vector>
 
 #include "../../service/core/vault_namespace.h"
@@ -93,7 +96,9 @@ class VaultService {
  public:
   explicit VaultService(std::string dir) : m_dir(std::move(dir)) {}
 
-  void Handle(const httplib::Request& request, httplib::Response& response, bool expired) const {
+  // keyOperationDelay: how long signatures and decryptions take (a slow service).
+  void Handle(const httplib::Request& request, httplib::Response& response, bool expired,
+              std::chrono::milliseconds keyOperationDelay = std::chrono::milliseconds(0)) const {
     std::string action = request.get_header_value("SOAPAction");
     if (action.size() >= 2 && action.front() == '"' && action.back() == '"')
       action = action.substr(1, action.size() - 2);
@@ -132,6 +137,7 @@ class VaultService {
       return Respond(response, operation, answer);
     }
     answer.fields.clear();
+    std::this_thread::sleep_for(keyOperationDelay);
     const std::string key = m_dir + "/alice.key";
     if (operation == "RsaPkcs1Sign") {
       Bytes signature;
@@ -190,6 +196,17 @@ void RegisterVaultModes(httplib::Server& server, RequestLog& log, const std::str
                 authenticated.headers.erase("Cookie");
                 authenticated.headers.emplace("Cookie", "SESSION=" + request.matches[1].str());
                 vault->Handle(authenticated, response, false);
+              });
+  // The same, from a slow service: each signature or decryption takes the given milliseconds (at
+  // most 10 s).
+  server.Post(R"(/vault/integrated/([a-z]{1,32})/slow/(\d{1,5}))",
+              [&log, vault](const httplib::Request& request, httplib::Response& response) {
+                log.Record(request);
+                httplib::Request authenticated = request;
+                authenticated.headers.erase("Cookie");
+                authenticated.headers.emplace("Cookie", "SESSION=" + request.matches[1].str());
+                const long delay = std::min(std::stol(request.matches[2].str()), 10000L);
+                vault->Handle(authenticated, response, false, std::chrono::milliseconds(delay));
               });
   server.Post("/login", [&log](const httplib::Request& request, httplib::Response& response) {
     log.Record(request);

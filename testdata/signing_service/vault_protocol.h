@@ -7,6 +7,9 @@
 //                         one-time password "123 456" gets 200 and "Set-Cookie: SESSION=anna";
 //                         anything else 403 with a message body.
 //   POST /login/nocookie  200 without a cookie.
+//   POST /vault/integrated/<account>[/slow/<ms>]  the account's session without a cookie (an
+//                         integrated login); "slow": each signature or decryption answers after ms
+//                         milliseconds (at most 10 s).
 // Aliases: "alice" (PIN "1234"; a wrong PIN gets INVALID_PIN with 2 tries left; a new PIN under
 // four characters gets PIN_POLICY_VIOLATION), "lower" (alice's key, status "ok" in lower case),
 // "blocked" (BLOCKED), "nosign" (INVALID_KEY_USAGE), "strange" (the unknown status "MAINTENANCE").

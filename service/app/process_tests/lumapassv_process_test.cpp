@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "foundation/win/system_utils.h"
@@ -152,13 +155,14 @@ class LumaPassVProcessTest : public ::testing::Test {
   }
 
   // One provider of Kerberos login at the test service; autoProvision turns automatic provisioning on.
-  void ConfigureProvider(const CTestSigningService& service, bool autoProvision) {
+  void ConfigureProvider(const CTestSigningService& service, bool autoProvision,
+                         const wchar_t* servicePath = L"/vault/integrated/anna") {
     SetText(HKEY_LOCAL_MACHINE, kProviderKey, L"AuthenticationType", L"KERBEROS");
     const std::wstring english = std::wstring(kProviderKey) + L"\\en";
     SetText(HKEY_LOCAL_MACHINE, english.c_str(), L"Name", L"Luma Test");
     SetText(HKEY_LOCAL_MACHINE, english.c_str(), L"Description", L"The local test signing service");
     SetText(HKEY_LOCAL_MACHINE, kProviderKey, L"PolicyStore", runFolder + L"\\policies");
-    SetText(HKEY_LOCAL_MACHINE, kProviderKey, L"ServiceURL", service.Url(L"/vault/integrated/anna"));
+    SetText(HKEY_LOCAL_MACHINE, kProviderKey, L"ServiceURL", service.Url(servicePath));
     // The service signs its policies with a signer of its own; no trust DLL names it.
     SetText(HKEY_LOCAL_MACHINE, kProviderKey, L"PolicySignerCertificateFilter", L"(SubjectDN=*)");
     const std::wstring kerberos = std::wstring(kProviderKey) + L"\\Kerberos";
@@ -427,6 +431,91 @@ TEST_F(LumaPassVProcessTest, AutomaticProvisioningFetchesTheAccountOfAnIntegrate
   EXPECT_EQ(0u, stop.ExitCode());
   EXPECT_TRUE(program.HasEnded(kWaitMilliseconds));
   EXPECT_EQ(L"", AliceFriendlyName());
+}
+
+// A PKCS#1 v1.5 type-1 block of a SHA-256 DigestInfo for a 2048-bit key.
+CSecureBuffer Sha256SignBlock() {
+  static const BYTE kPrefix[] = {0x30, 0x31, 0x30, 0x0d, 0x06, 0x09, 0x60, 0x86, 0x48, 0x01,
+                                 0x65, 0x03, 0x04, 0x02, 0x01, 0x05, 0x00, 0x04, 0x20};
+  std::vector<BYTE> block(256, 0xFF);
+  block[0] = 0x00;
+  block[1] = 0x01;
+  const size_t digestInfo = sizeof kPrefix + 32;
+  block[block.size() - digestInfo - 1] = 0x00;
+  std::copy(std::begin(kPrefix), std::end(kPrefix), block.end() - digestInfo);
+  std::fill(block.end() - 32, block.end(), BYTE{0x5A});
+  return CSecureBuffer(static_cast<DWORD>(block.size()), block.data());
+}
+
+TEST_F(LumaPassVProcessTest, StopWhileSixteenClientsSignAgainstASlowServiceEndsInTime) {
+  ASSERT_TRUE(luma::service::testing::TrustTestServiceCa());
+  AliceFriendlyName(true);
+  CTestSigningService service;
+  ASSERT_TRUE(service.IsRunning());
+  // Every signature takes the service ten seconds.
+  ConfigureProvider(service, true, L"/vault/integrated/anna/slow/10000");
+  CProgram program(L"");
+  StartRunning(program);
+  ASSERT_TRUE(WaitFor([&] { return Logged(L"Auto-provision succeeded. Policy for user anna added."); }))
+      << LogForMessage();
+  std::wstring container;
+  {
+    CUnconnectedNamedPipeClient transport(UserPipePath(), 5000);
+    CVirtualSmartCardClient client(&transport, L"process test");
+    BYTE sessionId[16] = {};
+    DWORD containers = 0;
+    ASSERT_TRUE(WaitFor([&] { return client.OpenSession(sessionId, containers) == 0 && containers == 1; }));
+    CSecureBuffer info, keyInfo, certificate;
+    ASSERT_EQ(0u, client.GetContainerInfo(sessionId, 0, info, keyInfo, certificate));
+    ASSERT_GE(info.size, 80u);
+    container.assign(reinterpret_cast<const wchar_t*>(info.data), 40);
+    container.resize(wcsnlen(container.c_str(), 40));
+  }
+
+  constexpr int kClients = 16;
+  std::atomic<int> finished{0};
+  std::vector<DWORD> results(kClients, STILL_ACTIVE);
+  std::vector<std::thread> clients;
+  for (int i = 0; i < kClients; ++i) {
+    clients.emplace_back([&, i] {
+      CUnconnectedNamedPipeClient transport(UserPipePath(), 5000);
+      CVirtualSmartCardClient client(&transport, L"process test");
+      BYTE sessionId[16] = {};
+      DWORD containers = 0;
+      CSecureBuffer signature;
+      results[i] = client.OpenSession(sessionId, containers);
+      if (results[i] == 0)
+        results[i] = client.SignData(sessionId, container, CALG_SHA_256, Sha256SignBlock(), signature);
+      ++finished;
+    });
+  }
+  const auto signaturesAsked = [&] {
+    size_t count = 0;
+    for (const auto& request : service.Requests())
+      count += request.Header("SOAPAction").find("RsaPkcs1Sign") != std::string::npos ? 1 : 0;
+    return count;
+  };
+  EXPECT_TRUE(WaitFor([&] { return signaturesAsked() >= static_cast<size_t>(kClients); }))
+      << signaturesAsked() << " signatures reached the service";
+
+  const ULONGLONG stopping = GetTickCount64();
+  CProgram stop(L"--stop");
+  EXPECT_TRUE(program.HasEnded(kWaitMilliseconds));
+  const ULONGLONG took = GetTickCount64() - stopping;
+  // Well before the service's answers: the program did not wait for the calls in flight.
+  EXPECT_LT(took, 8000u) << LogForMessage();
+  EXPECT_EQ(0u, program.ExitCode());
+  EXPECT_EQ(0u, stop.ExitCode());
+  EXPECT_FALSE(Logged(L"PolicyUpdateThread did not end")) << LogForMessage();
+
+  // Every client ends: with lumaPassV's answer, or the pipe's error once it is gone.
+  EXPECT_TRUE(WaitFor([&] { return finished.load() == kClients; }, 20000));
+  for (std::thread& client : clients) client.join();
+  for (int i = 0; i < kClients; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_NE(STILL_ACTIVE, results[i]);
+    EXPECT_NE(0u, results[i]) << "no signature can have come back";
+  }
 }
 
 }  // namespace
