@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "plugins/ksp/core/container_record.h"
-#include "plugins/ksp/core/pkcs1_blocks.h"
+#include "plugins/common/core/container_record.h"
+#include "plugins/common/core/pkcs1_blocks.h"
 
 using namespace luma::ksp;
 

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "foundation/core/tests/test_endpoint_handler.h"
+#include "plugins/common/bcrypt_hash.h"
 #include "plugins/common/unconnected_named_pipe_client.h"
 #include "plugins/common/virtual_smart_card_client.h"
-#include "plugins/ksp/bcrypt_hash.h"
 #include "plugins/ksp/ksp_functions.h"
 #include "plugins/ksp/ksp_module.h"
 #include "service/pipe/vsc_server.h"

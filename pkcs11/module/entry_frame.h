@@ -7,9 +7,9 @@
 #include <new>
 
 #include "pkcs11/core/cryptoki.h"
-#include "pkcs11/diagnostics/function_tracer.h"
 #include "pkcs11/module/module_log.h"
 #include "pkcs11/module/module_state.h"
+#include "plugins/diagnostics/function_tracer.h"
 
 namespace luma {
 namespace pkcs11 {

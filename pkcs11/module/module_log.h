@@ -2,7 +2,7 @@
 #ifndef LUMA_PKCS11_MODULE_MODULE_LOG_H_
 #define LUMA_PKCS11_MODULE_MODULE_LOG_H_
 
-#include "pkcs11/diagnostics/module_debug_log.h"
+#include "plugins/diagnostics/module_debug_log.h"
 
 namespace luma {
 namespace pkcs11 {

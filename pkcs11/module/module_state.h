@@ -20,9 +20,9 @@
 
 #include "foundation/win/unique_handle.h"
 #include "pkcs11/core/cryptoki.h"
-#include "pkcs11/diagnostics/win_mutex.h"
 #include "pkcs11/module/session_table.h"
 #include "pkcs11/module/slot.h"
+#include "plugins/diagnostics/win_mutex.h"
 
 namespace luma {
 namespace pkcs11 {

@@ -16,9 +16,9 @@
 #include "foundation/win/data_protection.h"
 #include "pkcs11/core/byte_buffer.h"
 #include "pkcs11/core/pkcs11_object.h"
-#include "pkcs11/diagnostics/win_mutex.h"
 #include "pkcs11/module/operation.h"
 #include "pkcs11/module/slot.h"
+#include "plugins/diagnostics/win_mutex.h"
 
 class CSession {
  public:

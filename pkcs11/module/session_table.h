@@ -8,8 +8,8 @@
 #include <memory>
 
 #include "pkcs11/core/cryptoki.h"
-#include "pkcs11/diagnostics/win_mutex.h"
 #include "pkcs11/module/session.h"
+#include "plugins/diagnostics/win_mutex.h"
 
 class CSessionTable {
  public:

@@ -18,9 +18,9 @@
 #include "foundation/win/unique_handle.h"
 #include "pkcs11/core/byte_buffer.h"
 #include "pkcs11/core/pkcs11_object.h"
-#include "pkcs11/diagnostics/win_mutex.h"
 #include "pkcs11/module/certificate_access.h"
 #include "pkcs11/module/module_log.h"
+#include "plugins/diagnostics/win_mutex.h"
 
 // What the slot reads besides the store; tests replace what the platform cannot provide.
 struct CSlotEnvironment {

@@ -8,9 +8,9 @@
 
 #include <string>
 
-#include "pkcs11/diagnostics/module_debug_log.h"
 #include "plugins/certstore/certificate_properties.h"
 #include "plugins/certstore/core/host_process.h"
+#include "plugins/diagnostics/module_debug_log.h"
 
 namespace luma::certstore {
 

@@ -3,7 +3,7 @@
 #include <wincrypt.h>
 
 #include "foundation/win/unique_handle.h"
-#include "plugins/ksp/core/container_record.h"
+#include "plugins/common/core/container_record.h"
 
 namespace {
 

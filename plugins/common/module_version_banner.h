@@ -3,7 +3,7 @@
 #ifndef LUMA_PLUGINS_COMMON_MODULE_VERSION_BANNER_H_
 #define LUMA_PLUGINS_COMMON_MODULE_VERSION_BANNER_H_
 
-#include "pkcs11/diagnostics/module_debug_log.h"
+#include "plugins/diagnostics/module_debug_log.h"
 
 namespace luma::plugin {
 

@@ -2,11 +2,11 @@
 
 #include "foundation/core/string_utils.h"
 #include "foundation/win/system_utils.h"
-#include "pkcs11/diagnostics/function_tracer.h"
+#include "plugins/common/bcrypt_hash.h"
 #include "plugins/csp/core/container_name.h"
 #include "plugins/csp/csp_entry.h"
 #include "plugins/csp/csp_module.h"
-#include "plugins/ksp/bcrypt_hash.h"
+#include "plugins/diagnostics/function_tracer.h"
 
 using luma::csp::moduleLog;
 

@@ -18,11 +18,11 @@
 #include "foundation/core/secure_buffer.h"
 #include "foundation/win/unique_handle.h"
 #include "plugins/common/key_container.h"
+#include "plugins/common/object_pool.h"
 #include "plugins/common/unconnected_named_pipe_client.h"
 #include "plugins/common/virtual_smart_card_client.h"
 #include "plugins/csp/core/enumeration.h"
 #include "plugins/csp/csp_interface.h"
-#include "plugins/ksp/object_pool.h"
 
 // A hash of the delegate provider, with the algorithm it was created for.
 class CCSPHash {

@@ -6,8 +6,8 @@
 #include <memory>
 #include <new>
 
-#include "pkcs11/diagnostics/function_tracer.h"
 #include "plugins/csp/csp_context.h"
+#include "plugins/diagnostics/function_tracer.h"
 
 namespace luma::csp {
 

@@ -2,9 +2,9 @@
 // keys) or a container key (the private key of a container of lumaPassV, from CPGetUserKey).
 #include <cstring>
 
+#include "plugins/common/core/container_record.h"
 #include "plugins/csp/csp_entry.h"
 #include "plugins/csp/csp_module.h"
-#include "plugins/ksp/core/container_record.h"
 
 using namespace luma::csp;
 

@@ -7,9 +7,9 @@
 
 #include <string>
 
-#include "pkcs11/diagnostics/module_debug_log.h"
+#include "plugins/common/object_pool.h"
 #include "plugins/csp/csp_context.h"
-#include "plugins/ksp/object_pool.h"
+#include "plugins/diagnostics/module_debug_log.h"
 
 namespace luma::csp {
 

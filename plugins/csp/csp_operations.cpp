@@ -2,10 +2,10 @@
 // verification and random numbers, which the delegate does.
 #include <cstring>
 
+#include "plugins/common/bcrypt_hash.h"
+#include "plugins/common/core/pkcs1_blocks.h"
 #include "plugins/csp/csp_entry.h"
 #include "plugins/csp/csp_module.h"
-#include "plugins/ksp/bcrypt_hash.h"
-#include "plugins/ksp/core/pkcs1_blocks.h"
 
 using namespace luma::csp;
 

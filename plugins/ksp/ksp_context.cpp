@@ -1,8 +1,8 @@
 #include "plugins/ksp/ksp_context.h"
 
-#include "pkcs11/diagnostics/function_tracer.h"
-#include "plugins/ksp/bcrypt_hash.h"
-#include "plugins/ksp/core/container_record.h"
+#include "plugins/common/bcrypt_hash.h"
+#include "plugins/common/core/container_record.h"
+#include "plugins/diagnostics/function_tracer.h"
 #include "plugins/ksp/core/key_operation_rules.h"
 #include "plugins/ksp/ksp_functions.h"
 #include "plugins/ksp/ksp_module.h"

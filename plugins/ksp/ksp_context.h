@@ -12,9 +12,9 @@
 
 #include "foundation/core/secure_buffer.h"
 #include "plugins/common/key_container.h"
+#include "plugins/common/object_pool.h"
 #include "plugins/common/unconnected_named_pipe_client.h"
 #include "plugins/common/virtual_smart_card_client.h"
-#include "plugins/ksp/object_pool.h"
 
 // One key handle. Its "Use Context" is the provider handle's.
 struct CKSPKey {

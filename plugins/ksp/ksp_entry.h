@@ -6,7 +6,7 @@
 #include <memory>
 #include <new>
 
-#include "pkcs11/diagnostics/function_tracer.h"
+#include "plugins/diagnostics/function_tracer.h"
 #include "plugins/ksp/ksp_context.h"
 #include "plugins/ksp/ksp_functions.h"
 

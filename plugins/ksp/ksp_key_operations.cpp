@@ -6,10 +6,10 @@
 #include <new>
 #include <string>
 
-#include "plugins/ksp/bcrypt_hash.h"
-#include "plugins/ksp/core/container_record.h"
+#include "plugins/common/bcrypt_hash.h"
+#include "plugins/common/core/container_record.h"
+#include "plugins/common/core/pkcs1_blocks.h"
 #include "plugins/ksp/core/key_operation_rules.h"
-#include "plugins/ksp/core/pkcs1_blocks.h"
 #include "plugins/ksp/ksp_entry.h"
 #include "plugins/ksp/ksp_module.h"
 

@@ -8,9 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "pkcs11/diagnostics/module_debug_log.h"
+#include "plugins/common/object_pool.h"
+#include "plugins/diagnostics/module_debug_log.h"
 #include "plugins/ksp/ksp_context.h"
-#include "plugins/ksp/object_pool.h"
 
 namespace luma::ksp {
 

@@ -3,7 +3,7 @@
 #include <cwchar>
 #include <string>
 
-#include "plugins/ksp/core/container_record.h"
+#include "plugins/common/core/container_record.h"
 
 namespace luma::ksp {
 

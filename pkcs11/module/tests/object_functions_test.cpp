@@ -6,10 +6,10 @@
 #include <cstring>
 #include <thread>
 
-#include "pkcs11/diagnostics/tests/refused_allocations.h"
 #include "pkcs11/module/certificate_access.h"
 #include "pkcs11/module/module_state.h"
 #include "pkcs11/module/tests/module_test_support.h"
+#include "plugins/diagnostics/tests/refused_allocations.h"
 
 namespace {
 

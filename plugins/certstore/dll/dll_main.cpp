@@ -4,10 +4,10 @@
 // after windows.h
 #include <wincrypt.h>
 
-#include "pkcs11/diagnostics/win_mutex.h"
 #include "plugins/certstore/cert_store_module.h"
 #include "plugins/certstore/store_callbacks.h"
 #include "plugins/certstore/store_registration.h"
+#include "plugins/diagnostics/win_mutex.h"
 
 namespace {
 // One per logon session while the module is loaded; nothing waits on it.

@@ -7,10 +7,10 @@
 #include <functional>
 
 #include "foundation/core/vsc_message.h"
-#include "pkcs11/diagnostics/tests/refused_allocations.h"
 #include "plugins/certstore/cert_store_module.h"
 #include "plugins/certstore/store_callbacks.h"
 #include "plugins/certstore/tests/cert_store_test_support.h"
+#include "plugins/diagnostics/tests/refused_allocations.h"
 
 using namespace VirtualSmartCardProtocol;
 

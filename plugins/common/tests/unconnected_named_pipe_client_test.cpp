@@ -5,8 +5,8 @@
 #include <optional>
 
 #include "foundation/core/tests/test_bytes.h"
-#include "pkcs11/diagnostics/tests/refused_allocations.h"
 #include "plugins/common/tests/scripted_pipe_server.h"
+#include "plugins/diagnostics/tests/refused_allocations.h"
 
 namespace luma::plugin {
 namespace {

@@ -9,10 +9,10 @@
 #include <thread>
 
 #include "foundation/core/tests/test_bytes.h"
-#include "pkcs11/diagnostics/tests/refused_allocations.h"
 #include "plugins/common/file_product_version.h"
 #include "plugins/common/tests/scripted_pipe_server.h"
 #include "plugins/common/unconnected_named_pipe_client.h"
+#include "plugins/diagnostics/tests/refused_allocations.h"
 
 using namespace VirtualSmartCardProtocol;
 

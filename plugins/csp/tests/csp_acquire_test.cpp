@@ -7,11 +7,11 @@
 
 #include "foundation/core/vsc_message.h"
 #include "foundation/win/unique_handle.h"
+#include "plugins/common/core/container_record.h"
+#include "plugins/common/tests/container_server.h"
 #include "plugins/common/user_pipe_name.h"
 #include "plugins/csp/csp_interface.h"
 #include "plugins/csp/tests/csp_test_support.h"
-#include "plugins/ksp/core/container_record.h"
-#include "plugins/ksp/tests/ksp_test_support.h"
 
 namespace luma::csp {
 namespace {

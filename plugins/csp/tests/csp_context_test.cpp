@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "foundation/core/vsc_message.h"
-#include "pkcs11/diagnostics/tests/refused_allocations.h"
+#include "plugins/common/core/container_record.h"
+#include "plugins/common/tests/container_server.h"
 #include "plugins/csp/csp_interface.h"
 #include "plugins/csp/csp_module.h"
 #include "plugins/csp/tests/csp_test_support.h"
-#include "plugins/ksp/core/container_record.h"
-#include "plugins/ksp/tests/ksp_test_support.h"
+#include "plugins/diagnostics/tests/refused_allocations.h"
 
 namespace luma::csp {
 namespace {

@@ -9,11 +9,11 @@
 
 #include "foundation/win/message_signing.h"
 #include "foundation/win/unique_handle.h"
+#include "plugins/common/core/container_record.h"
 #include "plugins/common/user_pipe_name.h"
 #include "plugins/csp/csp_interface.h"
 #include "plugins/csp/tests/csp_rsa_key.h"
 #include "plugins/csp/tests/csp_test_support.h"
-#include "plugins/ksp/core/container_record.h"
 
 namespace luma::csp {
 namespace {

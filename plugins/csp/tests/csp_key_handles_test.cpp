@@ -9,10 +9,10 @@
 #include "foundation/core/vsc_message.h"
 #include "foundation/core/vsc_session_messages.h"
 #include "foundation/win/unique_handle.h"
+#include "plugins/common/core/container_record.h"
+#include "plugins/common/tests/container_server.h"
 #include "plugins/csp/csp_interface.h"
 #include "plugins/csp/csp_module.h"
-#include "plugins/ksp/core/container_record.h"
-#include "plugins/ksp/tests/ksp_test_support.h"
 
 namespace luma::csp {
 namespace {

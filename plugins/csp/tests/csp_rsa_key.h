@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "plugins/common/tests/container_server.h"
 #include "plugins/common/tests/scripted_pipe_server.h"
-#include "plugins/ksp/tests/ksp_test_support.h"
 #include "service/exchange/tests/openssl_tool.h"
 
 namespace luma::csp {

@@ -1,6 +1,6 @@
 #include "plugins/ksp/core/key_operation_rules.h"
 
-#include "plugins/ksp/core/pkcs1_blocks.h"
+#include "plugins/common/core/pkcs1_blocks.h"
 
 namespace luma::ksp {
 

@@ -5,10 +5,10 @@
 
 #include "foundation/core/vsc_message.h"
 #include "foundation/win/unique_handle.h"
+#include "plugins/common/core/container_record.h"
+#include "plugins/common/tests/container_server.h"
 #include "plugins/common/user_pipe_name.h"
-#include "plugins/ksp/core/container_record.h"
 #include "plugins/ksp/ksp_functions.h"
-#include "plugins/ksp/tests/ksp_test_support.h"
 
 namespace luma::ksp {
 namespace {

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "foundation/core/vsc_message.h"
-#include "plugins/ksp/core/container_record.h"
+#include "plugins/common/core/container_record.h"
+#include "plugins/common/tests/container_server.h"
 #include "plugins/ksp/ksp_functions.h"
 #include "plugins/ksp/ksp_module.h"
-#include "plugins/ksp/tests/ksp_test_support.h"
 
 namespace luma::ksp {
 namespace {

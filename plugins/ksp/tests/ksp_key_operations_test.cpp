@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "foundation/core/tests/test_bytes.h"
-#include "plugins/ksp/core/container_record.h"
+#include "plugins/common/core/container_record.h"
+#include "plugins/common/tests/container_server.h"
 #include "plugins/ksp/ksp_functions.h"
 #include "plugins/ksp/ksp_module.h"
-#include "plugins/ksp/tests/ksp_test_support.h"
 
 using namespace VirtualSmartCardProtocol;
 

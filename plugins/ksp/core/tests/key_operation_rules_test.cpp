@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "plugins/ksp/core/pkcs1_blocks.h"
+#include "plugins/common/core/pkcs1_blocks.h"
 
 namespace luma::ksp {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "plugins/ksp/bcrypt_hash.h"
+#include "plugins/common/bcrypt_hash.h"
 #include "plugins/ksp/ksp_functions.h"
 #include "plugins/ksp/ksp_module.h"
 #include "service/exchange/tests/openssl_tool.h"

@@ -1,7 +1,7 @@
 // The container information record that lumaPassV sends for each key container, as the key plug-ins
 // read it, and the case folding of container names.
-#ifndef LUMA_PLUGINS_KSP_CORE_CONTAINER_RECORD_H_
-#define LUMA_PLUGINS_KSP_CORE_CONTAINER_RECORD_H_
+#ifndef LUMA_PLUGINS_COMMON_CORE_CONTAINER_RECORD_H_
+#define LUMA_PLUGINS_COMMON_CORE_CONTAINER_RECORD_H_
 
 #include "foundation/core/secure_buffer.h"
 
@@ -28,4 +28,4 @@ WString ToLowerWide(const WString& text);
 
 }  // namespace luma::ksp
 
-#endif  // LUMA_PLUGINS_KSP_CORE_CONTAINER_RECORD_H_
+#endif  // LUMA_PLUGINS_COMMON_CORE_CONTAINER_RECORD_H_

@@ -1,10 +1,10 @@
-#include "plugins/ksp/tests/ksp_test_support.h"
+#include "plugins/common/tests/container_server.h"
 
 #include "foundation/core/little_endian.h"
 #include "foundation/core/tests/test_bytes.h"
 #include "foundation/core/tests/test_data.h"
 #include "foundation/core/vsc_session_messages.h"
-#include "plugins/ksp/core/container_record.h"
+#include "plugins/common/core/container_record.h"
 
 using namespace VirtualSmartCardProtocol;
 

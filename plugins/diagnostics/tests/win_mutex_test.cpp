@@ -1,4 +1,4 @@
-#include "pkcs11/diagnostics/win_mutex.h"
+#include "plugins/diagnostics/win_mutex.h"
 
 // windows.h first: sddl.h needs its types.
 // clang-format off
@@ -10,8 +10,8 @@
 
 #include <thread>
 
-#include "pkcs11/diagnostics/module_debug_log.h"
-#include "pkcs11/diagnostics/tests/log_test_support.h"
+#include "plugins/diagnostics/module_debug_log.h"
+#include "plugins/diagnostics/tests/log_test_support.h"
 
 namespace luma::diagnostics {
 namespace {

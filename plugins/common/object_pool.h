@@ -1,12 +1,12 @@
 // A plug-in's handle table: the handle of an object is its address, and the table keeps a shared
 // pointer to it, so that an entry works on its own reference while another thread frees the handle.
-#ifndef LUMA_PLUGINS_KSP_OBJECT_POOL_H_
-#define LUMA_PLUGINS_KSP_OBJECT_POOL_H_
+#ifndef LUMA_PLUGINS_COMMON_OBJECT_POOL_H_
+#define LUMA_PLUGINS_COMMON_OBJECT_POOL_H_
 
 #include <map>
 #include <memory>
 
-#include "pkcs11/diagnostics/win_mutex.h"
+#include "plugins/diagnostics/win_mutex.h"
 
 // The mutex is held only for the map operation. An object whose last reference is dropped by Remove
 // or Clear is destroyed after the mutex is released: its destructor may make a pipe call, which must
@@ -77,4 +77,4 @@ class CObjectPool {
   std::map<Handle, std::shared_ptr<T>> entries;
 };
 
-#endif  // LUMA_PLUGINS_KSP_OBJECT_POOL_H_
+#endif  // LUMA_PLUGINS_COMMON_OBJECT_POOL_H_

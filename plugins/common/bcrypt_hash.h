@@ -1,7 +1,7 @@
 // A CNG hash object, and the PKCS#1 operations of the key plug-ins that need a platform hash or the
 // platform's DER codec: the signature block with its DigestInfo, MGF1 and the OAEP decoding.
-#ifndef LUMA_PLUGINS_KSP_BCRYPT_HASH_H_
-#define LUMA_PLUGINS_KSP_BCRYPT_HASH_H_
+#ifndef LUMA_PLUGINS_COMMON_BCRYPT_HASH_H_
+#define LUMA_PLUGINS_COMMON_BCRYPT_HASH_H_
 
 #include <windows.h>
 // after windows.h, which it needs
@@ -60,4 +60,4 @@ CSecureBuffer DecodeOaep(const CSecureBuffer& encoded, const wchar_t* algorithmN
 
 }  // namespace luma::ksp
 
-#endif  // LUMA_PLUGINS_KSP_BCRYPT_HASH_H_
+#endif  // LUMA_PLUGINS_COMMON_BCRYPT_HASH_H_

@@ -1,4 +1,4 @@
-#include "pkcs11/diagnostics/tests/log_test_support.h"
+#include "plugins/diagnostics/tests/log_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "pkcs11/diagnostics/module_debug_log.h"
+#include "plugins/diagnostics/module_debug_log.h"
 
 #include <cstdarg>
 #include <cstdio>

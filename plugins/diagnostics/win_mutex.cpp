@@ -1,9 +1,9 @@
-#include "pkcs11/diagnostics/win_mutex.h"
+#include "plugins/diagnostics/win_mutex.h"
 
 #include <cstdint>
 #include <utility>
 
-#include "pkcs11/diagnostics/module_debug_log.h"
+#include "plugins/diagnostics/module_debug_log.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // A scripted lumaPassV for the provider tests: it opens sessions with a given list of key
 // containers, answers GetContainerInfo by index, SignData and DecryptData from the test's script,
 // and CloseSession, and records what it was sent.
-#ifndef LUMA_PLUGINS_KSP_TESTS_KSP_TEST_SUPPORT_H_
-#define LUMA_PLUGINS_KSP_TESTS_KSP_TEST_SUPPORT_H_
+#ifndef LUMA_PLUGINS_COMMON_TESTS_CONTAINER_SERVER_H_
+#define LUMA_PLUGINS_COMMON_TESTS_CONTAINER_SERVER_H_
 
 #include <functional>
 #include <memory>
@@ -67,4 +67,4 @@ size_t CountRequests(const CScriptedPipeServer& server, DWORD type);
 
 }  // namespace luma::ksp
 
-#endif  // LUMA_PLUGINS_KSP_TESTS_KSP_TEST_SUPPORT_H_
+#endif  // LUMA_PLUGINS_COMMON_TESTS_CONTAINER_SERVER_H_

@@ -1,11 +1,11 @@
-#include "plugins/ksp/bcrypt_hash.h"
+#include "plugins/common/bcrypt_hash.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "foundation/core/tests/test_bytes.h"
-#include "plugins/ksp/core/pkcs1_blocks.h"
+#include "plugins/common/core/pkcs1_blocks.h"
 
 namespace luma::ksp {
 namespace {

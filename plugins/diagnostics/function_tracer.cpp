@@ -1,4 +1,4 @@
-#include "pkcs11/diagnostics/function_tracer.h"
+#include "plugins/diagnostics/function_tracer.h"
 
 namespace {
 // The exit line is written from a destructor inside a host process: a text that cannot be made for

@@ -1,4 +1,4 @@
-#include "plugins/ksp/core/pkcs1_blocks.h"
+#include "plugins/common/core/pkcs1_blocks.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The test programs' own operator new, which refuses allocations while a test asks it to, so that
 // the paths a host process takes when its memory runs out can be driven.
-#ifndef LUMA_PKCS11_DIAGNOSTICS_TESTS_REFUSED_ALLOCATIONS_H_
-#define LUMA_PKCS11_DIAGNOSTICS_TESTS_REFUSED_ALLOCATIONS_H_
+#ifndef LUMA_PLUGINS_DIAGNOSTICS_TESTS_REFUSED_ALLOCATIONS_H_
+#define LUMA_PLUGINS_DIAGNOSTICS_TESTS_REFUSED_ALLOCATIONS_H_
 
 namespace luma::testing {
 
@@ -20,4 +20,4 @@ class CRefusedAllocations {
 
 }  // namespace luma::testing
 
-#endif  // LUMA_PKCS11_DIAGNOSTICS_TESTS_REFUSED_ALLOCATIONS_H_
+#endif  // LUMA_PLUGINS_DIAGNOSTICS_TESTS_REFUSED_ALLOCATIONS_H_

@@ -1,4 +1,4 @@
-#include "pkcs11/diagnostics/tests/refused_allocations.h"
+#include "plugins/diagnostics/tests/refused_allocations.h"
 
 #include <windows.h>
 

@@ -1,8 +1,8 @@
 // The PKCS#1 (RFC 8017) block rules of the key plug-ins, free of any platform call: the digest
 // algorithms a signature block may name, the type-1 padding, the type-2 unpadding and the last
 // checks of an OAEP decoding. Blocks are big-endian byte strings.
-#ifndef LUMA_PLUGINS_KSP_CORE_PKCS1_BLOCKS_H_
-#define LUMA_PLUGINS_KSP_CORE_PKCS1_BLOCKS_H_
+#ifndef LUMA_PLUGINS_COMMON_CORE_PKCS1_BLOCKS_H_
+#define LUMA_PLUGINS_COMMON_CORE_PKCS1_BLOCKS_H_
 
 #include "foundation/core/secure_buffer.h"
 
@@ -54,4 +54,4 @@ CSecureBuffer ExtractOaepMessage(BYTE y, const CSecureBuffer& dataBlock, const C
 
 }  // namespace luma::ksp
 
-#endif  // LUMA_PLUGINS_KSP_CORE_PKCS1_BLOCKS_H_
+#endif  // LUMA_PLUGINS_COMMON_CORE_PKCS1_BLOCKS_H_

@@ -1,8 +1,8 @@
 // Entry and exit tracing of an exported entry point, with the elapsed milliseconds and the result.
-#ifndef LUMA_PKCS11_DIAGNOSTICS_FUNCTION_TRACER_H_
-#define LUMA_PKCS11_DIAGNOSTICS_FUNCTION_TRACER_H_
+#ifndef LUMA_PLUGINS_DIAGNOSTICS_FUNCTION_TRACER_H_
+#define LUMA_PLUGINS_DIAGNOSTICS_FUNCTION_TRACER_H_
 
-#include "pkcs11/diagnostics/module_debug_log.h"
+#include "plugins/diagnostics/module_debug_log.h"
 
 // How a module reports its results in the exit line.
 enum class TraceExitForm {
@@ -45,4 +45,4 @@ class CFunctionTracer {
   DWORD lastError = 0;
 };
 
-#endif  // LUMA_PKCS11_DIAGNOSTICS_FUNCTION_TRACER_H_
+#endif  // LUMA_PLUGINS_DIAGNOSTICS_FUNCTION_TRACER_H_

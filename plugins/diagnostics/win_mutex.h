@@ -1,7 +1,7 @@
 // The owner of a Win32 kernel mutex and its scoped lock; they guard a module's shared tables.
 // Nothing here throws.
-#ifndef LUMA_PKCS11_DIAGNOSTICS_WIN_MUTEX_H_
-#define LUMA_PKCS11_DIAGNOSTICS_WIN_MUTEX_H_
+#ifndef LUMA_PLUGINS_DIAGNOSTICS_WIN_MUTEX_H_
+#define LUMA_PLUGINS_DIAGNOSTICS_WIN_MUTEX_H_
 
 #include <windows.h>
 
@@ -52,4 +52,4 @@ class CWinMutex {
   CModuleDebugLog* traceLog;
 };
 
-#endif  // LUMA_PKCS11_DIAGNOSTICS_WIN_MUTEX_H_
+#endif  // LUMA_PLUGINS_DIAGNOSTICS_WIN_MUTEX_H_

@@ -1,4 +1,4 @@
-#include "pkcs11/diagnostics/module_debug_log.h"
+#include "plugins/diagnostics/module_debug_log.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <regex>
 #include <thread>
 
-#include "pkcs11/diagnostics/tests/log_test_support.h"
-#include "pkcs11/diagnostics/tests/refused_allocations.h"
+#include "plugins/diagnostics/tests/log_test_support.h"
+#include "plugins/diagnostics/tests/refused_allocations.h"
 
 namespace luma::diagnostics {
 namespace {

@@ -1,4 +1,4 @@
-#include "plugins/ksp/core/container_record.h"
+#include "plugins/common/core/container_record.h"
 
 #include <gtest/gtest.h>
 

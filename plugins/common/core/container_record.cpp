@@ -1,4 +1,4 @@
-#include "plugins/ksp/core/container_record.h"
+#include "plugins/common/core/container_record.h"
 
 #include "foundation/core/little_endian.h"
 

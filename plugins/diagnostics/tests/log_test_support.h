@@ -1,6 +1,6 @@
 // Registry settings and log files of a module name used by one test only.
-#ifndef LUMA_PKCS11_DIAGNOSTICS_TESTS_LOG_TEST_SUPPORT_H_
-#define LUMA_PKCS11_DIAGNOSTICS_TESTS_LOG_TEST_SUPPORT_H_
+#ifndef LUMA_PLUGINS_DIAGNOSTICS_TESTS_LOG_TEST_SUPPORT_H_
+#define LUMA_PLUGINS_DIAGNOSTICS_TESTS_LOG_TEST_SUPPORT_H_
 
 #include <windows.h>
 
@@ -37,4 +37,4 @@ std::string MessageOf(const std::string& line, DWORD* threadId = nullptr);
 
 }  // namespace luma::diagnostics
 
-#endif  // LUMA_PKCS11_DIAGNOSTICS_TESTS_LOG_TEST_SUPPORT_H_
+#endif  // LUMA_PLUGINS_DIAGNOSTICS_TESTS_LOG_TEST_SUPPORT_H_

@@ -1,4 +1,4 @@
-#include "plugins/ksp/object_pool.h"
+#include "plugins/common/object_pool.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "plugins/ksp/bcrypt_hash.h"
+#include "plugins/common/bcrypt_hash.h"
 
 #include <vector>
 
 #include "foundation/win/der_helpers.h"
-#include "plugins/ksp/core/pkcs1_blocks.h"
+#include "plugins/common/core/pkcs1_blocks.h"
 
 CBCryptHash::CBCryptHash(const wchar_t* algorithmName) noexcept {
   status = BCryptOpenAlgorithmProvider(algorithm.put(), algorithmName, nullptr, 0);

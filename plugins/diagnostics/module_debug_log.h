@@ -1,8 +1,8 @@
 // The debug log of a library that runs inside other processes (the PKCS#11 module and the provider
 // plug-ins): switched on under the module's machine key, one 8-bit text file per process, or the
 // debugger output when no directory is configured.
-#ifndef LUMA_PKCS11_DIAGNOSTICS_MODULE_DEBUG_LOG_H_
-#define LUMA_PKCS11_DIAGNOSTICS_MODULE_DEBUG_LOG_H_
+#ifndef LUMA_PLUGINS_DIAGNOSTICS_MODULE_DEBUG_LOG_H_
+#define LUMA_PLUGINS_DIAGNOSTICS_MODULE_DEBUG_LOG_H_
 
 #include <windows.h>
 
@@ -79,4 +79,4 @@ bool readDebugLogPath(const std::string& moduleName, std::string& path);
 
 }  // namespace luma::diagnostics
 
-#endif  // LUMA_PKCS11_DIAGNOSTICS_MODULE_DEBUG_LOG_H_
+#endif  // LUMA_PLUGINS_DIAGNOSTICS_MODULE_DEBUG_LOG_H_
