@@ -39,12 +39,20 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   (unset DISPLAY; "$loader" wineboot -i >/dev/null 2>&1; wineserver -w)
 fi
 # Windowed tests run on Wine's null display driver when no X display is set (Xvfb only for
-# screenshots), and the dialogs' "Segoe UI" font, which Wine lacks, is drawn with an installed one.
+# pictures). On Xvfb, where no window manager runs, Wine draws the windows' frames itself, with the
+# caption buttons' Marlett glyphs; the dialogs' "Segoe UI", which Wine lacks, is drawn with an
+# installed font.
 if ! grep -q '"Segoe UI"="Liberation Sans"' "$WINEPREFIX/system.reg" 2>/dev/null ||
-   ! grep -q '"Graphics"="x11,null"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+   ! grep -q '"Graphics"="x11,null"' "$WINEPREFIX/user.reg" 2>/dev/null ||
+   ! grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
   (unset DISPLAY
    "$loader" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d 'x11,null' /f >/dev/null 2>&1
+   "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
    "$loader" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' /v 'Segoe UI' \
      /d 'Liberation Sans' /f >/dev/null 2>&1
    wineserver -w)
+fi
+fonts="$WINEPREFIX/drive_c/windows/Fonts"
+if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ -d "$fonts" ] && [ ! -f "$fonts/marlett.ttf" ]; then
+  cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
 fi

@@ -1,5 +1,5 @@
 // Shared pieces of the window tests: a recording shell, a host that counts its calls, accounts with
-// chosen dates, message pumping and screenshots kept as test artefacts.
+// chosen dates and message pumping (pictures of windows: ui/testing/screenshot.h).
 #ifndef LUMA_SERVICE_UI_TESTS_UI_TEST_SUPPORT_H_
 #define LUMA_SERVICE_UI_TESTS_UI_TEST_SUPPORT_H_
 
@@ -16,6 +16,7 @@
 #include "policy/account/provider_context.h"
 #include "service/ui/main_frame_host.h"
 #include "service/ui/shell_notify.h"
+#include "ui/testing/screenshot.h"
 
 namespace ui_test {
 
@@ -130,13 +131,6 @@ inline CProviderContextPtr MakeProvider(const std::wstring& name, int authType =
   config.authConfig = std::make_shared<CAuthConfig>(authType, interactive);
   return std::make_shared<CProviderContext>(config);
 }
-
-// Where screenshots and other artefacts of the window tests go: LUMA_ARTIFACT_DIR, else the
-// build tree's artifacts folder beside bin.
-std::wstring ArtifactDirectory();
-// Saves the screen area of the window as a PNG in the artefact folder; false on failure.
-bool SaveWindowScreenshot(HWND window, const std::wstring& fileName);
-bool SaveScreenAreaScreenshot(const RECT& area, const std::wstring& fileName);
 
 // GDI+ for the test process, as the program's start-up provides it.
 class CGdiPlusSession {

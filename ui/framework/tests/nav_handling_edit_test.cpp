@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "ui/framework/base_property_sheet.h"
-#include "ui/framework/tests/dialog_driver.h"
 #include "ui/framework/tests/test_pages.h"
+#include "ui/testing/dialog_driver.h"
 
 namespace luma::ui {
 namespace {

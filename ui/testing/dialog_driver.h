@@ -2,8 +2,8 @@
 // driver thread finds windows by caption and controls by id, clicks and types the way the keyboard
 // and mouse would (posted messages that pass through the dialog's own modal loop), and reads state
 // on the dialog's thread.
-#ifndef LUMA_UI_FRAMEWORK_TESTS_DIALOG_DRIVER_H_
-#define LUMA_UI_FRAMEWORK_TESTS_DIALOG_DRIVER_H_
+#ifndef LUMA_UI_TESTING_DIALOG_DRIVER_H_
+#define LUMA_UI_TESTING_DIALOG_DRIVER_H_
 
 #include <windows.h>
 
@@ -59,4 +59,4 @@ class CDialogDriver {
 
 }  // namespace ui_test
 
-#endif  // LUMA_UI_FRAMEWORK_TESTS_DIALOG_DRIVER_H_
+#endif  // LUMA_UI_TESTING_DIALOG_DRIVER_H_

@@ -1,4 +1,4 @@
-#include "ui/framework/tests/dialog_driver.h"
+#include "ui/testing/dialog_driver.h"
 
 #include <gtest/gtest.h>
 
