@@ -6,9 +6,9 @@
 
 #include "foundation/win/debug_log.h"
 #include "foundation/win/system_utils.h"
-#include "ui/framework/app_window.h"
 #include "service/ui/gdiplus_bitmap.h"
 #include "service/ui/ui_resource_ids.h"
+#include "ui/framework/app_window.h"
 
 namespace luma {
 namespace ui {
@@ -26,7 +26,10 @@ std::wstring OwnProgramPath() {
 }  // namespace
 
 CAboutDlg::CAboutDlg(const std::wstring& logFilePath, const std::wstring& programPath)
-    : whiteBrush(CreateSolidBrush(kWhite)), logFile(logFilePath), program(programPath) {
+    : CDialog(IDD_ABOUT, CAppWindow::ResourceModule()),
+      whiteBrush(CreateSolidBrush(kWhite)),
+      logFile(logFilePath),
+      program(programPath) {
   openFile = [](const std::wstring& path) {
     ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
   };
@@ -40,60 +43,34 @@ std::wstring CAboutDlg::LogoPathFor(const std::wstring& programPath) {
   return path;
 }
 
-INT_PTR CAboutDlg::DoModal(HWND parent) {
-  const INT_PTR result = DialogBoxParamW(CAppWindow::ResourceModule(), MAKEINTRESOURCEW(IDD_ABOUT), parent,
-                                         &CAboutDlg::DialogProc, reinterpret_cast<LPARAM>(this));
-  m_hWnd = nullptr;
-  return result;
-}
-
-INT_PTR CALLBACK CAboutDlg::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  try {
-    if (message == WM_INITDIALOG) {
-      SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-      reinterpret_cast<CAboutDlg*>(lParam)->m_hWnd = dialog;
-    }
-    auto* self = reinterpret_cast<CAboutDlg*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    return self != nullptr ? self->HandleMessage(message, wParam, lParam) : FALSE;
-  } catch (...) {
-    return FALSE;
-  }
-}
-
-INT_PTR CAboutDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+bool CAboutDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
   switch (message) {
-    case WM_INITDIALOG:
-      OnInitDialog();
-      return TRUE;
     case WM_CTLCOLORDLG:
-      return reinterpret_cast<INT_PTR>(OnCtlColor(reinterpret_cast<HDC>(wParam), m_hWnd, CTLCOLOR_DLG));
+      result = reinterpret_cast<INT_PTR>(OnCtlColor(reinterpret_cast<HDC>(wParam), m_hWnd, CTLCOLOR_DLG));
+      return true;
     case WM_CTLCOLORSTATIC:
-      return reinterpret_cast<INT_PTR>(
+      result = reinterpret_cast<INT_PTR>(
           OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), CTLCOLOR_STATIC));
+      return true;
     case WM_ERASEBKGND: {
       RECT client = {};
       GetClientRect(m_hWnd, &client);
       HDC dc = reinterpret_cast<HDC>(wParam);
-      HGDIOBJ previous = SelectObject(dc, whiteBrush.get());
-      const BOOL painted = PatBlt(dc, 0, 0, client.right, client.bottom, PATCOPY);
-      SelectObject(dc, previous);
-      SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, painted);
-      return TRUE;
+      CSelectObject brush(dc, whiteBrush.get());
+      result = PatBlt(dc, 0, 0, client.right, client.bottom, PATCOPY);
+      return true;
     }
-    case WM_COMMAND:
-      if (LOWORD(wParam) == IDC_ABOUT_LOG_LINK && HIWORD(wParam) == STN_CLICKED) {
-        if (!logFile.empty()) openFile(logFile);
-        return TRUE;
-      }
-      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-        EndDialog(m_hWnd, LOWORD(wParam));
-        return TRUE;
-      }
-      break;
     default:
-      break;
+      return CDialog::DialogProc(message, wParam, lParam, result);
   }
-  return FALSE;
+}
+
+bool CAboutDlg::OnCommand(UINT id, UINT code, HWND control) {
+  if (id == IDC_ABOUT_LOG_LINK && code == STN_CLICKED) {
+    if (!logFile.empty()) openFile(logFile);
+    return true;
+  }
+  return CDialog::OnCommand(id, code, control);
 }
 
 HBRUSH CAboutDlg::OnCtlColor(HDC dc, HWND control, UINT kind) {
@@ -104,7 +81,8 @@ HBRUSH CAboutDlg::OnCtlColor(HDC dc, HWND control, UINT kind) {
   return whiteBrush.get();
 }
 
-void CAboutDlg::OnInitDialog() {
+BOOL CAboutDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
   const std::wstring caption = FormatResourceString(IDS_ABOUT_CAPTION);
   SetWindowTextW(m_hWnd, caption.c_str());
   if (program.empty()) program = OwnProgramPath();
@@ -117,16 +95,17 @@ void CAboutDlg::OnInitDialog() {
 
   const DWORD attributes = logFile.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(logFile.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    HWND link = GetDlgItem(m_hWnd, IDC_ABOUT_LOG_LINK);
+    HWND link = GetDlgItem(IDC_ABOUT_LOG_LINK);
     SetWindowTextW(link, L"");
     ShowWindow(link, SW_HIDE);
     logFile.clear();
   }
+  return TRUE;
 }
 
 void CAboutDlg::LoadLogo() {
   CDebugLog::Log(LOG_DEBUG, L"Loading lumaPass logo");
-  HWND control = GetDlgItem(m_hWnd, IDC_ABOUT_LOGO);
+  HWND control = GetDlgItem(IDC_ABOUT_LOGO);
   RECT area = {};
   GetClientRect(control, &area);
 

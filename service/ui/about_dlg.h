@@ -9,21 +9,16 @@
 #include <functional>
 #include <string>
 
+#include "ui/framework/dialog.h"
 #include "ui/framework/gdi_objects.h"
 
 namespace luma {
 namespace ui {
 
-class CAboutDlg {
+class CAboutDlg : public CDialog {
  public:
   // programPath: the program file whose picture and version are shown; empty for this process's.
   explicit CAboutDlg(const std::wstring& logFilePath, const std::wstring& programPath = std::wstring());
-  CAboutDlg(const CAboutDlg&) = delete;
-  CAboutDlg& operator=(const CAboutDlg&) = delete;
-
-  INT_PTR DoModal(HWND parent = nullptr);
-
-  HWND GetSafeHwnd() const { return m_hWnd; }
   // Empty once the dialog found no log file to offer.
   const std::wstring& LogFilePath() const { return logFile; }
   // True when a logo picture was set.
@@ -36,13 +31,12 @@ class CAboutDlg {
   static std::wstring LogoPathFor(const std::wstring& programPath);
 
  private:
-  static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-  INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  void OnInitDialog();
+  BOOL OnInitDialog() override;
+  bool OnCommand(UINT id, UINT code, HWND control) override;
+  bool DialogProc(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
   void LoadLogo();
   HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind);
 
-  HWND m_hWnd = nullptr;
   CBitmapHandle logo;
   CBrushHandle whiteBrush;
   std::wstring logFile;

@@ -9,18 +9,16 @@ namespace luma {
 namespace ui {
 
 CAccountListDialog::CAccountListDialog(HWND parentWindow, const CProviderContextMap& providerContexts)
-    : parent(parentWindow), contexts(providerContexts) {}
+    : CDialog(IDD_ACCOUNT_LIST, CAppWindow::ResourceModule()),
+      parent(parentWindow),
+      contexts(providerContexts) {}
 
-INT_PTR CAccountListDialog::DoModal() {
-  const INT_PTR result =
-      DialogBoxParamW(CAppWindow::ResourceModule(), MAKEINTRESOURCEW(IDD_ACCOUNT_LIST), parent,
-                      &CAccountListDialog::DialogProc, reinterpret_cast<LPARAM>(this));
-  m_hWnd = nullptr;
-  return result;
+INT_PTR CAccountListDialog::DoModal(HWND owner) {
+  return CDialog::DoModal(owner != nullptr ? owner : parent);
 }
 
 void CAccountListDialog::Refresh() {
-  HWND list = GetDlgItem(m_hWnd, IDC_ACCOUNT_LIST);
+  HWND list = GetDlgItem(IDC_ACCOUNT_LIST);
   SendMessageW(list, LB_RESETCONTENT, 0, 0);
   for (const auto& entry : contexts) {
     std::list<CPolicyPtr> policies;
@@ -32,32 +30,24 @@ void CAccountListDialog::Refresh() {
   }
 }
 
-INT_PTR CALLBACK CAccountListDialog::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  try {
-    if (message == WM_INITDIALOG) {
-      auto* self = reinterpret_cast<CAccountListDialog*>(lParam);
-      SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-      self->m_hWnd = dialog;
-      self->Refresh();
-      return TRUE;
-    }
-    auto* self = reinterpret_cast<CAccountListDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    if (self == nullptr) return FALSE;
-    if (message == CMainFrame::PolicyInformationUpdatedMessage()) {
-      self->Refresh();
-      return TRUE;
-    }
-    if (message == WM_CLOSE) {
-      EndDialog(dialog, IDCANCEL);
-      return TRUE;
-    }
-    if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
-      EndDialog(dialog, LOWORD(wParam));
-      return TRUE;
-    }
-  } catch (...) {
+BOOL CAccountListDialog::OnInitDialog() {
+  CDialog::OnInitDialog();
+  Refresh();
+  return TRUE;
+}
+
+bool CAccountListDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+  if (message == CMainFrame::PolicyInformationUpdatedMessage()) {
+    Refresh();
+    result = TRUE;
+    return true;
   }
-  return FALSE;
+  if (message == WM_CLOSE) {
+    EndDialog(IDCANCEL);
+    result = TRUE;
+    return true;
+  }
+  return CDialog::DialogProc(message, wParam, lParam, result);
 }
 
 }  // namespace ui

@@ -6,29 +6,27 @@
 #include <atomic>
 
 #include "service/ui/main_frame_host.h"
+#include "ui/framework/dialog.h"
 
 namespace luma {
 namespace ui {
 
-class CAccountListDialog {
+class CAccountListDialog : public CDialog {
  public:
   CAccountListDialog(HWND parent, const CProviderContextMap& contexts);
-  CAccountListDialog(const CAccountListDialog&) = delete;
-  CAccountListDialog& operator=(const CAccountListDialog&) = delete;
-  virtual ~CAccountListDialog() = default;
 
-  // Runs the dialog; below 0 when it could not be shown.
-  virtual INT_PTR DoModal();
-  HWND GetSafeHwnd() const { return m_hWnd; }
+  // Runs the dialog owned by the frame (or `owner` when given); below 0 when it could not be shown.
+  INT_PTR DoModal(HWND owner = nullptr) override;
   // True while the list shows a dialog of its own.
   bool IsBusy() const { return busy; }
 
  protected:
-  HWND m_hWnd = nullptr;
   std::atomic<bool> busy{false};
 
+  BOOL OnInitDialog() override;
+  bool DialogProc(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+
  private:
-  static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
   void Refresh();
 
   HWND parent;

@@ -26,7 +26,7 @@ class CScriptedList : public CAccountListDialog {
  public:
   CScriptedList(HWND parent, const CProviderContextMap& contexts, std::function<INT_PTR()> script)
       : CAccountListDialog(parent, contexts), run(std::move(script)) {}
-  INT_PTR DoModal() override { return run(); }
+  INT_PTR DoModal(HWND) override { return run(); }
 
  private:
   std::function<INT_PTR()> run;
@@ -253,11 +253,11 @@ class CWindowedList : public CAccountListDialog {
   CWindowedList(HWND parent, const CProviderContextMap& map, std::function<void()> body)
       : CAccountListDialog(parent, map), run(std::move(body)) {}
   void SetBusy(bool value) { busy = value; }
-  INT_PTR DoModal() override {
+  INT_PTR DoModal(HWND) override {
     m_hWnd = CreateWindowExW(0, L"STATIC", L"list", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr, nullptr, nullptr);
     SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingListProc));
     run();
-    DestroyWindow(m_hWnd);
+    ::DestroyWindow(m_hWnd);
     m_hWnd = nullptr;
     return IDOK;
   }
