@@ -68,7 +68,7 @@ int main() {
   server.Start();
   while (server.GetListeningInstances() < CVSCServer::kListeningInstances) Sleep(10);
   benchPipeName = server.GetPipeName();
-  luma::ksp::SetPipeNameFunction(&BenchPipeName);
+  luma::ksp::KspModule::SetPipeNameFunction(&BenchPipeName);
 
   // The provider's path: a provider handle with its own session and the container's key.
   NCRYPT_KEY_STORAGE_FUNCTION_TABLE& table = luma::ksp::FunctionTable();
@@ -142,7 +142,7 @@ int main() {
   }
   client.CloseSession(sessionId);
   table.FreeProvider(provider);
-  luma::ksp::SetPipeNameFunction(nullptr);
+  luma::ksp::KspModule::SetPipeNameFunction(nullptr);
 
   const double providedMedian = Median(provided);
   const double bareMedian = Median(bare);

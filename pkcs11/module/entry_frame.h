@@ -4,12 +4,11 @@
 #define LUMA_PKCS11_MODULE_ENTRY_FRAME_H_
 
 #include <cstddef>
-#include <new>
 
 #include "pkcs11/core/cryptoki.h"
 #include "pkcs11/module/module_log.h"
 #include "pkcs11/module/module_state.h"
-#include "plugins/diagnostics/function_tracer.h"
+#include "plugins/diagnostics/entry_boundary.h"
 
 namespace luma {
 namespace pkcs11 {
@@ -39,25 +38,20 @@ class CArgumentTrace {
   std::size_t count = 0;
 };
 
-// Runs the body of an entry point: its result, CKR_HOST_MEMORY when memory ran out, and
+using luma::diagnostics::RunAtBoundary;
+
+// An entry point's body answers with its CK_RV; CKR_HOST_MEMORY when memory ran out and
 // CKR_GENERAL_ERROR for any other failure, each recorded by the tracer.
-template <typename Body>
-CK_RV runEntry(CFunctionTracer& tracer, Body&& body) noexcept {
-  try {
-    return tracer.setResult(body());
-  } catch (const std::bad_alloc&) {
-    return tracer.setResult(CKR_HOST_MEMORY);
-  } catch (...) {
-    return tracer.setResult(CKR_GENERAL_ERROR);
-  }
-}
+struct CkStatus : luma::diagnostics::FixedFailureStatus<CK_RV, CKR_HOST_MEMORY, CKR_GENERAL_ERROR> {
+  static CK_RV Record(CFunctionTracer& tracer, Status rv) noexcept { return tracer.setResult(rv); }
+};
 
 // The common frame: tracer, argument lines, CKR_CRYPTOKI_NOT_INITIALIZED before anything else, then
 // the body. `describe` fills the argument lines.
 template <typename Describe, typename Body>
 CK_RV runInitialisedEntry(const char* name, Describe&& describe, Body&& body) noexcept {
   CFunctionTracer tracer(moduleLog(), name);
-  return runEntry(tracer, [&]() -> CK_RV {
+  return RunAtBoundary<CkStatus>(tracer, [&]() -> CK_RV {
     if (moduleLog().isOn(kLogTrace)) {
       CArgumentTrace arguments;
       describe(arguments);

@@ -13,10 +13,11 @@
 namespace {
 
 using luma::pkcs11::CArgumentTrace;
+using luma::pkcs11::CkStatus;
 using luma::pkcs11::fillBlankPadded;
 using luma::pkcs11::moduleLog;
 using luma::pkcs11::moduleState;
-using luma::pkcs11::runEntry;
+using luma::pkcs11::RunAtBoundary;
 using luma::pkcs11::runInitialisedEntry;
 
 constexpr char kManufacturer[] = "nuvak";
@@ -50,7 +51,7 @@ CK_RV LUMA_CK_CALL C_Initialize(CK_VOID_PTR) {
   CFunctionTracer tracer(moduleLog(), "C_Initialize");
   // The arguments (locking flags, mutex callbacks) are not read, and a second call is counted, not
   // refused: the module locks with its own kernel mutexes.
-  return runEntry(tracer, [] {
+  return RunAtBoundary<CkStatus>(tracer, [] {
     moduleState().initialize();
     return CKR_OK;
   });
@@ -58,7 +59,7 @@ CK_RV LUMA_CK_CALL C_Initialize(CK_VOID_PTR) {
 
 CK_RV LUMA_CK_CALL C_Finalize(CK_VOID_PTR) {
   CFunctionTracer tracer(moduleLog(), "C_Finalize");
-  return runEntry(tracer, [] {
+  return RunAtBoundary<CkStatus>(tracer, [] {
     moduleState().finalize();
     return CKR_OK;
   });

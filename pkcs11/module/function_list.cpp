@@ -14,7 +14,7 @@ extern "C" {
 
 CK_RV LUMA_CK_CALL C_GetFunctionList(CK_FUNCTION_LIST_PTR_PTR ppFunctionList) {
   CFunctionTracer tracer(luma::pkcs11::moduleLog(), "C_GetFunctionList");
-  return luma::pkcs11::runEntry(tracer, [&] {
+  return luma::pkcs11::RunAtBoundary<luma::pkcs11::CkStatus>(tracer, [&] {
     // Needs no initialisation: applications ask for the list before anything else.
     luma::pkcs11::CArgumentTrace().pointer("ppFunctionList", ppFunctionList).write();
     if (ppFunctionList == nullptr) return CKR_ARGUMENTS_BAD;

@@ -8,6 +8,7 @@
 #include "plugins/certstore/store_provider_record.h"
 #include "plugins/common/module_version_banner.h"
 #include "plugins/common/virtual_smart_card_client.h"
+#include "plugins/diagnostics/entry_boundary.h"
 
 namespace luma::certstore {
 
@@ -25,18 +26,19 @@ CStoreProviderRecord* RecordOf(HCERTSTOREPROV storeProv) {
   return static_cast<CStoreProviderRecord*>(storeProv);
 }
 
-// Runs a callback's body; an exception becomes FALSE with its reason as last error.
-template <typename Body>
-BOOL Guarded(Body body) noexcept {
-  try {
-    return body();
-  } catch (const std::bad_alloc&) {
+// A callback's body answers with its BOOL and leaves the reason of a failure as last error; an
+// exception becomes FALSE with E_OUTOFMEMORY (std::bad_alloc) or ERROR_INTERNAL_ERROR.
+struct CallbackStatus {
+  using Status = BOOL;
+  static Status OutOfMemory() noexcept {
     SetLastError(static_cast<DWORD>(E_OUTOFMEMORY));
-  } catch (...) {
-    SetLastError(ERROR_INTERNAL_ERROR);
+    return FALSE;
   }
-  return FALSE;
-}
+  static Status Failure() noexcept {
+    SetLastError(ERROR_INTERNAL_ERROR);
+    return FALSE;
+  }
+};
 
 void* callbackTable[kStoreProviderFunctionCount] = {
     reinterpret_cast<void*>(&LumaPassCertStoreProvClose),     // 0 CERT_STORE_PROV_CLOSE_FUNC
@@ -83,7 +85,7 @@ void LogVersionBanner() noexcept {
 }
 
 BOOL OpenStoreProvider(LPCSTR storeProvider, DWORD flags, PCERT_STORE_PROV_INFO storeProvInfo) noexcept {
-  return Guarded([&]() -> BOOL {
+  return luma::diagnostics::RunAtBoundary<CallbackStatus>([&]() -> BOOL {
     const DWORD callerError = GetLastError();  // the log's first use may touch it
     LogVersionBanner();
     SetHostFlags(ClassifyHost(CurrentHostPath()));
@@ -128,7 +130,7 @@ BOOL OpenStoreProvider(LPCSTR storeProvider, DWORD flags, PCERT_STORE_PROV_INFO 
 }
 
 void WINAPI LumaPassCertStoreProvClose(HCERTSTOREPROV storeProv, DWORD) {
-  Guarded([&]() -> BOOL {
+  luma::diagnostics::RunAtBoundary<CallbackStatus>([&]() -> BOOL {
     moduleLog().print(kLogStore, "LumaPassCertStoreProvClose %p", storeProv);
     std::unique_ptr<CStoreProviderRecord> record(RecordOf(storeProv));
     return TRUE;
@@ -144,7 +146,7 @@ PCCERT_CONTEXT FindCorrespondingCertificate(HCERTSTORE store, PCCERT_CONTEXT cer
 
 BOOL WINAPI LumaPassCertStoreProvReadCert(HCERTSTOREPROV storeProv, PCCERT_CONTEXT storeCertContext,
                                           DWORD flags, PCCERT_CONTEXT* provCertContext) {
-  return Guarded([&]() -> BOOL {
+  return luma::diagnostics::RunAtBoundary<CallbackStatus>([&]() -> BOOL {
     moduleLog().print(kLogStore, "LumaPassCertStoreProvReadCert %p %p 0x%08lx", storeProv,
                       static_cast<const void*>(storeCertContext), flags);
     CStoreProviderRecord* record = RecordOf(storeProv);
@@ -164,7 +166,7 @@ BOOL WINAPI LumaPassCertStoreProvReadCert(HCERTSTOREPROV storeProv, PCCERT_CONTE
 BOOL WINAPI LumaPassCertStoreProvFindCert(HCERTSTOREPROV storeProv, PCCERT_STORE_PROV_FIND_INFO findInfo,
                                           PCCERT_CONTEXT prevCertContext, DWORD, void** storeProvFindInfo,
                                           PCCERT_CONTEXT* provCertContext) {
-  return Guarded([&]() -> BOOL {
+  return luma::diagnostics::RunAtBoundary<CallbackStatus>([&]() -> BOOL {
     moduleLog().print(kLogStore, "LumaPassCertStoreProvFindCert %p", storeProv);
     CStoreProviderRecord* record = RecordOf(storeProv);
     if (record == nullptr || findInfo == nullptr || storeProvFindInfo == nullptr ||
@@ -212,7 +214,7 @@ BOOL WINAPI LumaPassCertStoreProvFindCert(HCERTSTOREPROV storeProv, PCCERT_STORE
 
 BOOL WINAPI LumaPassCertStoreProvFreeFindCert(HCERTSTOREPROV storeProv, PCCERT_CONTEXT certContext,
                                               void* storeProvFindInfo, DWORD flags) {
-  return Guarded([&]() -> BOOL {
+  return luma::diagnostics::RunAtBoundary<CallbackStatus>([&]() -> BOOL {
     moduleLog().print(kLogStore, "LumaPassCertStoreProvFreeFindCert %p %p %p 0x%08lx", storeProv,
                       static_cast<const void*>(certContext), storeProvFindInfo, flags);
     std::unique_ptr<FindCertRecord> cursor(static_cast<FindCertRecord*>(storeProvFindInfo));
@@ -222,7 +224,7 @@ BOOL WINAPI LumaPassCertStoreProvFreeFindCert(HCERTSTOREPROV storeProv, PCCERT_C
 
 BOOL WINAPI LumaPassCertStoreProvControl(HCERTSTOREPROV storeProv, DWORD flags, DWORD ctrlType,
                                          void const* ctrlPara) {
-  return Guarded([&]() -> BOOL {
+  return luma::diagnostics::RunAtBoundary<CallbackStatus>([&]() -> BOOL {
     moduleLog().print(kLogStore, "LumaPassCertStoreProvControl %p 0x%08lx 0x%08lx %p", storeProv, flags,
                       ctrlType, ctrlPara);
     CStoreProviderRecord* record = RecordOf(storeProv);

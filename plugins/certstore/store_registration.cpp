@@ -5,6 +5,7 @@
 
 #include "plugins/certstore/cert_store_module.h"
 #include "plugins/certstore/core/registration_rules.h"
+#include "plugins/diagnostics/entry_boundary.h"
 
 namespace luma::certstore {
 
@@ -14,6 +15,10 @@ constexpr char kLocalizedNameFunction[] = "CryptDllFindLocalizedName";
 constexpr char kLocalizedNamesOid[] = "LocalizedNames";
 
 HRESULT LastErrorResult() { return static_cast<HRESULT>(HresultFromLastError(GetLastError())); }
+
+// The self-registration entries answer with an HRESULT; an exception becomes E_OUTOFMEMORY
+// (std::bad_alloc) or E_UNEXPECTED.
+using RegistrationStatus = luma::diagnostics::FixedFailureStatus<HRESULT, E_OUTOFMEMORY, E_UNEXPECTED>;
 
 BOOL WINAPI UnregisterFromSystemStore(const void* systemStore, DWORD flags, PCERT_SYSTEM_STORE_INFO, void*,
                                       void*) {
@@ -49,7 +54,7 @@ bool ReadModulePath(HMODULE module, std::wstring& path) {
 }
 
 HRESULT RegisterStoreProvider(HMODULE module) noexcept {
-  try {
+  return luma::diagnostics::RunAtBoundary<RegistrationStatus>([&]() -> HRESULT {
     moduleLog().print(kLogStore, "DllRegisterServer");
     std::wstring path;
     if (!ReadModulePath(module, path)) return LastErrorResult();
@@ -61,15 +66,11 @@ HRESULT RegisterStoreProvider(HMODULE module) noexcept {
       return S_OK;
     }
     return LastErrorResult();
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
+  });
 }
 
 HRESULT UnregisterStoreProvider() noexcept {
-  try {
+  return luma::diagnostics::RunAtBoundary<RegistrationStatus>([&]() -> HRESULT {
     moduleLog().print(kLogStore, "DllUnregisterServer");
     CryptSetOIDFunctionValue(0, kLocalizedNameFunction, kLocalizedNamesOid, kStoreProviderName, REG_SZ,
                              nullptr, 0);
@@ -81,11 +82,7 @@ HRESULT UnregisterStoreProvider() noexcept {
       CertEnumSystemStore(row->value, nullptr, nullptr, UnregisterFromSystemStore);
     }
     return S_OK;
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
+  });
 }
 
 }  // namespace luma::certstore

@@ -28,7 +28,7 @@ extern "C" {
 BOOL WINAPI CPAcquireContext(HCRYPTPROV* phProv, LPCSTR szContainer, DWORD dwFlags,
                              PVTableProvStruc pVTable) {
   CFunctionTracer tracer(moduleLog(), "CPAcquireContext", TraceExitForm::Bool);
-  return RunEntry(tracer, [&]() -> DWORD {
+  return RunAtBoundary<CspStatus>(tracer, [&]() -> DWORD {
     WriteBanner();
     LogArgument("     phProv      %p", phProv);
     if (szContainer != nullptr) {
@@ -53,7 +53,7 @@ BOOL WINAPI CPAcquireContext(HCRYPTPROV* phProv, LPCSTR szContainer, DWORD dwFla
 
 BOOL WINAPI CPReleaseContext(HCRYPTPROV hProv, DWORD dwFlags) {
   CFunctionTracer tracer(moduleLog(), "CPReleaseContext", TraceExitForm::Bool);
-  return RunEntry(tracer, [&]() -> DWORD {
+  return RunAtBoundary<CspStatus>(tracer, [&]() -> DWORD {
     LogArgument("     hProv   %p", reinterpret_cast<void*>(hProv));
     LogValue("     dwFlags 0x%08lx", dwFlags);
     LogEnd();

@@ -111,8 +111,8 @@ void CCSPContext::OpenSession(const std::wstring& reader) {
   if (moduleLog().isOn(kLogTrace)) {
     moduleLog().print(kLogTrace, "       Process owner SID: %S", GetCurrentUserSidString().c_str());
   }
-  pipeClient =
-      std::make_unique<CUnconnectedNamedPipeClient>(luma::csp::CurrentPipeName(), kPipeTimeoutMilliseconds);
+  pipeClient = std::make_unique<CUnconnectedNamedPipeClient>(luma::csp::CspModule::CurrentPipeName(),
+                                                             kPipeTimeoutMilliseconds);
   sessionClient = std::make_unique<CVirtualSmartCardClient>(pipeClient.get(), reader.c_str());
 }
 

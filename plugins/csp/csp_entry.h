@@ -1,13 +1,12 @@
-// What every CP* entry point of lumaPassCSP shares: the boundary that turns exceptions into a
-// status, the one place where provider handles are looked up, and the output-buffer rule.
+// What every CP* entry point of lumaPassCSP shares: the status policy of its exception boundary, the
+// one place where provider handles are looked up, and the output-buffer rule.
 #ifndef LUMA_PLUGINS_CSP_CSP_ENTRY_H_
 #define LUMA_PLUGINS_CSP_CSP_ENTRY_H_
 
 #include <memory>
-#include <new>
 
 #include "plugins/csp/csp_context.h"
-#include "plugins/diagnostics/function_tracer.h"
+#include "plugins/diagnostics/entry_boundary.h"
 
 namespace luma::csp {
 
@@ -20,23 +19,18 @@ inline DWORD DelegateError() noexcept {
   return error != 0 ? error : kProviderFailure;
 }
 
-// Runs an entry's body: kOk becomes TRUE, any other answer FALSE with that last error, whatever the
-// body's objects did to the last error when they went. An exception becomes FALSE with
-// NTE_NO_MEMORY (std::bad_alloc) or NTE_FAIL. The tracer records the result with the last error,
-// which the caller then sees.
-template <typename Body>
-BOOL RunEntry(CFunctionTracer& tracer, Body body) noexcept {
-  DWORD error;
-  try {
-    error = body();
-  } catch (const std::bad_alloc&) {
-    error = kNoMemory;
-  } catch (...) {
-    error = kProviderFailure;
+using luma::diagnostics::RunAtBoundary;
+
+// An entry's body answers with the reason of its failure, or kOk; an exception becomes NTE_NO_MEMORY
+// (std::bad_alloc) or NTE_FAIL. kOk becomes TRUE, any other answer FALSE with that last error,
+// whatever the body's objects did to the last error when they went. The tracer records the result
+// with the last error, which the caller then sees.
+struct CspStatus : luma::diagnostics::FixedFailureStatus<DWORD, kNoMemory, kProviderFailure> {
+  static BOOL Record(CFunctionTracer& tracer, Status error) noexcept {
+    if (error == kOk) return static_cast<BOOL>(tracer.setResult(TRUE));
+    return static_cast<BOOL>(tracer.setResult(FALSE, error));
   }
-  if (error == kOk) return static_cast<BOOL>(tracer.setResult(TRUE));
-  return static_cast<BOOL>(tracer.setResult(FALSE, error));
-}
+};
 
 // The context of an acquired handle; ERROR_INVALID_HANDLE for any other value.
 DWORD ResolveContext(HCRYPTPROV handle, std::shared_ptr<CCSPContext>& context) noexcept;

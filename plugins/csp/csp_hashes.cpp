@@ -18,7 +18,7 @@ extern "C" {
 
 BOOL WINAPI CPCreateHash(HCRYPTPROV hProv, ALG_ID Algid, HCRYPTKEY hKey, DWORD dwFlags, HCRYPTHASH* phHash) {
   CFunctionTracer tracer(moduleLog(), "CPCreateHash", TraceExitForm::Bool);
-  return RunEntry(tracer, [&]() -> DWORD {
+  return RunAtBoundary<CspStatus>(tracer, [&]() -> DWORD {
     LogArgument("     hProv      %p", reinterpret_cast<void*>(hProv));
     LogValue("     Algid      0x%08lx", Algid);
     LogArgument("     hKey       %p", reinterpret_cast<void*>(hKey));
@@ -38,7 +38,7 @@ BOOL WINAPI CPCreateHash(HCRYPTPROV hProv, ALG_ID Algid, HCRYPTKEY hKey, DWORD d
 BOOL WINAPI CPHashData(HCRYPTPROV hProv, HCRYPTHASH hHash, const BYTE* pbData, DWORD cbDataLen,
                        DWORD dwFlags) {
   CFunctionTracer tracer(moduleLog(), "CPHashData", TraceExitForm::Bool);
-  return RunEntry(tracer, [&]() -> DWORD {
+  return RunAtBoundary<CspStatus>(tracer, [&]() -> DWORD {
     LogHashArguments(hProv, hHash);
     LogValue("     cbDataLen  %lu", cbDataLen);
     LogValue("     dwFlags    0x%08lx", dwFlags);
@@ -53,7 +53,7 @@ BOOL WINAPI CPHashData(HCRYPTPROV hProv, HCRYPTHASH hHash, const BYTE* pbData, D
 BOOL WINAPI CPSetHashParam(HCRYPTPROV hProv, HCRYPTHASH hHash, DWORD dwParam, const BYTE* pbData,
                            DWORD dwFlags) {
   CFunctionTracer tracer(moduleLog(), "CPSetHashParam", TraceExitForm::Bool);
-  return RunEntry(tracer, [&]() -> DWORD {
+  return RunAtBoundary<CspStatus>(tracer, [&]() -> DWORD {
     LogHashArguments(hProv, hHash);
     LogValue("     dwParam    0x%08lx", dwParam);
     LogValue("     dwFlags    0x%08lx", dwFlags);
@@ -69,7 +69,7 @@ BOOL WINAPI CPSetHashParam(HCRYPTPROV hProv, HCRYPTHASH hHash, DWORD dwParam, co
 BOOL WINAPI CPGetHashParam(HCRYPTPROV hProv, HCRYPTHASH hHash, DWORD dwParam, LPBYTE pbData,
                            LPDWORD pcbDataLen, DWORD dwFlags) {
   CFunctionTracer tracer(moduleLog(), "CPGetHashParam", TraceExitForm::Bool);
-  return RunEntry(tracer, [&]() -> DWORD {
+  return RunAtBoundary<CspStatus>(tracer, [&]() -> DWORD {
     LogHashArguments(hProv, hHash);
     LogValue("     dwParam    0x%08lx", dwParam);
     LogOutputArguments(pbData, pcbDataLen);
@@ -89,7 +89,7 @@ BOOL WINAPI CPGetHashParam(HCRYPTPROV hProv, HCRYPTHASH hHash, DWORD dwParam, LP
 
 BOOL WINAPI CPDestroyHash(HCRYPTPROV hProv, HCRYPTHASH hHash) {
   CFunctionTracer tracer(moduleLog(), "CPDestroyHash", TraceExitForm::Bool);
-  return RunEntry(tracer, [&]() -> DWORD {
+  return RunAtBoundary<CspStatus>(tracer, [&]() -> DWORD {
     LogHashArguments(hProv, hHash);
     LogEnd();
     std::shared_ptr<CCSPContext> context;
@@ -101,7 +101,7 @@ BOOL WINAPI CPDestroyHash(HCRYPTPROV hProv, HCRYPTHASH hHash) {
 BOOL WINAPI CPDuplicateHash(HCRYPTPROV hProv, HCRYPTHASH hHash, LPDWORD pdwReserved, DWORD dwFlags,
                             HCRYPTHASH* phHash) {
   CFunctionTracer tracer(moduleLog(), "CPDuplicateHash", TraceExitForm::Bool);
-  return RunEntry(tracer, [&]() -> DWORD {
+  return RunAtBoundary<CspStatus>(tracer, [&]() -> DWORD {
     LogHashArguments(hProv, hHash);
     LogValue("     dwFlags    0x%08lx", dwFlags);
     LogEnd();
@@ -123,7 +123,7 @@ BOOL WINAPI CPDuplicateHash(HCRYPTPROV hProv, HCRYPTHASH hHash, LPDWORD pdwReser
 
 BOOL WINAPI CPHashSessionKey(HCRYPTPROV hProv, HCRYPTHASH hHash, HCRYPTKEY hKey, DWORD dwFlags) {
   CFunctionTracer tracer(moduleLog(), "CPHashSessionKey", TraceExitForm::Bool);
-  return RunEntry(tracer, [&]() -> DWORD {
+  return RunAtBoundary<CspStatus>(tracer, [&]() -> DWORD {
     LogHashArguments(hProv, hHash);
     LogArgument("     hKey       %p", reinterpret_cast<void*>(hKey));
     LogValue("     dwFlags    0x%08lx", dwFlags);

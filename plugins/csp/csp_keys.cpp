@@ -64,7 +64,7 @@ extern "C" {
 
 BOOL WINAPI CPGetUserKey(HCRYPTPROV hProv, DWORD dwKeySpec, HCRYPTKEY* phUserKey) {
   CFunctionTracer tracer(moduleLog(), "CPGetUserKey", TraceExitForm::Bool);
-  return RunEntry(tracer, [&]() -> DWORD {
+  return RunAtBoundary<CspStatus>(tracer, [&]() -> DWORD {
     LogArgument("     hProv      %p", reinterpret_cast<void*>(hProv));
     LogValue("     dwKeySpec  %lu", dwKeySpec);
     LogArgument("     phUserKey  %p", phUserKey);
@@ -81,7 +81,7 @@ BOOL WINAPI CPGetUserKey(HCRYPTPROV hProv, DWORD dwKeySpec, HCRYPTKEY* phUserKey
 
 BOOL WINAPI CPDestroyKey(HCRYPTPROV hProv, HCRYPTKEY hKey) {
   CFunctionTracer tracer(moduleLog(), "CPDestroyKey", TraceExitForm::Bool);
-  return RunEntry(tracer, [&]() -> DWORD {
+  return RunAtBoundary<CspStatus>(tracer, [&]() -> DWORD {
     LogKeyArguments(hProv, hKey);
     LogEnd();
     std::shared_ptr<CCSPContext> context;
@@ -97,7 +97,7 @@ BOOL WINAPI CPDestroyKey(HCRYPTPROV hProv, HCRYPTKEY hKey) {
 // The private keys live in lumaPassV: none is made or derived here.
 BOOL WINAPI CPGenKey(HCRYPTPROV hProv, ALG_ID Algid, DWORD dwFlags, HCRYPTKEY* phKey) {
   CFunctionTracer tracer(moduleLog(), "CPGenKey", TraceExitForm::Bool);
-  return RunEntry(tracer, [&]() -> DWORD {
+  return RunAtBoundary<CspStatus>(tracer, [&]() -> DWORD {
     LogArgument("     hProv      %p", reinterpret_cast<void*>(hProv));
     LogValue("     Algid      0x%08lx", Algid);
     LogValue("     dwFlags    0x%08lx", dwFlags);
@@ -110,7 +110,7 @@ BOOL WINAPI CPGenKey(HCRYPTPROV hProv, ALG_ID Algid, DWORD dwFlags, HCRYPTKEY* p
 
 BOOL WINAPI CPDeriveKey(HCRYPTPROV hProv, ALG_ID Algid, HCRYPTHASH hHash, DWORD dwFlags, HCRYPTKEY* phKey) {
   CFunctionTracer tracer(moduleLog(), "CPDeriveKey", TraceExitForm::Bool);
-  return RunEntry(tracer, [&]() -> DWORD {
+  return RunAtBoundary<CspStatus>(tracer, [&]() -> DWORD {
     LogArgument("     hProv      %p", reinterpret_cast<void*>(hProv));
     LogValue("     Algid      0x%08lx", Algid);
     LogArgument("     hHash      %p", reinterpret_cast<void*>(hHash));
@@ -125,7 +125,7 @@ BOOL WINAPI CPDeriveKey(HCRYPTPROV hProv, ALG_ID Algid, HCRYPTHASH hHash, DWORD 
 BOOL WINAPI CPSetKeyParam(HCRYPTPROV hProv, HCRYPTKEY hKey, DWORD dwParam, const BYTE* pbData,
                           DWORD dwFlags) {
   CFunctionTracer tracer(moduleLog(), "CPSetKeyParam", TraceExitForm::Bool);
-  return RunEntry(tracer, [&]() -> DWORD {
+  return RunAtBoundary<CspStatus>(tracer, [&]() -> DWORD {
     LogKeyArguments(hProv, hKey);
     LogValue("     dwParam    0x%08lx", dwParam);
     LogValue("     dwFlags    0x%08lx", dwFlags);
@@ -145,7 +145,7 @@ BOOL WINAPI CPSetKeyParam(HCRYPTPROV hProv, HCRYPTKEY hKey, DWORD dwParam, const
 BOOL WINAPI CPGetKeyParam(HCRYPTPROV hProv, HCRYPTKEY hKey, DWORD dwParam, LPBYTE pbData, LPDWORD pcbDataLen,
                           DWORD dwFlags) {
   CFunctionTracer tracer(moduleLog(), "CPGetKeyParam", TraceExitForm::Bool);
-  return RunEntry(tracer, [&]() -> DWORD {
+  return RunAtBoundary<CspStatus>(tracer, [&]() -> DWORD {
     LogKeyArguments(hProv, hKey);
     LogValue("     dwParam    0x%08lx", dwParam);
     LogOutputArguments(pbData, pcbDataLen);
@@ -170,7 +170,7 @@ BOOL WINAPI CPGetKeyParam(HCRYPTPROV hProv, HCRYPTKEY hKey, DWORD dwParam, LPBYT
 BOOL WINAPI CPImportKey(HCRYPTPROV hProv, const BYTE* pbData, DWORD cbDataLen, HCRYPTKEY hPubKey,
                         DWORD dwFlags, HCRYPTKEY* phKey) {
   CFunctionTracer tracer(moduleLog(), "CPImportKey", TraceExitForm::Bool);
-  return RunEntry(tracer, [&]() -> DWORD {
+  return RunAtBoundary<CspStatus>(tracer, [&]() -> DWORD {
     LogArgument("     hProv      %p", reinterpret_cast<void*>(hProv));
     LogArgument("     pbData     %p", pbData);
     LogValue("     cbDataLen  %lu", cbDataLen);
@@ -199,7 +199,7 @@ BOOL WINAPI CPImportKey(HCRYPTPROV hProv, const BYTE* pbData, DWORD cbDataLen, H
 BOOL WINAPI CPExportKey(HCRYPTPROV hProv, HCRYPTKEY hKey, HCRYPTKEY hPubKey, DWORD dwBlobType, DWORD dwFlags,
                         LPBYTE pbData, LPDWORD pcbDataLen) {
   CFunctionTracer tracer(moduleLog(), "CPExportKey", TraceExitForm::Bool);
-  return RunEntry(tracer, [&]() -> DWORD {
+  return RunAtBoundary<CspStatus>(tracer, [&]() -> DWORD {
     LogKeyArguments(hProv, hKey);
     LogArgument("     hPubKey    %p", reinterpret_cast<void*>(hPubKey));
     LogValue("     dwBlobType %lu", dwBlobType);
@@ -236,7 +236,7 @@ BOOL WINAPI CPExportKey(HCRYPTPROV hProv, HCRYPTKEY hKey, HCRYPTKEY hPubKey, DWO
 BOOL WINAPI CPDuplicateKey(HCRYPTPROV hProv, HCRYPTKEY hKey, LPDWORD pdwReserved, DWORD dwFlags,
                            HCRYPTKEY* phKey) {
   CFunctionTracer tracer(moduleLog(), "CPDuplicateKey", TraceExitForm::Bool);
-  return RunEntry(tracer, [&]() -> DWORD {
+  return RunAtBoundary<CspStatus>(tracer, [&]() -> DWORD {
     LogKeyArguments(hProv, hKey);
     LogValue("     dwFlags    0x%08lx", dwFlags);
     LogEnd();

@@ -1,5 +1,6 @@
-// The module-wide state of lumaPassCSP: the provider identity chosen from its file name, its debug
-// log, the pool of acquired contexts and the pipe that new contexts talk to.
+// The module-wide state of lumaPassCSP: the provider identity chosen from its file name and the
+// plug-in frame (its debug log, the pool of acquired contexts, the pipe that new contexts talk to,
+// the unload).
 #ifndef LUMA_PLUGINS_CSP_CSP_MODULE_H_
 #define LUMA_PLUGINS_CSP_CSP_MODULE_H_
 
@@ -7,13 +8,12 @@
 
 #include <string>
 
-#include "plugins/common/object_pool.h"
+#include "plugins/common/plugin_module.h"
 #include "plugins/csp/csp_context.h"
-#include "plugins/diagnostics/module_debug_log.h"
 
 namespace luma::csp {
 
-constexpr char kModuleName[] = "lumaPassCSP";
+inline constexpr char kModuleName[] = "lumaPassCSP";
 constexpr wchar_t kReaderName[] = L"lumaPassCSP";
 constexpr char kProviderName[] = "nuvak lumaPass V Cryptographic Service Provider";
 constexpr char kRsaAesProviderName[] = "nuvak lumaPass V RSA and AES Cryptographic Service Provider";
@@ -33,17 +33,10 @@ ProviderIdentity IdentityForPath(const char* modulePath) noexcept;
 void SelectIdentity(HMODULE module) noexcept;
 ProviderIdentity CurrentIdentity() noexcept;
 
-CModuleDebugLog& moduleLog();
-CObjectPool<HCRYPTPROV, CCSPContext>& contextPool();
-
-// The pipe that new contexts talk to: the per-user pipe of lumaPassV unless a program that links
-// the provider logic directly (its tests) names another.
-using PipeNameFunction = std::wstring (*)();
-void SetPipeNameFunction(PipeNameFunction function);
-std::wstring CurrentPipeName();
-
-// DLL_PROCESS_DETACH: drops the contexts still acquired (closing their sessions) and shuts the log down.
-void DetachModule(bool processTerminating) noexcept;
+// The plug-in frame; its pool holds the acquired contexts.
+using CspModule = luma::plugin::CPluginModule<HCRYPTPROV, CCSPContext, kModuleName>;
+inline CModuleDebugLog& moduleLog() { return CspModule::Log(); }
+inline CspModule::Pool& contextPool() { return CspModule::Handles(); }
 
 }  // namespace luma::csp
 

@@ -48,7 +48,7 @@ extern "C" {
 BOOL WINAPI CPSignHash(HCRYPTPROV hProv, HCRYPTHASH hHash, DWORD dwKeySpec, LPCWSTR szDescription,
                        DWORD dwFlags, LPBYTE pbSignature, LPDWORD pcbSigLen) {
   CFunctionTracer tracer(moduleLog(), "CPSignHash", TraceExitForm::Bool);
-  return RunEntry(tracer, [&]() -> DWORD {
+  return RunAtBoundary<CspStatus>(tracer, [&]() -> DWORD {
     LogHashArguments(hProv, hHash);
     LogValue("     dwKeySpec  %lu", dwKeySpec);
     if (szDescription != nullptr) {
@@ -95,7 +95,7 @@ BOOL WINAPI CPSignHash(HCRYPTPROV hProv, HCRYPTHASH hHash, DWORD dwKeySpec, LPCW
 BOOL WINAPI CPDecrypt(HCRYPTPROV hProv, HCRYPTKEY hKey, HCRYPTHASH hHash, BOOL fFinal, DWORD dwFlags,
                       LPBYTE pbData, LPDWORD pcbDataLen) {
   CFunctionTracer tracer(moduleLog(), "CPDecrypt", TraceExitForm::Bool);
-  return RunEntry(tracer, [&]() -> DWORD {
+  return RunAtBoundary<CspStatus>(tracer, [&]() -> DWORD {
     LogCipherArguments(hProv, hKey, hHash, fFinal, dwFlags);
     LogOutputArguments(pbData, pcbDataLen);
     LogEnd();
@@ -134,7 +134,7 @@ BOOL WINAPI CPDecrypt(HCRYPTPROV hProv, HCRYPTKEY hKey, HCRYPTHASH hHash, BOOL f
 BOOL WINAPI CPEncrypt(HCRYPTPROV hProv, HCRYPTKEY hKey, HCRYPTHASH hHash, BOOL fFinal, DWORD dwFlags,
                       LPBYTE pbData, LPDWORD pcbDataLen, DWORD cbBufLen) {
   CFunctionTracer tracer(moduleLog(), "CPEncrypt", TraceExitForm::Bool);
-  return RunEntry(tracer, [&]() -> DWORD {
+  return RunAtBoundary<CspStatus>(tracer, [&]() -> DWORD {
     LogCipherArguments(hProv, hKey, hHash, fFinal, dwFlags);
     LogValue("     cbBufLen   %lu", cbBufLen);
     LogEnd();
@@ -159,7 +159,7 @@ BOOL WINAPI CPEncrypt(HCRYPTPROV hProv, HCRYPTKEY hKey, HCRYPTHASH hHash, BOOL f
 BOOL WINAPI CPVerifySignature(HCRYPTPROV hProv, HCRYPTHASH hHash, const BYTE* pbSignature, DWORD cbSigLen,
                               HCRYPTKEY hPubKey, LPCWSTR szDescription, DWORD dwFlags) {
   CFunctionTracer tracer(moduleLog(), "CPVerifySignature", TraceExitForm::Bool);
-  return RunEntry(tracer, [&]() -> DWORD {
+  return RunAtBoundary<CspStatus>(tracer, [&]() -> DWORD {
     LogHashArguments(hProv, hHash);
     LogValue("     cbSigLen   %lu", cbSigLen);
     LogArgument("     hPubKey    %p", reinterpret_cast<void*>(hPubKey));
@@ -182,7 +182,7 @@ BOOL WINAPI CPVerifySignature(HCRYPTPROV hProv, HCRYPTHASH hHash, const BYTE* pb
 
 BOOL WINAPI CPGenRandom(HCRYPTPROV hProv, DWORD dwLen, LPBYTE pbBuffer) {
   CFunctionTracer tracer(moduleLog(), "CPGenRandom", TraceExitForm::Bool);
-  return RunEntry(tracer, [&]() -> DWORD {
+  return RunAtBoundary<CspStatus>(tracer, [&]() -> DWORD {
     LogArgument("     hProv      %p", reinterpret_cast<void*>(hProv));
     LogValue("     dwLen      %lu", dwLen);
     LogEnd();

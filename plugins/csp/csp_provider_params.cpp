@@ -132,7 +132,7 @@ extern "C" {
 BOOL WINAPI CPGetProvParam(HCRYPTPROV hProv, DWORD dwParam, LPBYTE pbData, LPDWORD pcbDataLen,
                            DWORD dwFlags) {
   CFunctionTracer tracer(moduleLog(), "CPGetProvParam", TraceExitForm::Bool);
-  return RunEntry(tracer, [&]() -> DWORD {
+  return RunAtBoundary<CspStatus>(tracer, [&]() -> DWORD {
     LogArgument("     hProv      %p", reinterpret_cast<void*>(hProv));
     LogValue("     dwParam    0x%08lx", dwParam);
     LogOutputArguments(pbData, pcbDataLen);
@@ -147,7 +147,7 @@ BOOL WINAPI CPGetProvParam(HCRYPTPROV hProv, DWORD dwParam, LPBYTE pbData, LPDWO
 
 BOOL WINAPI CPSetProvParam(HCRYPTPROV hProv, DWORD dwParam, const BYTE* pbData, DWORD dwFlags) {
   CFunctionTracer tracer(moduleLog(), "CPSetProvParam", TraceExitForm::Bool);
-  return RunEntry(tracer, [&]() -> DWORD {
+  return RunAtBoundary<CspStatus>(tracer, [&]() -> DWORD {
     LogArgument("     hProv      %p", reinterpret_cast<void*>(hProv));
     LogValue("     dwParam    0x%08lx", dwParam);
     LogArgument("     pbData     %p", pbData);

@@ -21,8 +21,8 @@ CKSPContext::CKSPContext(const std::wstring& providerName, DWORD flags)
   CFunctionTracer tracer(moduleLog(), "CKSPContext::CKSPContext", TraceExitForm::SecurityStatus, this);
   moduleLog().print(kLogTrace, "     CKSPContext(%S, 0x%08lx) -> %p", providerName.c_str(),
                     static_cast<unsigned long>(flags), static_cast<void*>(this));
-  pipeClient =
-      std::make_unique<CUnconnectedNamedPipeClient>(luma::ksp::CurrentPipeName(), kPipeTimeoutMilliseconds);
+  pipeClient = std::make_unique<CUnconnectedNamedPipeClient>(luma::ksp::KspModule::CurrentPipeName(),
+                                                             kPipeTimeoutMilliseconds);
   sessionClient = std::make_unique<CVirtualSmartCardClient>(pipeClient.get(), luma::ksp::kReaderName);
   DWORD count = 0;
   const DWORD status = sessionClient->OpenSession(sessionId, count);

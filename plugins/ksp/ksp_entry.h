@@ -1,31 +1,26 @@
-// What every entry of the function table shares: the run wrapper that turns exceptions into a status
-// and records the result, the one check of the handles the application passes, and argument logging.
+// What every entry of the function table shares: the status policy of its exception boundary, the
+// one check of the handles the application passes, and argument logging.
 #ifndef LUMA_PLUGINS_KSP_KSP_ENTRY_H_
 #define LUMA_PLUGINS_KSP_KSP_ENTRY_H_
 
 #include <memory>
-#include <new>
 
-#include "plugins/diagnostics/function_tracer.h"
+#include "plugins/diagnostics/entry_boundary.h"
 #include "plugins/ksp/ksp_context.h"
 #include "plugins/ksp/ksp_functions.h"
 
 namespace luma::ksp {
 
-// Runs an entry's body: every exception becomes a status, and the tracer records the result with
-// the last error the body left.
-template <typename Body>
-SECURITY_STATUS Run(CFunctionTracer& tracer, Body body) noexcept {
-  SECURITY_STATUS status;
-  try {
-    status = body();
-  } catch (const std::bad_alloc&) {
-    status = kNoMemory;
-  } catch (...) {
-    status = kInternalError;
+using luma::diagnostics::RunAtBoundary;
+
+// An entry's body answers with its SECURITY_STATUS; an exception becomes NTE_NO_MEMORY
+// (std::bad_alloc) or NTE_INTERNAL_ERROR. The tracer records the status with the last error the body
+// left.
+struct KspStatus : luma::diagnostics::FixedFailureStatus<SECURITY_STATUS, kNoMemory, kInternalError> {
+  static SECURITY_STATUS Record(CFunctionTracer& tracer, Status status) noexcept {
+    return static_cast<SECURITY_STATUS>(tracer.setResult(static_cast<DWORD>(status)));
   }
-  return static_cast<SECURITY_STATUS>(tracer.setResult(static_cast<DWORD>(status)));
-}
+};
 
 // A provider handle must be in the provider pool, and a key handle in the key pool of that
 // provider; otherwise NTE_INVALID_HANDLE.

@@ -58,7 +58,7 @@ SECURITY_STATUS SetProperty(CKSPContext& context, LPCWSTR property, PBYTE input,
 
 SECURITY_STATUS WINAPI OpenProvider(NCRYPT_PROV_HANDLE* phProvider, LPCWSTR pszProviderName, DWORD dwFlags) {
   CFunctionTracer tracer(moduleLog(), "OpenProvider", TraceExitForm::SecurityStatus);
-  return Run(tracer, [&]() -> SECURITY_STATUS {
+  return RunAtBoundary<KspStatus>(tracer, [&]() -> SECURITY_STATUS {
     LogArgument("     phProvider      %p", phProvider);
     LogText("pszProviderName", pszProviderName);
     LogFlags(dwFlags);
@@ -78,7 +78,7 @@ SECURITY_STATUS WINAPI OpenProvider(NCRYPT_PROV_HANDLE* phProvider, LPCWSTR pszP
 
 SECURITY_STATUS WINAPI FreeProvider(NCRYPT_PROV_HANDLE hProvider) {
   CFunctionTracer tracer(moduleLog(), "FreeProvider", TraceExitForm::SecurityStatus);
-  return Run(tracer, [&]() -> SECURITY_STATUS {
+  return RunAtBoundary<KspStatus>(tracer, [&]() -> SECURITY_STATUS {
     LogArgument("     hProvider       %p", reinterpret_cast<void*>(hProvider));
     return providerPool().Remove(hProvider) ? 0 : kInvalidHandle;
   });
@@ -87,7 +87,7 @@ SECURITY_STATUS WINAPI FreeProvider(NCRYPT_PROV_HANDLE hProvider) {
 SECURITY_STATUS WINAPI OpenKey(NCRYPT_PROV_HANDLE hProvider, NCRYPT_KEY_HANDLE* phKey, LPCWSTR pszKeyName,
                                DWORD dwLegacyKeySpec, DWORD dwFlags) {
   CFunctionTracer tracer(moduleLog(), "OpenKey", TraceExitForm::SecurityStatus);
-  return Run(tracer, [&]() -> SECURITY_STATUS {
+  return RunAtBoundary<KspStatus>(tracer, [&]() -> SECURITY_STATUS {
     LogArgument("     hProvider       %p", reinterpret_cast<void*>(hProvider));
     LogText("pszKeyName", pszKeyName);
     moduleLog().print(kLogTrace, "     dwLegacyKeySpec 0x%08lx", static_cast<unsigned long>(dwLegacyKeySpec));
@@ -106,7 +106,7 @@ SECURITY_STATUS WINAPI OpenKey(NCRYPT_PROV_HANDLE hProvider, NCRYPT_KEY_HANDLE* 
 
 SECURITY_STATUS WINAPI FreeKey(NCRYPT_PROV_HANDLE hProvider, NCRYPT_KEY_HANDLE hKey) {
   CFunctionTracer tracer(moduleLog(), "FreeKey", TraceExitForm::SecurityStatus);
-  return Run(tracer, [&]() -> SECURITY_STATUS {
+  return RunAtBoundary<KspStatus>(tracer, [&]() -> SECURITY_STATUS {
     LogArgument("     hProvider       %p", reinterpret_cast<void*>(hProvider));
     LogArgument("     hKey            %p", reinterpret_cast<void*>(hKey));
     std::shared_ptr<CKSPContext> context;
@@ -117,7 +117,7 @@ SECURITY_STATUS WINAPI FreeKey(NCRYPT_PROV_HANDLE hProvider, NCRYPT_KEY_HANDLE h
 
 SECURITY_STATUS WINAPI FreeBuffer(PVOID pvInput) {
   CFunctionTracer tracer(moduleLog(), "FreeBuffer", TraceExitForm::SecurityStatus);
-  return Run(tracer, [&]() -> SECURITY_STATUS {
+  return RunAtBoundary<KspStatus>(tracer, [&]() -> SECURITY_STATUS {
     LogArgument("     pvInput         %p", pvInput);
     if (pvInput == nullptr) return kInvalidParameter;
     if (ReleaseEnumState(pvInput)) {
@@ -133,7 +133,7 @@ SECURITY_STATUS WINAPI FreeBuffer(PVOID pvInput) {
 SECURITY_STATUS WINAPI GetProviderProperty(NCRYPT_PROV_HANDLE hProvider, LPCWSTR pszProperty, PBYTE pbOutput,
                                            DWORD cbOutput, DWORD* pcbResult, DWORD dwFlags) {
   CFunctionTracer tracer(moduleLog(), "GetProviderProperty", TraceExitForm::SecurityStatus);
-  return Run(tracer, [&]() -> SECURITY_STATUS {
+  return RunAtBoundary<KspStatus>(tracer, [&]() -> SECURITY_STATUS {
     LogArgument("     hProvider       %p", reinterpret_cast<void*>(hProvider));
     LogText("pszProperty", PropertyNameFits(pszProperty) ? pszProperty : nullptr);
     LogFlags(dwFlags);
@@ -151,7 +151,7 @@ SECURITY_STATUS WINAPI GetKeyProperty(NCRYPT_PROV_HANDLE hProvider, NCRYPT_KEY_H
                                       LPCWSTR pszProperty, PBYTE pbOutput, DWORD cbOutput, DWORD* pcbResult,
                                       DWORD dwFlags) {
   CFunctionTracer tracer(moduleLog(), "GetKeyProperty", TraceExitForm::SecurityStatus);
-  return Run(tracer, [&]() -> SECURITY_STATUS {
+  return RunAtBoundary<KspStatus>(tracer, [&]() -> SECURITY_STATUS {
     LogArgument("     hProvider       %p", reinterpret_cast<void*>(hProvider));
     LogArgument("     hKey            %p", reinterpret_cast<void*>(hKey));
     LogText("pszProperty", PropertyNameFits(pszProperty) ? pszProperty : nullptr);
@@ -170,7 +170,7 @@ SECURITY_STATUS WINAPI GetKeyProperty(NCRYPT_PROV_HANDLE hProvider, NCRYPT_KEY_H
 SECURITY_STATUS WINAPI SetProviderProperty(NCRYPT_PROV_HANDLE hProvider, LPCWSTR pszProperty, PBYTE pbInput,
                                            DWORD cbInput, DWORD dwFlags) {
   CFunctionTracer tracer(moduleLog(), "SetProviderProperty", TraceExitForm::SecurityStatus);
-  return Run(tracer, [&]() -> SECURITY_STATUS {
+  return RunAtBoundary<KspStatus>(tracer, [&]() -> SECURITY_STATUS {
     LogArgument("     hProvider       %p", reinterpret_cast<void*>(hProvider));
     LogText("pszProperty", PropertyNameFits(pszProperty) ? pszProperty : nullptr);
     LogFlags(dwFlags);
@@ -183,7 +183,7 @@ SECURITY_STATUS WINAPI SetProviderProperty(NCRYPT_PROV_HANDLE hProvider, LPCWSTR
 SECURITY_STATUS WINAPI SetKeyProperty(NCRYPT_PROV_HANDLE hProvider, NCRYPT_KEY_HANDLE hKey,
                                       LPCWSTR pszProperty, PBYTE pbInput, DWORD cbInput, DWORD dwFlags) {
   CFunctionTracer tracer(moduleLog(), "SetKeyProperty", TraceExitForm::SecurityStatus);
-  return Run(tracer, [&]() -> SECURITY_STATUS {
+  return RunAtBoundary<KspStatus>(tracer, [&]() -> SECURITY_STATUS {
     LogArgument("     hProvider       %p", reinterpret_cast<void*>(hProvider));
     LogArgument("     hKey            %p", reinterpret_cast<void*>(hKey));
     LogText("pszProperty", PropertyNameFits(pszProperty) ? pszProperty : nullptr);
@@ -218,7 +218,7 @@ SECURITY_STATUS KeyNameBlock(const CKeyContainer& container, NCryptKeyName** key
 SECURITY_STATUS WINAPI EnumKeys(NCRYPT_PROV_HANDLE hProvider, LPCWSTR pszScope, NCryptKeyName** ppKeyName,
                                 PVOID* ppEnumState, DWORD dwFlags) {
   CFunctionTracer tracer(moduleLog(), "EnumKeys", TraceExitForm::SecurityStatus);
-  return Run(tracer, [&]() -> SECURITY_STATUS {
+  return RunAtBoundary<KspStatus>(tracer, [&]() -> SECURITY_STATUS {
     LogArgument("     hProvider       %p", reinterpret_cast<void*>(hProvider));
     LogText("pszScope", pszScope);
     LogFlags(dwFlags);
@@ -246,7 +246,7 @@ SECURITY_STATUS WINAPI EnumKeys(NCRYPT_PROV_HANDLE hProvider, LPCWSTR pszScope, 
 SECURITY_STATUS WINAPI EnumAlgorithms(NCRYPT_PROV_HANDLE hProvider, DWORD dwAlgOperations, DWORD* pdwAlgCount,
                                       NCryptAlgorithmName** ppAlgList, DWORD dwFlags) {
   CFunctionTracer tracer(moduleLog(), "EnumAlgorithms", TraceExitForm::SecurityStatus);
-  return Run(tracer, [&]() -> SECURITY_STATUS {
+  return RunAtBoundary<KspStatus>(tracer, [&]() -> SECURITY_STATUS {
     LogArgument("     hProvider       %p", reinterpret_cast<void*>(hProvider));
     moduleLog().print(kLogTrace, "     dwAlgOperations 0x%08lx", static_cast<unsigned long>(dwAlgOperations));
     LogFlags(dwFlags);
@@ -274,7 +274,7 @@ SECURITY_STATUS WINAPI EnumAlgorithms(NCRYPT_PROV_HANDLE hProvider, DWORD dwAlgO
 
 SECURITY_STATUS WINAPI IsAlgSupported(NCRYPT_PROV_HANDLE hProvider, LPCWSTR pszAlgId, DWORD dwFlags) {
   CFunctionTracer tracer(moduleLog(), "IsAlgSupported", TraceExitForm::SecurityStatus);
-  return Run(tracer, [&]() -> SECURITY_STATUS {
+  return RunAtBoundary<KspStatus>(tracer, [&]() -> SECURITY_STATUS {
     LogArgument("     hProvider       %p", reinterpret_cast<void*>(hProvider));
     LogText("pszAlgId", pszAlgId);
     LogFlags(dwFlags);
@@ -368,7 +368,7 @@ bool CheckOutputSize(DWORD available, DWORD needed) noexcept {
 SECURITY_STATUS GetKeyStorageInterface(LPCWSTR providerName, NCRYPT_KEY_STORAGE_FUNCTION_TABLE** table,
                                        DWORD flags) noexcept {
   CFunctionTracer tracer(moduleLog(), "GetKeyStorageInterface", TraceExitForm::SecurityStatus);
-  return Run(tracer, [&]() -> SECURITY_STATUS {
+  return RunAtBoundary<KspStatus>(tracer, [&]() -> SECURITY_STATUS {
     WriteBanner();
     LogText("pszProviderName", providerName);
     LogFlags(flags);
@@ -377,15 +377,6 @@ SECURITY_STATUS GetKeyStorageInterface(LPCWSTR providerName, NCRYPT_KEY_STORAGE_
     LogArgument("     *ppFunctionTable %p", *table);
     return 0;
   });
-}
-
-void DetachModule(bool processTerminating) noexcept {
-  // At process exit the other threads are gone, possibly mid-call: their contexts are left alone.
-  if (!processTerminating && !providerPool().IsEmpty()) {
-    moduleLog().print(kLogMutex, "DLL_PROCESS_DETACH called while still having active contexts");
-    providerPool().Clear();
-  }
-  moduleLog().shutdown();
 }
 
 }  // namespace luma::ksp

@@ -32,10 +32,6 @@ SECURITY_STATUS GetKeyStorageInterface(LPCWSTR providerName, NCRYPT_KEY_STORAGE_
 // True when the available size holds the needed one; otherwise the last error is ERROR_MORE_DATA.
 bool CheckOutputSize(DWORD available, DWORD needed) noexcept;
 
-// DLL_PROCESS_DETACH: drops the provider contexts still open (closing their sessions) and shuts the
-// log down.
-void DetachModule(bool processTerminating) noexcept;
-
 }  // namespace luma::ksp
 
 #endif  // LUMA_PLUGINS_KSP_KSP_FUNCTIONS_H_

@@ -115,7 +115,7 @@ SECURITY_STATUS WINAPI SignHash(NCRYPT_PROV_HANDLE hProvider, NCRYPT_KEY_HANDLE 
                                 PBYTE pbHashValue, DWORD cbHashValue, PBYTE pbSignature, DWORD cbSignature,
                                 DWORD* pcbResult, DWORD dwFlags) {
   CFunctionTracer tracer(moduleLog(), "SignHash", TraceExitForm::SecurityStatus);
-  return Run(tracer, [&]() -> SECURITY_STATUS {
+  return RunAtBoundary<KspStatus>(tracer, [&]() -> SECURITY_STATUS {
     LogSignatureArguments(hProvider, hKey, pPaddingInfo, pbHashValue, cbHashValue, pbSignature, cbSignature);
     LogArgument("     pcbResult       %p", pcbResult);
     LogFlags(dwFlags);
@@ -160,7 +160,7 @@ SECURITY_STATUS WINAPI Decrypt(NCRYPT_PROV_HANDLE hProvider, NCRYPT_KEY_HANDLE h
                                DWORD cbInput, VOID* pPaddingInfo, PBYTE pbOutput, DWORD cbOutput,
                                DWORD* pcbResult, DWORD dwFlags) {
   CFunctionTracer tracer(moduleLog(), "Decrypt", TraceExitForm::SecurityStatus);
-  return Run(tracer, [&]() -> SECURITY_STATUS {
+  return RunAtBoundary<KspStatus>(tracer, [&]() -> SECURITY_STATUS {
     LogCipherArguments(hProvider, hKey, pbInput, cbInput, pPaddingInfo, pbOutput, cbOutput, pcbResult,
                        dwFlags);
     std::shared_ptr<CKSPContext> context;
@@ -210,7 +210,7 @@ SECURITY_STATUS WINAPI ExportKey(NCRYPT_PROV_HANDLE hProvider, NCRYPT_KEY_HANDLE
                                  NCryptBufferDesc* pParameterList, PBYTE pbOutput, DWORD cbOutput,
                                  DWORD* pcbResult, DWORD dwFlags) {
   CFunctionTracer tracer(moduleLog(), "ExportKey", TraceExitForm::SecurityStatus);
-  return Run(tracer, [&]() -> SECURITY_STATUS {
+  return RunAtBoundary<KspStatus>(tracer, [&]() -> SECURITY_STATUS {
     LogHandles(hProvider, hKey);
     LogArgument("     hExportKey      %p", reinterpret_cast<void*>(hExportKey));
     LogText("pszBlobType", pszBlobType);
@@ -243,7 +243,7 @@ SECURITY_STATUS WINAPI Encrypt(NCRYPT_PROV_HANDLE hProvider, NCRYPT_KEY_HANDLE h
                                DWORD cbInput, VOID* pPaddingInfo, PBYTE pbOutput, DWORD cbOutput,
                                DWORD* pcbResult, DWORD dwFlags) {
   CFunctionTracer tracer(moduleLog(), "Encrypt", TraceExitForm::SecurityStatus);
-  return Run(tracer, [&]() -> SECURITY_STATUS {
+  return RunAtBoundary<KspStatus>(tracer, [&]() -> SECURITY_STATUS {
     LogCipherArguments(hProvider, hKey, pbInput, cbInput, pPaddingInfo, pbOutput, cbOutput, pcbResult,
                        dwFlags);
     std::shared_ptr<CKSPContext> context;
@@ -257,7 +257,7 @@ SECURITY_STATUS WINAPI ImportKey(NCRYPT_PROV_HANDLE hProvider, NCRYPT_KEY_HANDLE
                                  LPCWSTR pszBlobType, NCryptBufferDesc* pParameterList,
                                  NCRYPT_KEY_HANDLE* phKey, PBYTE pbData, DWORD cbData, DWORD dwFlags) {
   CFunctionTracer tracer(moduleLog(), "ImportKey", TraceExitForm::SecurityStatus);
-  return Run(tracer, [&]() -> SECURITY_STATUS {
+  return RunAtBoundary<KspStatus>(tracer, [&]() -> SECURITY_STATUS {
     LogArgument("     hProvider       %p", reinterpret_cast<void*>(hProvider));
     LogArgument("     hImportKey      %p", reinterpret_cast<void*>(hImportKey));
     LogText("pszBlobType", pszBlobType);
@@ -277,7 +277,7 @@ SECURITY_STATUS WINAPI VerifySignature(NCRYPT_PROV_HANDLE hProvider, NCRYPT_KEY_
                                        VOID* pPaddingInfo, PBYTE pbHashValue, DWORD cbHashValue,
                                        PBYTE pbSignature, DWORD cbSignature, DWORD dwFlags) {
   CFunctionTracer tracer(moduleLog(), "VerifySignature", TraceExitForm::SecurityStatus);
-  return Run(tracer, [&]() -> SECURITY_STATUS {
+  return RunAtBoundary<KspStatus>(tracer, [&]() -> SECURITY_STATUS {
     LogSignatureArguments(hProvider, hKey, pPaddingInfo, pbHashValue, cbHashValue, pbSignature, cbSignature);
     DumpInput("pbSignature", pbSignature, cbSignature);
     LogFlags(dwFlags);

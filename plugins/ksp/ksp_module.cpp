@@ -2,15 +2,9 @@
 
 #include <utility>
 
-#include "plugins/common/user_pipe_name.h"
-
 namespace luma::ksp {
 
 namespace {
-
-std::wstring UserPipeName() { return luma::plugin::GetUserPipeName(); }
-
-PipeNameFunction pipeNameFunction = &UserPipeName;
 
 struct EnumStateRegistry {
   CWinMutex mutex;
@@ -23,22 +17,6 @@ EnumStateRegistry& enumStateRegistry() {
 }
 
 }  // namespace
-
-CModuleDebugLog& moduleLog() {
-  static CModuleDebugLog log(kModuleName);
-  return log;
-}
-
-CObjectPool<ULONG_PTR, CKSPContext>& providerPool() {
-  static CObjectPool<ULONG_PTR, CKSPContext> pool;
-  return pool;
-}
-
-void SetPipeNameFunction(PipeNameFunction function) {
-  pipeNameFunction = function ? function : &UserPipeName;
-}
-
-std::wstring CurrentPipeName() { return pipeNameFunction(); }
 
 bool RegisterEnumState(std::unique_ptr<CKSPKeyEnumState> state) {
   auto& registry = enumStateRegistry();

@@ -1,5 +1,5 @@
-// The module-wide state of lumaPassKSP: its debug log, the pool of provider handles, the registry of
-// EnumKeys cursors and the pipe that its provider contexts open.
+// The module-wide state of lumaPassKSP: the plug-in frame (its debug log, the pool of provider
+// handles, the pipe that its provider contexts open, the unload) and the registry of EnumKeys cursors.
 #ifndef LUMA_PLUGINS_KSP_KSP_MODULE_H_
 #define LUMA_PLUGINS_KSP_KSP_MODULE_H_
 
@@ -8,23 +8,18 @@
 #include <memory>
 #include <string>
 
-#include "plugins/common/object_pool.h"
-#include "plugins/diagnostics/module_debug_log.h"
+#include "plugins/common/plugin_module.h"
 #include "plugins/ksp/ksp_context.h"
 
 namespace luma::ksp {
 
-constexpr char kModuleName[] = "lumaPassKSP";
+inline constexpr char kModuleName[] = "lumaPassKSP";
 constexpr wchar_t kReaderName[] = L"lumaPassKSP";
 
-CModuleDebugLog& moduleLog();
-CObjectPool<ULONG_PTR, CKSPContext>& providerPool();
-
-// The pipe that new provider contexts talk to: the per-user pipe of lumaPassV unless a program that
-// links the provider logic directly (its tests) names another.
-using PipeNameFunction = std::wstring (*)();
-void SetPipeNameFunction(PipeNameFunction function);
-std::wstring CurrentPipeName();
+// The plug-in frame; its pool holds the provider handles.
+using KspModule = luma::plugin::CPluginModule<ULONG_PTR, CKSPContext, kModuleName>;
+inline CModuleDebugLog& moduleLog() { return KspModule::Log(); }
+inline KspModule::Pool& providerPool() { return KspModule::Handles(); }
 
 // Cursors handed out by EnumKeys and not yet released by FreeBuffer, owned here. Nothing throws.
 bool RegisterEnumState(std::unique_ptr<CKSPKeyEnumState> state);

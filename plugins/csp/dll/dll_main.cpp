@@ -19,7 +19,7 @@ BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) {
       ownModule = module;
       luma::csp::SelectIdentity(module);
     } else if (reason == DLL_PROCESS_DETACH) {
-      luma::csp::DetachModule(reserved != nullptr);
+      luma::csp::CspModule::Detach(reserved != nullptr);
     }
   } catch (...) {
   }

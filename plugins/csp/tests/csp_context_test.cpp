@@ -25,13 +25,13 @@ class CspContextTest : public ::testing::Test {
  protected:
   void SetUp() override {
     testPipeName = luma::plugin::UniqueTestPipeName();
-    SetPipeNameFunction(&TestPipeName);
+    CspModule::SetPipeNameFunction(&TestPipeName);
     server = luma::ksp::ServeContainers(testPipeName, {{L"Alpha", kAtKeyExchange, 2048, CSecureBuffer()},
                                                        {L"Bravo", kAtSignature, 1024, CSecureBuffer()}});
   }
   void TearDown() override {
     contextPool().Clear();
-    SetPipeNameFunction(nullptr);
+    CspModule::SetPipeNameFunction(nullptr);
   }
 
   std::unique_ptr<CScriptedPipeServer> server;

@@ -61,7 +61,7 @@ class CspKeyHandlesTest : public ::testing::Test {
  protected:
   void SetUp() override {
     testPipeName = luma::plugin::UniqueTestPipeName();
-    SetPipeNameFunction(&TestPipeName);
+    CspModule::SetPipeNameFunction(&TestPipeName);
     // Neither container has a certificate, so neither has a public key.
     server =
         luma::ksp::ServeContainers(testPipeName, {{L"Signer", kAtSignature, 2048, CSecureBuffer()},
@@ -69,7 +69,7 @@ class CspKeyHandlesTest : public ::testing::Test {
   }
   void TearDown() override {
     contextPool().Clear();
-    SetPipeNameFunction(nullptr);
+    CspModule::SetPipeNameFunction(nullptr);
   }
 
   HCRYPTPROV Acquire(const char* container) {

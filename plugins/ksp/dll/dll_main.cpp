@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "plugins/ksp/ksp_functions.h"
+#include "plugins/ksp/ksp_module.h"
 #include "plugins/ksp/ksp_registration.h"
 
 namespace {
@@ -16,7 +17,7 @@ BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
       ownModule = module;
     } else if (reason == DLL_PROCESS_DETACH) {
-      luma::ksp::DetachModule(reserved != nullptr);
+      luma::ksp::KspModule::Detach(reserved != nullptr);
     }
   } catch (...) {
   }

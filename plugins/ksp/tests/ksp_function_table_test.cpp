@@ -22,11 +22,11 @@ class KspFunctionTableTest : public ::testing::Test {
  protected:
   void SetUp() override {
     testPipeName = luma::plugin::UniqueTestPipeName();
-    SetPipeNameFunction(&TestPipeName);
+    KspModule::SetPipeNameFunction(&TestPipeName);
   }
   void TearDown() override {
     for (NCRYPT_PROV_HANDLE provider : providers) table.FreeProvider(provider);
-    SetPipeNameFunction(nullptr);
+    KspModule::SetPipeNameFunction(nullptr);
   }
 
   void Serve(std::vector<TestContainer> containers) {

@@ -39,11 +39,11 @@ class KspKeyOperationsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     testPipeName = luma::plugin::UniqueTestPipeName();
-    SetPipeNameFunction(&TestPipeName);
+    KspModule::SetPipeNameFunction(&TestPipeName);
   }
   void TearDown() override {
     for (NCRYPT_PROV_HANDLE handle : providers) table.FreeProvider(handle);
-    SetPipeNameFunction(nullptr);
+    KspModule::SetPipeNameFunction(nullptr);
   }
 
   // A provider on lumaPassV with three keys of OpenSSL's certificate, the signer and decrypter of

@@ -26,7 +26,7 @@ class KspEndToEndTest : public HandlerRequestTest {
     ASSERT_NO_FATAL_FAILURE(HandlerRequestTest::SetUp());
     if (!COpenSslTool::IsAvailable()) GTEST_SKIP() << "no OpenSSL tool on this host";
     lumaPassVPipe = server->GetPipeName();
-    SetPipeNameFunction(&LumaPassVPipe);
+    KspModule::SetPipeNameFunction(&LumaPassVPipe);
     Provision(L"ACME", L"/vault");
     ASSERT_EQ(0, table.OpenProvider(&provider, L"nuvak lumaPass V Key Storage Provider", 0));
     ASSERT_EQ(0, table.OpenKey(provider, &key, ContainerOf(L"alice").c_str(), 0, 0));
@@ -38,7 +38,7 @@ class KspEndToEndTest : public HandlerRequestTest {
   }
   void TearDown() override {
     if (provider != 0) table.FreeProvider(provider);
-    SetPipeNameFunction(nullptr);
+    KspModule::SetPipeNameFunction(nullptr);
     HandlerRequestTest::TearDown();
   }
 

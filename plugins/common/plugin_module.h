@@ -1,0 +1,57 @@
+// The module-wide frame of a key plug-in (the key storage provider and the CSP): its debug log, the
+// pool of the handles it hands out, the pipe its new contexts talk to, and its unload.
+#ifndef LUMA_PLUGINS_COMMON_PLUGIN_MODULE_H_
+#define LUMA_PLUGINS_COMMON_PLUGIN_MODULE_H_
+
+#include <string>
+
+#include "plugins/common/object_pool.h"
+#include "plugins/common/user_pipe_name.h"
+#include "plugins/diagnostics/module_debug_log.h"
+
+namespace luma::plugin {
+
+// Names the pipe that new contexts talk to.
+using PipeNameFunction = std::wstring (*)();
+
+// ModuleName is also the log's registry key; Handle and Context are the pool's entries. The log and
+// the pool are made at their first use, so a module that is only loaded makes neither.
+template <typename Handle, typename Context, const char* ModuleName>
+class CPluginModule {
+ public:
+  using Pool = CObjectPool<Handle, Context>;
+
+  static CModuleDebugLog& Log() {
+    static CModuleDebugLog log(ModuleName);
+    return log;
+  }
+
+  static Pool& Handles() {
+    static Pool pool;
+    return pool;
+  }
+
+  // lumaPassV's per-user pipe, unless a program that links the provider logic directly (its tests)
+  // names another; null restores the user's pipe.
+  static void SetPipeNameFunction(PipeNameFunction function) noexcept {
+    pipeNameFunction = function ? function : &GetUserPipeName;
+  }
+  static std::wstring CurrentPipeName() { return pipeNameFunction(); }
+
+  // DLL_PROCESS_DETACH: drops the handles still open (closing their sessions) and shuts the log down.
+  static void Detach(bool processTerminating) noexcept {
+    // At process exit the other threads are gone, possibly mid-call: their contexts are left alone.
+    if (!processTerminating && !Handles().IsEmpty()) {
+      Log().print(kLogMutex, "DLL_PROCESS_DETACH called while still having active contexts");
+      Handles().Clear();
+    }
+    Log().shutdown();
+  }
+
+ private:
+  static inline PipeNameFunction pipeNameFunction = &GetUserPipeName;
+};
+
+}  // namespace luma::plugin
+
+#endif  // LUMA_PLUGINS_COMMON_PLUGIN_MODULE_H_
