@@ -6,7 +6,7 @@
 
 #include "foundation/win/debug_log.h"
 #include "foundation/win/system_utils.h"
-#include "service/ui/gdiplus_bitmap.h"
+#include "ui/controls/gdiplus_bitmap.h"
 #include "service/ui/ui_resource_ids.h"
 #include "ui/framework/app_window.h"
 

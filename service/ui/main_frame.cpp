@@ -12,7 +12,7 @@
 #include "service/ui/account_list_dialog.h"
 #include "service/ui/add_account_wizard.h"
 #include "service/ui/copy_data_text.h"
-#include "service/ui/cracked_url.h"
+#include "ui/controls/cracked_url.h"
 #include "service/ui/ui_resource_ids.h"
 
 namespace luma {

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "ui/resources/ui_resource_ids.h"
+
 namespace luma::ui {
 namespace {
 
@@ -13,7 +15,12 @@ struct CPictogramSource {
 };
 // Pictures of the certificate-type flags 0..5 and their tooltip texts.
 constexpr CPictogramSource kPictograms[kCertificateTypeFlags] = {
-    {10010, 10056}, {10013, 10057}, {10013, 10058}, {10006, 10059}, {10004, 10060}, {10005, 10061},
+    {IDB_CERT_QUALIFIED, IDS_TYPE_QUALIFIED_TIP},
+    {IDB_CERT_ADVANCED, IDS_TYPE_PERSONAL_ADVANCED_TIP},
+    {IDB_CERT_ADVANCED, IDS_TYPE_COMPANY_ADVANCED_TIP},
+    {IDB_CERT_STANDARD, IDS_TYPE_STANDARD_TIP},
+    {IDB_CERT_AUTHENTICATION, IDS_TYPE_AUTHENTICATION_TIP},
+    {IDB_CERT_ENCRYPTION, IDS_TYPE_ENCRYPTION_TIP},
 };
 
 }  // namespace

@@ -12,4 +12,28 @@
 #define IDS_OK 10012
 #define IDS_FINISH 10046
 
+// Pictures of the tiles and page controls (resources of type "PNG"): the certificate-type
+// pictograms, the page picture, the information icon and the busy indicator's strip.
+#define IDB_CERT_AUTHENTICATION 10004
+#define IDB_CERT_ENCRYPTION 10005
+#define IDB_CERT_STANDARD 10006
+#define IDB_CERT_QUALIFIED 10010
+#define IDB_CERT_ADVANCED 10013
+#define IDB_PAGE_PICTURE 10068
+#define IDB_INFO 10072
+#define IDB_SPINNER 10135
+
+// Texts of the tiles.
+#define IDS_CERTIFICATE_DETAILS 10036
+#define IDS_TILE_MANAGE 10052
+#define IDS_TILE_MANAGE_TIP 10053
+#define IDS_TILE_SHOW 10054
+#define IDS_TILE_SHOW_TIP 10055
+#define IDS_TYPE_QUALIFIED_TIP 10056
+#define IDS_TYPE_PERSONAL_ADVANCED_TIP 10057
+#define IDS_TYPE_COMPANY_ADVANCED_TIP 10058
+#define IDS_TYPE_STANDARD_TIP 10059
+#define IDS_TYPE_AUTHENTICATION_TIP 10060
+#define IDS_TYPE_ENCRYPTION_TIP 10061
+
 #endif  // LUMA_UI_RESOURCES_UI_RESOURCE_IDS_H_

@@ -1,4 +1,4 @@
-#include "service/ui/cracked_url.h"
+#include "ui/controls/cracked_url.h"
 
 // windows.h first.
 // clang-format off

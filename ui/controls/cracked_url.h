@@ -1,7 +1,7 @@
 // A URL split into its parts by the system's URL parser; every part empty (scheme -1, port 0) when
 // it cannot be split.
-#ifndef LUMA_SERVICE_UI_CRACKED_URL_H_
-#define LUMA_SERVICE_UI_CRACKED_URL_H_
+#ifndef LUMA_UI_CONTROLS_CRACKED_URL_H_
+#define LUMA_UI_CONTROLS_CRACKED_URL_H_
 
 #include <string>
 
@@ -23,4 +23,4 @@ class CCrackedUrl {
 }  // namespace ui
 }  // namespace luma
 
-#endif  // LUMA_SERVICE_UI_CRACKED_URL_H_
+#endif  // LUMA_UI_CONTROLS_CRACKED_URL_H_

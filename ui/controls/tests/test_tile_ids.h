@@ -1,0 +1,14 @@
+// Templates of the tile and picture control tests.
+#ifndef LUMA_UI_CONTROLS_TESTS_TEST_TILE_IDS_H_
+#define LUMA_UI_CONTROLS_TESTS_TEST_TILE_IDS_H_
+
+#define IDD_TEST_TILES 9100
+#define IDC_TEST_STATE_LABEL 9110    // + row
+#define IDC_TEST_PROVIDER_TILE 9120  // + row
+#define IDC_TEST_CERT_TILE 9130      // + row
+#define IDD_TEST_PICTURES 9200
+#define IDC_TEST_SPINNER 9201
+#define IDC_TEST_PAGE_PICTURE 9202
+#define IDC_TEST_INFO 9203
+
+#endif  // LUMA_UI_CONTROLS_TESTS_TEST_TILE_IDS_H_

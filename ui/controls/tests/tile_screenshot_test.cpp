@@ -1,0 +1,90 @@
+// The tiles and picture controls as a person sees them, kept as screenshots in the build tree's
+// artifacts/ui folder.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "ui/controls/image_controls.h"
+#include "ui/controls/tests/control_test_support.h"
+#include "ui/controls/tests/test_tile_ids.h"
+#include "ui/controls/tile_control.h"
+#include "ui/testing/screenshot.h"
+
+namespace luma::ui {
+namespace {
+
+void ShowAndSettle(HWND window) {
+  SetWindowPos(window, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+  SetForegroundWindow(window);
+  SetActiveWindow(window);
+  RedrawWindow(window, nullptr, nullptr,
+               RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  for (int round = 0; round < 10; ++round) {
+    ui_test::Pump();
+    Sleep(50);
+  }
+}
+
+TEST(TileScreenshotTest, FourTileStates) {
+  if (!ui_test::HasDisplay()) GTEST_SKIP() << "no X display: windows are not drawn on the null driver";
+  ui_test::CTestDialog dialog(IDD_TEST_TILES);
+  ASSERT_NE(dialog.Handle(), nullptr);
+
+  CProviderConfig provider;
+  provider.Name = L"Example Trust Services";
+  provider.AccountManagementURL = L"https://portal.example.test/self";
+  CPolicy account;
+  account.issuerId = L"Example Trust Services";
+  account.userFriendlyName = L"alice@example.test";
+  CCertificatePolicy certificate;
+  certificate.friendlyName = L"Alice Example - Signature";
+  certificate.policyNotification = L"Qualified signature, valid until 31.12.2027";
+  for (int flag : {0, 1, 4, 5}) certificate.certificateType.flags[flag] = true;
+
+  std::vector<std::unique_ptr<CTile>> tiles;
+  std::vector<std::unique_ptr<CTileControl>> controls;
+  for (int row = 0; row < kTileStateCount; ++row) {
+    tiles.push_back(std::make_unique<CProviderDialogTile>(&provider, &account));
+    controls.push_back(std::make_unique<CTileControl>(tiles.back().get()));
+    ASSERT_TRUE(controls.back()->Attach(dialog.Handle(), IDC_TEST_PROVIDER_TILE + row));
+    tiles.push_back(std::make_unique<CCertDialogTile>(&certificate));
+    controls.push_back(std::make_unique<CTileControl>(tiles.back().get()));
+    ASSERT_TRUE(controls.back()->Attach(dialog.Handle(), IDC_TEST_CERT_TILE + row));
+  }
+  for (int row = 0; row < kTileStateCount; ++row) {
+    for (int column = 0; column < 2; ++column) {
+      CTileControl& control = *controls[static_cast<size_t>(row * 2 + column)];
+      if (row == kTileDisabled) {
+        control.SetTileState(kTileActive);
+        EnableWindow(control.Handle(), FALSE);  // as a page disables a tile
+      } else {
+        control.SetTileState(row);
+      }
+    }
+  }
+  ShowAndSettle(dialog.Handle());
+  SetFocus(controls[1]->Handle());  // the keyboard on the focused row's certificate link
+  ShowAndSettle(dialog.Handle());
+  EXPECT_TRUE(ui_test::SaveWindowPicture(dialog.Handle(), L"tile_states.png"));
+}
+
+TEST(TileScreenshotTest, PictureControls) {
+  if (!ui_test::HasDisplay()) GTEST_SKIP() << "no X display: windows are not drawn on the null driver";
+  ui_test::CTestDialog dialog(IDD_TEST_PICTURES);
+  ASSERT_NE(dialog.Handle(), nullptr);
+  CResizedBitmapControl picture;
+  ASSERT_TRUE(picture.Attach(dialog.Handle(), IDC_TEST_PAGE_PICTURE));
+  CSpinnerControl spinner;
+  ASSERT_TRUE(spinner.Attach(dialog.Handle(), IDC_TEST_SPINNER));
+  CInfoToolTip info;
+  ASSERT_TRUE(info.Attach(dialog.Handle(), IDC_TEST_INFO));
+  info.SetText(L"The PIN has at least six digits.");
+  spinner.Start();
+  ShowAndSettle(dialog.Handle());
+  EXPECT_TRUE(ui_test::SaveWindowPicture(dialog.Handle(), L"picture_controls.png"));
+  spinner.Stop();
+}
+
+}  // namespace
+}  // namespace luma::ui
