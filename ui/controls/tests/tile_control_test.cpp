@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
+#include <vector>
 
 #include "ui/controls/tests/control_test_support.h"
 #include "ui/controls/tests/test_tile_ids.h"
@@ -49,6 +51,30 @@ MouseAt Hover(HWND control, int x, int y) {
   SendMessageW(control, WM_SETCURSOR, reinterpret_cast<WPARAM>(control), MAKELPARAM(at.hit, WM_MOUSEMOVE));
   at.cursor = GetCursor();
   return at;
+}
+
+// Whether GDI+ here draws a font's underline at all (Wine's draws underlined fonts plain).
+bool GdiPlusDrawsUnderlines() {
+  const Gdiplus::FontFamily* family = Gdiplus::FontFamily::GenericSansSerif();
+  if (family == nullptr) return false;
+  auto draw = [family](int style) {
+    Gdiplus::Bitmap bitmap(40, 24, PixelFormat32bppARGB);
+    Gdiplus::Graphics graphics(&bitmap);
+    graphics.Clear(Gdiplus::Color(0xFFFFFFFF));
+    Gdiplus::Font font(family, 14, style, Gdiplus::UnitPixel);
+    Gdiplus::SolidBrush black(Gdiplus::Color(0xFF000000));
+    graphics.DrawString(L"ab", -1, &font, Gdiplus::PointF(2, 2), &black);
+    std::vector<Gdiplus::ARGB> pixels;
+    for (int y = 0; y < 24; ++y) {
+      for (int x = 0; x < 40; ++x) {
+        Gdiplus::Color colour;
+        bitmap.GetPixel(x, y, &colour);
+        pixels.push_back(colour.GetValue());
+      }
+    }
+    return pixels;
+  };
+  return draw(Gdiplus::FontStyleRegular) != draw(Gdiplus::FontStyleUnderline);
 }
 
 POINT Centre(const CRectI& area) { return {(area.left + area.right) / 2, (area.top + area.bottom) / 2}; }
@@ -157,9 +183,21 @@ TEST_F(TileControlTest, CertificateTileShowsThePictogramsInFlagOrderAndOnlyShowA
   SendMessageW(control.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(picture.x, picture.y));
   EXPECT_EQ(shown, 0);
 
-  // Tabbing into the tile puts the keyboard on "Show"; the space bar opens the viewer.
+  // Tabbing into the tile puts the keyboard on "Show", underlined; the space bar opens the viewer.
+  const CRectI area = tile.ShowLink()->state.area;
+  const ui_test::CPainted plain = PaintOf(control.Handle());
   SendMessageW(control.Handle(), WM_SETFOCUS, 0, 0);
   EXPECT_TRUE(tile.ShowLink()->state.focused);
+  const ui_test::CPainted underlined = PaintOf(control.Handle());
+  int changed = 0;
+  for (int y = area.top; y < area.bottom; ++y) {
+    for (int x = area.left; x < area.right; ++x) changed += plain.At(x, y) != underlined.At(x, y);
+  }
+  if (GdiPlusDrawsUnderlines()) {
+    EXPECT_GT(changed, 0) << "the focused link is drawn underlined";
+  } else {
+    std::printf("skipped the underline's pixels: this GDI+ draws underlined fonts plain\n");
+  }
   SendMessageW(control.Handle(), WM_KEYUP, VK_SPACE, 0xC0000001);
   EXPECT_EQ(shown, 1);
   SendMessageW(control.Handle(), WM_KILLFOCUS, 0, 0);

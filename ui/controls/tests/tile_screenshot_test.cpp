@@ -65,7 +65,12 @@ TEST(TileScreenshotTest, FourTileStates) {
   }
   ShowAndSettle(dialog.Handle());
   SetFocus(controls[1]->Handle());  // the keyboard on the focused row's certificate link
-  ShowAndSettle(dialog.Handle());
+  for (int round = 0; round < 5; ++round) {
+    ui_test::Pump();
+    Sleep(50);
+  }
+  EXPECT_EQ(GetFocus(), controls[1]->Handle());
+  EXPECT_EQ(controls[1]->Input().Focused(), 1);
   EXPECT_TRUE(ui_test::SaveWindowPicture(dialog.Handle(), L"tile_states.png"));
 }
 

@@ -29,8 +29,9 @@ TEST(ImageGeometryTest, ScalingKeepsTheAspectWithinBounds) {
     const bool ok =
         c.toWidth ? ScaledToWidth(c.image, c.length, out) : ScaledToHeight(c.image, c.length, out);
     EXPECT_EQ(ok, c.ok) << c.image.width << "x" << c.image.height << " to " << c.length;
-    if (ok && c.ok)
+    if (ok && c.ok) {
       EXPECT_EQ(out, c.expected) << c.image.width << "x" << c.image.height << " to " << c.length;
+    }
   }
 }
 
