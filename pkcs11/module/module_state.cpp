@@ -1,5 +1,6 @@
 #include "pkcs11/module/module_state.h"
 
+#include <new>
 #include <utility>
 
 #include "pkcs11/module/module_log.h"
@@ -11,7 +12,9 @@ namespace {
 CModuleDebugLog& log() { return moduleLog(); }
 }  // namespace
 
-CModuleState::CModuleState() : stopEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+CModuleState::CModuleState() : stopEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+  if (initMutex.getHandle() == nullptr) throw std::bad_alloc();  // out of kernel resources
+}
 
 void CModuleState::initialize() {
   log().stackTrace();

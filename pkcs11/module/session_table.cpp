@@ -8,17 +8,14 @@
 
 namespace {
 CModuleDebugLog& log() { return luma::pkcs11::moduleLog(); }
-
-// The lock every table operation holds; a mutex that cannot be waited on fails the call.
-CWinMutexLock lockOrFail(CWinMutex& mutex) {
-  CWinMutexLock held = mutex.lock();
-  if (!held.isLocked()) throw std::bad_alloc();
-  return held;
-}
 }  // namespace
 
+CSessionTable::CSessionTable() {
+  if (mutex.getHandle() == nullptr) throw std::bad_alloc();  // out of kernel resources
+}
+
 CK_SESSION_HANDLE CSessionTable::open(const std::shared_ptr<CSlot>& slot) {
-  CWinMutexLock held = lockOrFail(mutex);
+  CWinMutexLock held = mutex.lock();
   auto session = std::make_shared<CSession>(slot);
   const CK_SESSION_HANDLE handle = static_cast<CK_SESSION_HANDLE>(++lastSessionHandle);
   session->acquire();  // the table's reference
@@ -27,7 +24,7 @@ CK_SESSION_HANDLE CSessionTable::open(const std::shared_ptr<CSlot>& slot) {
 }
 
 CK_RV CSessionTable::lookup(CK_SESSION_HANDLE handle, CSessionRef& session) {
-  CWinMutexLock held = lockOrFail(mutex);
+  CWinMutexLock held = mutex.lock();
   const auto found = sessions.find(handle);
   if (found == sessions.end()) return CKR_SESSION_HANDLE_INVALID;
   CSessionRef reference(found->second);
@@ -37,7 +34,7 @@ CK_RV CSessionTable::lookup(CK_SESSION_HANDLE handle, CSessionRef& session) {
 }
 
 CK_RV CSessionTable::describe(CK_SESSION_HANDLE handle, CK_SESSION_INFO& info) {
-  CWinMutexLock held = lockOrFail(mutex);
+  CWinMutexLock held = mutex.lock();
   const auto found = sessions.find(handle);
   if (found == sessions.end()) return CKR_SESSION_HANDLE_INVALID;
   CSessionRef reference(found->second);
@@ -57,7 +54,7 @@ CSessionTable::Map::iterator CSessionTable::remove(Map::iterator entry) {
 
 CK_RV CSessionTable::close(CK_SESSION_HANDLE handle) {
   std::shared_ptr<CSession> closing;  // destroyed, when it is the last holder, after the table is given up
-  CWinMutexLock held = lockOrFail(mutex);
+  CWinMutexLock held = mutex.lock();
   const auto found = sessions.find(handle);
   if (found == sessions.end()) return CKR_SESSION_HANDLE_INVALID;
   closing = found->second;
@@ -68,7 +65,7 @@ CK_RV CSessionTable::close(CK_SESSION_HANDLE handle) {
 
 void CSessionTable::closeAll(CK_SLOT_ID slotID, bool onlyIdle) {
   std::vector<std::shared_ptr<CSession>> closing;
-  CWinMutexLock held = lockOrFail(mutex);
+  CWinMutexLock held = mutex.lock();
   for (auto entry = sessions.begin(); entry != sessions.end();) {
     CSessionRef reference(entry->second);
     if (!reference->isValid() || reference->getSlotID() != slotID) {
@@ -91,7 +88,7 @@ void CSessionTable::closeAll(CK_SLOT_ID slotID, bool onlyIdle) {
 
 void CSessionTable::clear() {
   std::vector<std::shared_ptr<CSession>> closing;
-  CWinMutexLock held = lockOrFail(mutex);
+  CWinMutexLock held = mutex.lock();
   for (auto entry = sessions.begin(); entry != sessions.end(); ++entry) {
     CSessionRef reference(entry->second);
     if (reference->isValid()) {
@@ -106,7 +103,7 @@ void CSessionTable::clear() {
 }
 
 CK_ULONG CSessionTable::count(CK_SLOT_ID slotID) {
-  CWinMutexLock held = lockOrFail(mutex);
+  CWinMutexLock held = mutex.lock();
   CK_ULONG valid = 0;
   for (const auto& entry : sessions) {
     if (entry.second->getSlotID() == slotID && entry.second->isValid()) ++valid;

@@ -13,7 +13,8 @@
 
 class CSessionTable {
  public:
-  CSessionTable() = default;
+  // Throws std::bad_alloc when its mutex cannot be made: every lock of it then holds the mutex.
+  CSessionTable();
   CSessionTable(const CSessionTable&) = delete;
   CSessionTable& operator=(const CSessionTable&) = delete;
 

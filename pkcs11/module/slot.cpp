@@ -1,5 +1,6 @@
 #include "pkcs11/module/slot.h"
 
+#include <new>
 #include <utility>
 
 #include "pkcs11/core/certificate_values.h"
@@ -35,6 +36,7 @@ CSlot::CSlot(CK_SLOT_ID slotID, const std::string& label, const std::string& sto
       storeName(widen(storeName)),
       stopEvent(stopEvent),
       isMarked(std::move(environment.isMarked)) {
+  if (mutex.getHandle() == nullptr) throw std::bad_alloc();  // out of kernel resources
   readSettings(environment.settingsKey);
   if (!openStore()) return;
   changeEvent.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));

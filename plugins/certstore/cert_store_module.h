@@ -16,8 +16,6 @@ namespace luma::certstore {
 
 constexpr char kModuleName[] = "lumaPassCertStore";
 constexpr wchar_t kClientName[] = L"lumaPassCertStore";
-// The module's own lines; the version banner is written at kLogInfo, stack traces at kLogTrace.
-constexpr int kLogStore = 4;
 
 CModuleDebugLog& moduleLog();
 

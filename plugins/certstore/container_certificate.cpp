@@ -29,7 +29,7 @@ void SetStoreProperties(CCertificateProperties& properties, PCCERT_CONTEXT certi
   properties.Set(certificate, CERT_KEY_PROV_INFO_PROP_ID, CERT_SET_PROPERTY_INHIBIT_PERSIST_FLAG,
                  &keyProvider);
   if (info.archived != 0) {
-    moduleLog().print(kLogStore, "  Flagging certificate as archived");
+    moduleLog().print(kLogDetail, "  Flagging certificate as archived");
     CRYPT_DATA_BLOB empty = {0, nullptr};
     properties.Set(certificate, CERT_ARCHIVED_PROP_ID, 0, &empty);
   }
@@ -45,7 +45,7 @@ luma::CCertContextHandle MakeContainerCertificate(CVirtualSmartCardClient& clien
   CSecureBuffer keyInfo;
   CSecureBuffer certificate;
   if (client.GetContainerInfo(sessionId, index, containerInfo, keyInfo, certificate) != 0) {
-    moduleLog().print(kLogStore, "  Unable to get container info for container %lu", index);
+    moduleLog().print(kLogDetail, "  Unable to get container info for container %lu", index);
     return luma::CCertContextHandle();
   }
   // A shorter record reads as an empty one, a longer one by its first 92 bytes: it only names the
@@ -55,27 +55,27 @@ luma::CCertContextHandle MakeContainerCertificate(CVirtualSmartCardClient& clien
   if (containerInfo.size >= ContainerInfoRecord::kSize) {
     ContainerInfoRecord::Decode(CSecureBuffer(ContainerInfoRecord::kSize, containerInfo.data), record);
   }
-  moduleLog().print(kLogStore, "Container %lu is '%S'", index, record.name.c_str());
+  moduleLog().print(kLogDetail, "Container %lu is '%S'", index, record.name.c_str());
 
   CertStoreInfo info;
   if (GetCertStoreInfo(client, sessionId, index, info) != 0) {
-    moduleLog().print(kLogStore, "  Unable to get cert store info for container %lu", index);
+    moduleLog().print(kLogDetail, "  Unable to get cert store info for container %lu", index);
     return luma::CCertContextHandle();
   }
   const bool authorized = host.isAdminTool || info.authorized != 0;
   if (!authorized || certificate.empty()) {
-    moduleLog().print(kLogStore, "  Certificate %S not added to store as process is not authorized",
+    moduleLog().print(kLogDetail, "  Certificate %S not added to store as process is not authorized",
                       info.friendlyName.c_str());
     return luma::CCertContextHandle();
   }
   luma::CCertContextHandle context(
       CertCreateCertificateContext(X509_ASN_ENCODING, certificate.data, certificate.size));
   if (!context) {
-    moduleLog().print(kLogStore, "  Unable to create certificate context");
+    moduleLog().print(kLogDetail, "  Unable to create certificate context");
     return context;
   }
   moduleLog().print(
-      kLogStore,
+      kLogDetail,
       "  Certificate '%S' has provider '%S', provider type %lu, container name '%S' and key spec %lu",
       info.friendlyName.c_str(), info.providerName.c_str(), info.providerType, info.containerName.c_str(),
       info.keySpec);

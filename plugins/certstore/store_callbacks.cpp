@@ -89,7 +89,7 @@ BOOL OpenStoreProvider(LPCSTR storeProvider, DWORD flags, PCERT_STORE_PROV_INFO 
     const DWORD callerError = GetLastError();  // the log's first use may touch it
     LogVersionBanner();
     SetHostFlags(ClassifyHost(CurrentHostPath()));
-    moduleLog().print(kLogStore, "I_CertDllOpenLumaPassVStoreProvW '%s' 0x%08lx %p",
+    moduleLog().print(kLogDetail, "I_CertDllOpenLumaPassVStoreProvW '%s' 0x%08lx %p",
                       storeProvider != nullptr ? storeProvider : "", flags,
                       static_cast<void*>(storeProvInfo));
     moduleLog().stackTrace();
@@ -105,7 +105,7 @@ BOOL OpenStoreProvider(LPCSTR storeProvider, DWORD flags, PCERT_STORE_PROV_INFO 
     luma::CCertStoreHandle memoryStore(
         CertOpenStore(CERT_STORE_PROV_MEMORY, X509_ASN_ENCODING, 0, CERT_STORE_CREATE_NEW_FLAG, nullptr));
     if (!memoryStore) {
-      moduleLog().print(kLogStore, "Unable to create temporary store");
+      moduleLog().print(kLogDetail, "Unable to create temporary store");
       return FailOpen();
     }
     std::unique_ptr<CStoreProviderRecord> record;
@@ -131,14 +131,14 @@ BOOL OpenStoreProvider(LPCSTR storeProvider, DWORD flags, PCERT_STORE_PROV_INFO 
 
 void WINAPI LumaPassCertStoreProvClose(HCERTSTOREPROV storeProv, DWORD) {
   luma::diagnostics::RunAtBoundary<CallbackStatus>([&]() -> BOOL {
-    moduleLog().print(kLogStore, "LumaPassCertStoreProvClose %p", storeProv);
+    moduleLog().print(kLogDetail, "LumaPassCertStoreProvClose %p", storeProv);
     std::unique_ptr<CStoreProviderRecord> record(RecordOf(storeProv));
     return TRUE;
   });
 }
 
 PCCERT_CONTEXT FindCorrespondingCertificate(HCERTSTORE store, PCCERT_CONTEXT certificate) noexcept {
-  moduleLog().print(kLogStore, "FindCorrespondingCertificate %p %p", store,
+  moduleLog().print(kLogDetail, "FindCorrespondingCertificate %p %p", store,
                     static_cast<const void*>(certificate));
   if (store == nullptr || certificate == nullptr) return nullptr;
   return FindBySha1Hash(store, GetSha1Hash(certificate)).release();
@@ -147,7 +147,7 @@ PCCERT_CONTEXT FindCorrespondingCertificate(HCERTSTORE store, PCCERT_CONTEXT cer
 BOOL WINAPI LumaPassCertStoreProvReadCert(HCERTSTOREPROV storeProv, PCCERT_CONTEXT storeCertContext,
                                           DWORD flags, PCCERT_CONTEXT* provCertContext) {
   return luma::diagnostics::RunAtBoundary<CallbackStatus>([&]() -> BOOL {
-    moduleLog().print(kLogStore, "LumaPassCertStoreProvReadCert %p %p 0x%08lx", storeProv,
+    moduleLog().print(kLogDetail, "LumaPassCertStoreProvReadCert %p %p 0x%08lx", storeProv,
                       static_cast<const void*>(storeCertContext), flags);
     CStoreProviderRecord* record = RecordOf(storeProv);
     if (record == nullptr || provCertContext == nullptr) {
@@ -167,7 +167,7 @@ BOOL WINAPI LumaPassCertStoreProvFindCert(HCERTSTOREPROV storeProv, PCCERT_STORE
                                           PCCERT_CONTEXT prevCertContext, DWORD, void** storeProvFindInfo,
                                           PCCERT_CONTEXT* provCertContext) {
   return luma::diagnostics::RunAtBoundary<CallbackStatus>([&]() -> BOOL {
-    moduleLog().print(kLogStore, "LumaPassCertStoreProvFindCert %p", storeProv);
+    moduleLog().print(kLogDetail, "LumaPassCertStoreProvFindCert %p", storeProv);
     CStoreProviderRecord* record = RecordOf(storeProv);
     if (record == nullptr || findInfo == nullptr || storeProvFindInfo == nullptr ||
         provCertContext == nullptr) {
@@ -176,11 +176,11 @@ BOOL WINAPI LumaPassCertStoreProvFindCert(HCERTSTOREPROV storeProv, PCCERT_STORE
     }
     *provCertContext = nullptr;
     if (!record->initialized) {
-      moduleLog().print(kLogStore, "  Initializing store");
+      moduleLog().print(kLogDetail, "  Initializing store");
       record->SyncWithServer(CurrentHostFlags(), PropertyAccess());
       record->initialized = true;
     } else if (prevCertContext == nullptr && record->autoResync) {
-      moduleLog().print(kLogStore, "  Auto resync enabled");
+      moduleLog().print(kLogDetail, "  Auto resync enabled");
       record->SyncWithServer(CurrentHostFlags(), PropertyAccess());
     }
 
@@ -215,7 +215,7 @@ BOOL WINAPI LumaPassCertStoreProvFindCert(HCERTSTOREPROV storeProv, PCCERT_STORE
 BOOL WINAPI LumaPassCertStoreProvFreeFindCert(HCERTSTOREPROV storeProv, PCCERT_CONTEXT certContext,
                                               void* storeProvFindInfo, DWORD flags) {
   return luma::diagnostics::RunAtBoundary<CallbackStatus>([&]() -> BOOL {
-    moduleLog().print(kLogStore, "LumaPassCertStoreProvFreeFindCert %p %p %p 0x%08lx", storeProv,
+    moduleLog().print(kLogDetail, "LumaPassCertStoreProvFreeFindCert %p %p %p 0x%08lx", storeProv,
                       static_cast<const void*>(certContext), storeProvFindInfo, flags);
     std::unique_ptr<FindCertRecord> cursor(static_cast<FindCertRecord*>(storeProvFindInfo));
     return TRUE;
@@ -225,11 +225,11 @@ BOOL WINAPI LumaPassCertStoreProvFreeFindCert(HCERTSTOREPROV storeProv, PCCERT_C
 BOOL WINAPI LumaPassCertStoreProvControl(HCERTSTOREPROV storeProv, DWORD flags, DWORD ctrlType,
                                          void const* ctrlPara) {
   return luma::diagnostics::RunAtBoundary<CallbackStatus>([&]() -> BOOL {
-    moduleLog().print(kLogStore, "LumaPassCertStoreProvControl %p 0x%08lx 0x%08lx %p", storeProv, flags,
+    moduleLog().print(kLogDetail, "LumaPassCertStoreProvControl %p 0x%08lx 0x%08lx %p", storeProv, flags,
                       ctrlType, ctrlPara);
     CStoreProviderRecord* record = RecordOf(storeProv);
     if (ctrlType == CERT_STORE_CTRL_AUTO_RESYNC) {
-      moduleLog().print(kLogStore, "   CERT_STORE_CTRL_AUTO_RESYNC requested");
+      moduleLog().print(kLogDetail, "   CERT_STORE_CTRL_AUTO_RESYNC requested");
       if (record != nullptr) record->autoResync = true;
       return TRUE;
     }
@@ -237,7 +237,7 @@ BOOL WINAPI LumaPassCertStoreProvControl(HCERTSTOREPROV storeProv, DWORD flags, 
       SetLastError(ERROR_NOT_SUPPORTED);
       return FALSE;
     }
-    moduleLog().print(kLogStore, "   Passing call to memory store");
+    moduleLog().print(kLogDetail, "   Passing call to memory store");
     return CertControlStore(record->memoryStore(), flags, ctrlType, ctrlPara);
   });
 }

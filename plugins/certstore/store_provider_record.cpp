@@ -67,11 +67,11 @@ void CStoreProviderRecord::SyncWithServer(const HostFlags& host,
   try {
     if (host.isServerProcess) {
       moduleLog().print(
-          kLogStore,
+          kLogDetail,
           "Called by lumaPassV process. Do not communicate with lumaPassV as this may cause a deadlock");
       return;
     }
-    moduleLog().print(kLogStore, "Not called by lumaPassV process");
+    moduleLog().print(kLogDetail, "Not called by lumaPassV process");
     Fill(host, properties);
   } catch (...) {
     // The store keeps what it holds; the find goes on with it.
@@ -86,9 +86,9 @@ void CStoreProviderRecord::Fill(const HostFlags& host, CCertificateProperties& p
   SessionId session;
   DWORD containerCount = 0;
   if (client.OpenSession(session.bytes, containerCount) != 0) {
-    moduleLog().print(kLogStore, "Unable to open session with lumaPassV");
+    moduleLog().print(kLogDetail, "Unable to open session with lumaPassV");
   } else {
-    moduleLog().print(kLogStore, "Successfully opened session with lumaPassV. %lu containers available",
+    moduleLog().print(kLogDetail, "Successfully opened session with lumaPassV. %lu containers available",
                       containerCount);
     if (containerCount > kMaxContainers) containerCount = kMaxContainers;
     for (DWORD index = 0; index < containerCount; ++index) {
@@ -96,7 +96,7 @@ void CStoreProviderRecord::Fill(const HostFlags& host, CCertificateProperties& p
           MakeContainerCertificate(client, session.bytes, index, host, properties);
       if (!offered) {
         moduleLog().print(
-            kLogStore, "  Container %lu not added to store as it is not authorized for the process", index);
+            kLogDetail, "  Container %lu not added to store as it is not authorized for the process", index);
         continue;
       }
       const CSecureBuffer hash = GetSha1Hash(offered.get());
@@ -104,15 +104,15 @@ void CStoreProviderRecord::Fill(const HostFlags& host, CCertificateProperties& p
       luma::CCertContextHandle stored = FindBySha1Hash(store.get(), hash);
       if (stored && IsIdenticalCertificate(ReadIdentity(properties, offered.get()),
                                            ReadIdentity(properties, stored.get()))) {
-        moduleLog().print(kLogStore, "  Identical cert already in store for container %lu", index);
+        moduleLog().print(kLogDetail, "  Identical cert already in store for container %lu", index);
         continue;
       }
       stored.reset();
       if (host.isAdminTool) {
-        moduleLog().print(kLogStore, "  Adding container %lu to store since process is mmc or certutil",
+        moduleLog().print(kLogDetail, "  Adding container %lu to store since process is mmc or certutil",
                           index);
       } else {
-        moduleLog().print(kLogStore, "  Adding container %lu to store", index);
+        moduleLog().print(kLogDetail, "  Adding container %lu to store", index);
       }
       CertAddCertificateContextToStore(store.get(), offered.get(), CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
     }

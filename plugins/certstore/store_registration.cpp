@@ -25,11 +25,11 @@ BOOL WINAPI UnregisterFromSystemStore(const void* systemStore, DWORD flags, PCER
   const auto* name = static_cast<const wchar_t*>(systemStore);
   if (name == nullptr) return TRUE;
   if (CertUnregisterPhysicalStore(name, flags | CERT_STORE_DELETE_FLAG, kStoreProviderName)) {
-    moduleLog().print(kLogStore, "Successfully unregistered lumaPassV from %s:%S",
+    moduleLog().print(kLogDetail, "Successfully unregistered lumaPassV from %s:%S",
                       GetLocationName(flags & CERT_SYSTEM_STORE_LOCATION_MASK), name);
   }
   if (wcscmp(name, kStoreProviderName) == 0 && CertUnregisterSystemStore(kStoreProviderName, flags)) {
-    moduleLog().print(kLogStore, "Successfully removed system store lumaPassV");
+    moduleLog().print(kLogDetail, "Successfully removed system store lumaPassV");
   }
   return TRUE;  // the enumeration goes on
 }
@@ -55,7 +55,7 @@ bool ReadModulePath(HMODULE module, std::wstring& path) {
 
 HRESULT RegisterStoreProvider(HMODULE module) noexcept {
   return luma::diagnostics::RunAtBoundary<RegistrationStatus>([&]() -> HRESULT {
-    moduleLog().print(kLogStore, "DllRegisterServer");
+    moduleLog().print(kLogDetail, "DllRegisterServer");
     std::wstring path;
     if (!ReadModulePath(module, path)) return LastErrorResult();
     CryptSetOIDFunctionValue(0, kLocalizedNameFunction, kLocalizedNamesOid, kStoreProviderName, REG_SZ,
@@ -71,7 +71,7 @@ HRESULT RegisterStoreProvider(HMODULE module) noexcept {
 
 HRESULT UnregisterStoreProvider() noexcept {
   return luma::diagnostics::RunAtBoundary<RegistrationStatus>([&]() -> HRESULT {
-    moduleLog().print(kLogStore, "DllUnregisterServer");
+    moduleLog().print(kLogDetail, "DllUnregisterServer");
     CryptSetOIDFunctionValue(0, kLocalizedNameFunction, kLocalizedNamesOid, kStoreProviderName, REG_SZ,
                              nullptr, 0);
     if (!CryptUnregisterOIDFunction(0, CRYPT_OID_OPEN_STORE_PROV_FUNC, kStoreProviderOid) &&

@@ -42,7 +42,7 @@ class CPluginModule {
   static void Detach(bool processTerminating) noexcept {
     // At process exit the other threads are gone, possibly mid-call: their contexts are left alone.
     if (!processTerminating && !Handles().IsEmpty()) {
-      Log().print(kLogMutex, "DLL_PROCESS_DETACH called while still having active contexts");
+      Log().print(kLogDetail, "DLL_PROCESS_DETACH called while still having active contexts");
       Handles().Clear();
     }
     Log().shutdown();

@@ -11,12 +11,14 @@
 
 #include "foundation/win/unique_handle.h"
 
-// Levels: 1 failures, 2 warnings, 3 results and events, 4 mutex trace, 5 entry/exit, arguments, dumps.
+// Levels: 1 failures, 2 warnings, 3 results and events, 4 details (the mutex trace, a module's own
+// steps: the store provider's calls, a plug-in's unload with open handles), 5 entry/exit, arguments,
+// dumps.
 enum : int {
   kLogError = 1,
   kLogWarning = 2,
   kLogInfo = 3,
-  kLogMutex = 4,
+  kLogDetail = 4,
   kLogTrace = 5,
 };
 

@@ -15,7 +15,7 @@ unsigned long HandleValue(HANDLE handle) {
   return static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(handle));
 }
 
-bool Tracing(const CModuleDebugLog* log) { return log != nullptr && log->isOn(kLogMutex); }
+bool Tracing(const CModuleDebugLog* log) { return log != nullptr && log->isOn(kLogDetail); }
 
 }  // namespace
 
@@ -23,24 +23,24 @@ CWinMutex::CWinMutex(const char* name, CModuleDebugLog* traceLog) noexcept
     : handle(CreateMutexA(nullptr, FALSE, name)), traceLog(traceLog) {
   if (!handle && GetLastError() == ERROR_ACCESS_DENIED) {
     // A named mutex made by another security context.
-    if (Tracing(traceLog)) traceLog->print(kLogMutex, "     ### Opening existing mutex");
+    if (Tracing(traceLog)) traceLog->print(kLogDetail, "     ### Opening existing mutex");
     handle.reset(OpenMutexA(kUsableAccess, FALSE, name));
     if (!handle) handle.reset(OpenMutexA(kPresenceAccess, FALSE, name));
   }
-  if (Tracing(traceLog)) traceLog->print(kLogMutex, "     ### Mutex %08lx", HandleValue(handle.get()));
+  if (Tracing(traceLog)) traceLog->print(kLogDetail, "     ### Mutex %08lx", HandleValue(handle.get()));
 }
 
 CWinMutexLock CWinMutex::lock() noexcept {
   const HANDLE raw = handle.get();
-  if (Tracing(traceLog)) traceLog->print(kLogMutex, "     ### Acquiring mutex %08lx", HandleValue(raw));
+  if (Tracing(traceLog)) traceLog->print(kLogDetail, "     ### Acquiring mutex %08lx", HandleValue(raw));
   const DWORD waited = raw != nullptr ? WaitForSingleObject(raw, INFINITE) : WAIT_FAILED;
   // An abandoned mutex is owned by this thread now, like one released in order.
   const bool locked = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
   if (Tracing(traceLog)) {
     if (locked) {
-      traceLog->print(kLogMutex, "     ### Mutex %08lx acquired", HandleValue(raw));
+      traceLog->print(kLogDetail, "     ### Mutex %08lx acquired", HandleValue(raw));
     } else {
-      traceLog->print(kLogMutex, "     ### Mutex %08lx not acquired (error %lu)", HandleValue(raw),
+      traceLog->print(kLogDetail, "     ### Mutex %08lx not acquired (error %lu)", HandleValue(raw),
                       GetLastError());
     }
   }
@@ -52,7 +52,7 @@ CWinMutexLock::CWinMutexLock(CWinMutexLock&& other) noexcept
 
 void CWinMutexLock::release() noexcept {
   if (!locked) return;
-  if (Tracing(traceLog)) traceLog->print(kLogMutex, "     ### Releasing %08lx", HandleValue(handle));
+  if (Tracing(traceLog)) traceLog->print(kLogDetail, "     ### Releasing %08lx", HandleValue(handle));
   ReleaseMutex(handle);
   locked = false;
 }

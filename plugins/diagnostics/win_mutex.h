@@ -9,8 +9,8 @@
 
 class CModuleDebugLog;
 
-// Made only by CWinMutex::lock. Callers test isLocked before they touch what the mutex guards: a
-// wait that failed leaves the lock unlocked.
+// Made only by CWinMutex::lock. A failed wait leaves the lock unlocked; see CWinMutex::lock for when
+// that can happen and who must test isLocked.
 class CWinMutexLock {
  public:
   CWinMutexLock(CWinMutexLock&& other) noexcept;
@@ -43,7 +43,12 @@ class CWinMutex {
   CWinMutex& operator=(const CWinMutex&) = delete;
 
   // Waits without a time-out. The mutex is re-entrant for the owning thread; a mutex its last owner
-  // left without releasing it is taken over. The lock is unlocked when the wait failed.
+  // left without releasing it is taken over. So the wait fails only when there is no mutex to wait
+  // on: an unnamed mutex that could not be made (getHandle() is null), or a named one of another
+  // security context that may not be waited on. The contract: an owner of an unnamed mutex checks
+  // getHandle() once, when the owner is made, and fails its own making without one; from then on
+  // its locks always hold the mutex and need no test. Owners that do not check, and every user of
+  // a named mutex, test isLocked before they touch what the mutex guards.
   CWinMutexLock lock() noexcept;
   HANDLE getHandle() const noexcept { return handle.get(); }
 

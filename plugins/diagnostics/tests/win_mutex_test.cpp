@@ -105,7 +105,7 @@ TEST(WinMutexTest, TakesOverAMutexWhoseOwnerEndedWithoutReleasingIt) {
 
 TEST(WinMutexTest, TracesEveryStepAtLevelFourOnlyWhenAsked) {
   CTestLogSettings settings;
-  settings.enableFile(kLogMutex);
+  settings.enableFile(kLogDetail);
   unsigned long value = 0;
   {
     CModuleDebugLog log(settings.moduleName().c_str());
