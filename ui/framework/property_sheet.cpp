@@ -292,6 +292,15 @@ INT_PTR CPropertySheet::DoModal() {
       return -1;
     }
   }
+  caption = captionId != 0 ? FormatResourceString(captionId) : std::wstring();
+  // A page without a title of its own carries the sheet's caption, which a wizard shows while the
+  // page is active.
+  for (CPropertyPage* page : pages) {
+    if ((page->m_psp.dwFlags & PSP_USETITLE) != 0 || caption.empty()) continue;
+    page->title = caption;
+    page->m_psp.dwFlags |= PSP_USETITLE;
+    page->m_psp.pszTitle = page->title.c_str();
+  }
   std::vector<HPROPSHEETPAGE> handles;
   for (CPropertyPage* page : pages) {
     HPROPSHEETPAGE handle = CreatePropertySheetPageW(&page->m_psp);
@@ -301,7 +310,6 @@ INT_PTR CPropertySheet::DoModal() {
     }
     handles.push_back(handle);
   }
-  caption = captionId != 0 ? FormatResourceString(captionId) : std::wstring();
   PROPSHEETHEADERW header = m_psh;
   header.dwFlags = (header.dwFlags | PSH_MODELESS | PSH_USECALLBACK) & ~PSH_PROPSHEETPAGE;
   header.pszCaption = caption.c_str();

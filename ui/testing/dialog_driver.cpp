@@ -25,6 +25,16 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
   return FALSE;
 }
 
+BOOL CALLBACK CancelWindow(HWND window, LPARAM invokerWindow) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process == GetCurrentProcessId() && IsWindowVisible(window) &&
+      window != reinterpret_cast<HWND>(invokerWindow)) {
+    PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+  }
+  return TRUE;
+}
+
 struct ControlSearch {
   int id;
   HWND found;
@@ -56,6 +66,9 @@ void CDialogDriver::Start(std::function<void(CDialogDriver&)> script) {
     } catch (...) {
       ADD_FAILURE() << "the driver's script threw";
     }
+    // A script that failed half-way leaves its dialog open: cancel what is still shown, so that the
+    // test ends with its failure instead of waiting for ever.
+    if (::testing::Test::HasFailure()) CancelOpenWindows();
     SetEvent(finished);
   });
 }
@@ -75,6 +88,10 @@ void CDialogDriver::Join() {
     }
   }
   thread.join();
+}
+
+void CDialogDriver::CancelOpenWindows() const {
+  EnumWindows(&CancelWindow, reinterpret_cast<LPARAM>(invoker.Handle()));
 }
 
 HWND CDialogDriver::WaitForWindow(const std::wstring& caption, DWORD timeoutMs) const {

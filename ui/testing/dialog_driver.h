@@ -42,6 +42,8 @@ class CDialogDriver {
   void Key(HWND control, UINT virtualKey, bool shift = false);
   HWND Focus();
   std::wstring Text(HWND window) const;
+  // Presses Cancel of every window this process shows.
+  void CancelOpenWindows() const;
   // Waits until the dialog thread has handled what was posted to it so far, and what that posted in
   // turn (a few rounds).
   void Settle() const;

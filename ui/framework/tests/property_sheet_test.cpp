@@ -174,67 +174,77 @@ TEST_F(PropertySheetTest, CloseBoxAndEscAreIgnoredWhileCancelIsDisabled) {
   EXPECT_EQ(result, IDCANCEL);
 }
 
-// The look the base sheet gives every dialog: no tabs, a caption from the string table, on top with a
-// caption and system menu, the scaled "Segoe UI" font, white page over a grey band under a thin line;
-// a control the template lacks is skipped.
-TEST_F(PropertySheetTest, SheetLooksAsDesignedAndSkipsAMissingControl) {
-  struct Look {
-    std::wstring title, face;
-    bool tabsVisible = true, topmost = false, captioned = false, logoBound = true;
-    HWND logoWindow = reinterpret_cast<HWND>(1);
-    LONG fontHeight = 0;
-    int expectedHeight = 0;
-    COLORREF page = 0, band = 0, separator = 0;
-  } look;
-  driver.Start([&](CDialogDriver& d) {
-    HWND window = d.WaitForWindow(kCaption);
-    ASSERT_NE(window, nullptr);
-    d.OnDialogThread([&] {
-      look.title = WindowText(window);
-      look.tabsVisible = IsWindowVisible(PropSheet_GetTabControl(window)) != FALSE;
-      look.topmost = (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-      look.captioned =
-          (GetWindowLongPtrW(window, GWL_STYLE) & (WS_CAPTION | WS_SYSMENU)) == (WS_CAPTION | WS_SYSMENU);
-      look.logoBound = login->logoBound;
-      look.logoWindow = login->logo.Handle();
-      LOGFONTW font = {};
-      HWND password = CDialogDriver::Control(window, IDC_TEST_PASSWORD);
-      GetObjectW(reinterpret_cast<HFONT>(SendMessageW(password, WM_GETFONT, 0, 0)), sizeof(font), &font);
-      look.face = font.lfFaceName;
-      look.fontHeight = font.lfHeight;
-      look.expectedHeight = ScaledFontHeight(sheet.Dpi(), 9);
-      // The background as the sheet erases it, drawn into a bitmap of the client area's size.
-      RECT client = {};
-      GetClientRect(window, &client);
-      HDC screen = GetDC(nullptr);
-      HDC memory = CreateCompatibleDC(screen);
-      HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
-      ReleaseDC(nullptr, screen);
-      HGDIOBJ previous = SelectObject(memory, bitmap);
-      SendMessageW(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory), 0);
-      const RECT& band = sheet.BandRect();
-      look.page = GetPixel(memory, client.right / 2, band.top / 2);
-      look.separator = GetPixel(memory, client.right / 2, band.top);
-      look.band = GetPixel(memory, 3, (band.top + band.bottom) / 2);
-      SelectObject(memory, previous);
-      DeleteObject(bitmap);
-      DeleteDC(memory);
+// The look the base sheet gives every dialog, as a sheet and as a wizard (the add-account wizard of the
+// main frame): no tabs and no wizard divider, a caption from the string table, on top with a caption
+// and system menu, the scaled "Segoe UI" font, white page over a grey band under a thin line; a control
+// the template lacks is skipped.
+TEST(SheetLookTest, SheetAndWizardLookAsDesignedAndSkipAMissingControl) {
+  for (bool wizard : {false, true}) {
+    SCOPED_TRACE(wizard ? "wizard" : "sheet");
+    CBasePropertySheet sheet(nullptr, IDS_TEST_SHEET_CAPTION, 0);
+    if (wizard) sheet.m_psh.dwFlags |= PSH_WIZARD;
+    auto login = std::make_shared<CTestLoginPage>();
+    sheet.AddPage(login);
+    sheet.AddPage(std::make_shared<CTestInfoPage>());
+    struct Look {
+      std::wstring title, face;
+      bool tabsVisible = true, dividerVisible = true, topmost = false, captioned = false, logoBound = true;
+      HWND logoWindow = reinterpret_cast<HWND>(1);
+      LONG fontHeight = 0;
+      int expectedHeight = 0;
+      COLORREF page = 0, band = 0, separator = 0;
+    } look;
+    CDialogDriver driver;
+    driver.Start([&](CDialogDriver& d) {
+      HWND window = d.WaitForWindow(kCaption);
+      ASSERT_NE(window, nullptr);
+      d.OnDialogThread([&] {
+        look.title = WindowText(window);
+        HWND tabs = PropSheet_GetTabControl(window);
+        look.tabsVisible = tabs != nullptr && IsWindowVisible(tabs) != FALSE;
+        HWND divider = GetDlgItem(window, kWizardDividerId);
+        look.dividerVisible = divider != nullptr && IsWindowVisible(divider) != FALSE;
+        look.topmost = (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+        look.captioned =
+            (GetWindowLongPtrW(window, GWL_STYLE) & (WS_CAPTION | WS_SYSMENU)) == (WS_CAPTION | WS_SYSMENU);
+        look.logoBound = login->logoBound;
+        look.logoWindow = login->logo.Handle();
+        LOGFONTW font = {};
+        HWND password = CDialogDriver::Control(window, IDC_TEST_PASSWORD);
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(password, WM_GETFONT, 0, 0)), sizeof(font), &font);
+        look.face = font.lfFaceName;
+        look.fontHeight = font.lfHeight;
+        look.expectedHeight = ScaledFontHeight(sheet.Dpi(), 9);
+        // The background as the sheet erases it, drawn into a bitmap of the client area's size.
+        RECT client = {};
+        GetClientRect(window, &client);
+        CWindowDc screen(nullptr);
+        CMemoryDcHandle memory(CreateCompatibleDC(screen.get()));
+        CBitmapHandle bitmap(CreateCompatibleBitmap(screen.get(), client.right, client.bottom));
+        CSelectObject selected(memory.get(), bitmap.get());
+        SendMessageW(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory.get()), 0);
+        const RECT& band = sheet.BandRect();
+        look.page = GetPixel(memory.get(), client.right / 2, band.top / 2);
+        look.separator = GetPixel(memory.get(), client.right / 2, band.top);
+        look.band = GetPixel(memory.get(), 3, (band.top + band.bottom) / 2);
+      });
+      d.Click(GetDlgItem(window, IDCANCEL));
     });
-    d.Click(GetDlgItem(window, IDCANCEL));
-  });
-  EXPECT_EQ(sheet.DoModal(), IDCANCEL);
-  driver.Join();
-  EXPECT_EQ(look.title, kCaption);
-  EXPECT_FALSE(look.tabsVisible);
-  EXPECT_TRUE(look.topmost);
-  EXPECT_TRUE(look.captioned);
-  EXPECT_FALSE(look.logoBound);
-  EXPECT_EQ(look.logoWindow, nullptr);
-  EXPECT_EQ(look.face, L"Segoe UI");
-  EXPECT_EQ(look.fontHeight, look.expectedHeight);
-  EXPECT_EQ(look.page, RGB(255, 255, 255));
-  EXPECT_EQ(look.separator, RGB(223, 223, 223));
-  EXPECT_EQ(look.band, RGB(240, 240, 240));
+    EXPECT_EQ(sheet.DoModal(), IDCANCEL);
+    driver.Join();
+    EXPECT_EQ(look.title, kCaption);
+    EXPECT_FALSE(look.tabsVisible);
+    EXPECT_FALSE(look.dividerVisible);
+    EXPECT_TRUE(look.topmost);
+    EXPECT_TRUE(look.captioned);
+    EXPECT_FALSE(look.logoBound);
+    EXPECT_EQ(look.logoWindow, nullptr);
+    EXPECT_EQ(look.face, L"Segoe UI");
+    EXPECT_EQ(look.fontHeight, look.expectedHeight);
+    EXPECT_EQ(look.page, RGB(255, 255, 255));
+    EXPECT_EQ(look.separator, RGB(223, 223, 223));
+    EXPECT_EQ(look.band, RGB(240, 240, 240));
+  }
 }
 
 TEST(DialogTemplateTest, TemplatesThatDoNotExistGiveMinusOne) {
