@@ -19,6 +19,7 @@
 #include "service/app/single_instance.h"
 #include "service/core/lumapassv_command_line.h"
 #include "service/ui/about_dlg.h"
+#include "ui/controls/tile_theme_store.h"
 
 namespace luma::app {
 namespace {
@@ -153,6 +154,9 @@ BOOL CLumaPassVApp::InitInstance() {
   comInitialized = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
   CDebugLog::Log(LOG_DEBUG, L"Initializing GDI+");
   gdiplusToken = StartGdiplus();
+
+  // 15. The tiles' colour theme, read once before any window exists.
+  luma::ui::LoadTileThemes();
 
   // 16-17. Virtual reader and its signal mutex (created in the system only when certificates are).
   const bool readerPresent = IsVirtualReaderPresent();
