@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "plugins/common/tests/dll_registration.h"
 #include "plugins/common/tests/scripted_pipe_server.h"
 
 namespace luma::csp {
@@ -18,11 +19,8 @@ constexpr wchar_t kRsaAesProvider[] = L"nuvak lumaPass V RSA and AES Cryptograph
 // The reader names of the OpenSession requests the server received, in order.
 std::vector<std::wstring> ReaderNames(const CScriptedPipeServer& server);
 
-// The folder of the test program, where the build puts the DLL; ends with "\".
-std::wstring ProgramFolder();
-
-// Runs "regsvr32 /s" on the file and returns its exit code.
-DWORD RunRegsvr32(const std::wstring& path);
+using luma::plugin::ProgramFolder;
+using luma::plugin::RunRegsvr32;
 
 // lumaPassCSP.dll and its copy lumaPassRSACSP.dll registered as the two providers.
 void RegisterBothProviders();

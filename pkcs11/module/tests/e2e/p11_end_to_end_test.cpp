@@ -9,8 +9,8 @@
 
 #include "pkcs11/module/module_state.h"
 #include "pkcs11/module/tests/token_test_support.h"
+#include "plugins/common/tests/dll_registration.h"
 #include "plugins/common/user_pipe_name.h"
-#include "plugins/csp/tests/csp_test_support.h"
 #include "service/exchange/tests/openssl_tool.h"
 #include "service/handler/tests/requests/handler_request_fixture.h"
 
@@ -24,11 +24,14 @@ const Bytes kSha256Prefix = {0x30, 0x31, 0x30, 0x0D, 0x06, 0x09, 0x60, 0x86, 0x4
 
 CK_MECHANISM rsaPkcs = {CKM_RSA_PKCS, nullptr, 0};
 
+// The provider that the certificate's key provider information names.
+constexpr wchar_t kCspProvider[] = L"nuvak lumaPass V Cryptographic Service Provider";
+
 class Pkcs11EndToEndTest : public HandlerRequestTest {
  protected:
   static void SetUpTestSuite() {
     HandlerRequestTest::SetUpTestSuite();
-    registered = luma::csp::RunRegsvr32(luma::csp::ProgramFolder() + L"lumaPassCSP.dll");
+    registered = luma::plugin::RunRegsvr32(luma::plugin::ProgramFolder() + L"lumaPassCSP.dll");
   }
 
   void SetUp() override {
@@ -75,7 +78,7 @@ class Pkcs11EndToEndTest : public HandlerRequestTest {
     luma::CCertContextHandle added;
     ASSERT_TRUE(CertAddEncodedCertificateToStore(handle.get(), X509_ASN_ENCODING, der.data, der.size,
                                                  CERT_STORE_ADD_REPLACE_EXISTING, added.put()));
-    std::wstring provider = luma::csp::kPlainProvider;
+    std::wstring provider = kCspProvider;
     CRYPT_KEY_PROV_INFO info = {};
     info.pwszContainerName = &container[0];
     info.pwszProvName = &provider[0];
