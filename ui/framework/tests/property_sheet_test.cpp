@@ -141,6 +141,28 @@ TEST_F(PropertySheetTest, CancelWhileTheWorkerRunsDropsItsResult) {
   EXPECT_EQ(login->parametersDestroyed.load(), 1);
 }
 
+// A dialog that ends by itself while a worker runs (the authentication's automatic cancel ends it
+// without Cancel): the page's window goes, and the worker's result is dropped when it finishes.
+TEST_F(PropertySheetTest, DialogEndedWithoutCancelDropsTheRunningWorkersResult) {
+  CEvent release;
+  login->worker = WaitingWorker(release);
+  driver.Start([&](CDialogDriver& d) {
+    HWND window = d.WaitForWindow(kCaption);
+    ASSERT_NE(window, nullptr);
+    d.Click(GetDlgItem(window, IDOK));
+    ASSERT_TRUE(d.WaitUntil([&] { return sheet.IsBusy(); }));
+    d.OnDialogThread([&] { sheet.PostEndDialog(IDCANCEL); });
+  });
+  EXPECT_EQ(sheet.DoModal(), IDCANCEL);
+  driver.Join();
+  release.Set();
+  EXPECT_TRUE(WaitForWorkers());
+  EXPECT_EQ(seenCancelled.load(), 1) << "the page's window went: the run counts as cancelled";
+  EXPECT_EQ(login->completions.load(), 0);
+  EXPECT_EQ(login->resultsDestroyed.load(), 1);
+  EXPECT_EQ(login->parametersDestroyed.load(), 1);
+}
+
 // A worker that may not be cancelled disables Cancel: the close box, Alt+F4's command and Esc do
 // nothing until it is done; then the close box cancels as usual.
 TEST_F(PropertySheetTest, CloseBoxAndEscAreIgnoredWhileCancelIsDisabled) {
