@@ -9,9 +9,11 @@ cd "$root"
 bash tools/setup.sh
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
-# The deliverables are 32-bit; a machine that cannot run 32-bit programs runs the 64-bit build of
-# the same sources.
-if [ "$(bash tools/wine-arch.sh)" = win32 ]; then
+# The deliverables are 32-bit: they run wherever 32-bit programs do, natively or through the
+# CPU-emulation runner (tools/wine-run.sh enters it); only a machine that can do neither runs the
+# 64-bit build of the same sources.
+kind=$(bash tools/wine-arch.sh)
+if [ "$kind" != win64 ]; then
   tree=build toolchain=cmake/i686-mingw.cmake wine=(bash "$root/tools/wine-run.sh")
   export WINEPREFIX="$root/build/wineprefix-demo" WINEARCH=win32
 else
@@ -21,6 +23,7 @@ else
 fi
 # The demo has a Wine prefix of its own: its provider and certificates stay out of the tests' prefix.
 echo "== Building lumaPassV, lumaPassCSP, the signing demo and the local test signing service ($tree)"
+[ "$kind" != win32-emulated ] || echo "   (this machine runs the 32-bit files under CPU emulation: tools/i386-runner.sh)"
 cmake -S . -B "$tree" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$tree" --target lumaPassV lumaPassCSP LumaSignDemo luma_signing_service luma_service_certs luma_vault_fixtures
 bin="$root/$tree/bin"
