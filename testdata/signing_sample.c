@@ -1,7 +1,8 @@
-/* The small DLL that the file-signer tests sign with a throw-away certificate. */
+/* The small DLL that the file-signer tests sign with a throw-away certificate; its export is
+   listed in luma_signing_sample.def. */
 #include <windows.h>
 
-__declspec(dllexport) int WINAPI SigningSampleAnswer(int value) { return value * 2 + 1; }
+int WINAPI SigningSampleAnswer(int value) { return value * 2 + 1; }
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   (void)instance;
