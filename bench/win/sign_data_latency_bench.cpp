@@ -2,9 +2,13 @@
 // signing service (which answers at once), beside the service's own answer time for the same
 // signature called directly. The client polls every 250 ms while the worker runs, so the goal is:
 // the product adds at most one poll interval plus 5 ms to the service's answer time.
+// First, the service's bare answer time: an empty POST, answered with a fault, over one kept-alive
+// HTTPS connection. Every signature of the tests and the demo pays it twice; goal: about 1 ms (an
+// answer held back until the client's delayed acknowledgement costs some 40 ms).
 #include <windows.h>
 // after windows.h
 #include <objbase.h>
+#include <wininet.h>
 
 #include <algorithm>
 #include <chrono>
@@ -30,12 +34,46 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kSignatures = 20;
 constexpr double kGoalMilliseconds = kPollIntervalMilliseconds + 5.0;
+constexpr int kEmptyPosts = 50;
+constexpr double kAnswerGoalMilliseconds = 5.0;  // about 1 ms, with room for a loaded machine
 
 double Milliseconds(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
 double Median(std::vector<double> samples) {
   std::sort(samples.begin(), samples.end());
   return samples[samples.size() / 2];
+}
+
+// The times of empty POSTs to the service, one after the other on one kept-alive connection (the
+// first, which also makes the TLS handshake, is left out); empty when a call fails.
+std::vector<double> EmptyPostTimes(int port) {
+  std::vector<double> times;
+  HINTERNET session = InternetOpenW(L"lumaPass bench", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+  HINTERNET connection = session == nullptr ? nullptr
+                                            : InternetConnectW(session, L"localhost", static_cast<INTERNET_PORT>(port),
+                                                               nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
+  for (int i = 0; connection != nullptr && i <= kEmptyPosts; ++i) {
+    const auto start = Clock::now();
+    HINTERNET request = HttpOpenRequestW(
+        connection, L"POST", L"/vault", nullptr, nullptr, nullptr,
+        INTERNET_FLAG_SECURE | INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD, 0);
+    bool answered = request != nullptr &&
+                    HttpSendRequestW(request, L"Content-Type: text/xml; charset=utf-8\r\n", static_cast<DWORD>(-1),
+                                     nullptr, 0) != FALSE;
+    char buffer[4096];
+    DWORD read = 0;
+    while (answered && InternetReadFile(request, buffer, sizeof buffer, &read) && read != 0) {
+    }
+    if (request != nullptr) InternetCloseHandle(request);
+    if (!answered) {
+      times.clear();
+      break;
+    }
+    if (i > 0) times.push_back(Milliseconds(Clock::now() - start));
+  }
+  if (connection != nullptr) InternetCloseHandle(connection);
+  if (session != nullptr) InternetCloseHandle(session);
+  return times;
 }
 
 CSecureBuffer Fixture(const wchar_t* name) {
@@ -88,6 +126,18 @@ int main() {
     std::printf("the test signing service did not start\n");
     return 1;
   }
+  const std::vector<double> posts = EmptyPostTimes(service.Port());
+  if (posts.empty()) {
+    std::printf("an empty POST to the service failed\n");
+    return 1;
+  }
+  std::vector<double> sorted = posts;
+  std::sort(sorted.begin(), sorted.end());
+  const double answer = Median(posts);
+  std::printf("%d empty POSTs answered with a fault: median %.2f ms, p90 %.2f ms (goal: at most %.1f ms) -> %s\n",
+              kEmptyPosts, answer, sorted[sorted.size() * 9 / 10], kAnswerGoalMilliseconds,
+              answer <= kAnswerGoalMilliseconds ? "met" : "MISSED");
+
   CProviderConfig config;
   config.name = L"ACME";
   config.authConfig = std::make_shared<CPasswordConfig>(nullptr);
@@ -153,5 +203,5 @@ int main() {
   server.Stop();
   provider->RemoveObserver(handler.get());
   CoUninitialize();
-  return overhead <= kGoalMilliseconds ? 0 : 2;
+  return overhead <= kGoalMilliseconds && answer <= kAnswerGoalMilliseconds ? 0 : 2;
 }
