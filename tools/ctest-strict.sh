@@ -1,14 +1,24 @@
 #!/usr/bin/env bash
-# ctest-strict.sh <tree> [ctest options]: runs every test of a tree once. A failed test fails the
-# run, unless it carries the label "known-platform-crash": such a test runs once more, and the
-# retry is printed as one line "ctest-retry: <test> (known platform crash: <reason>)".
+# ctest-strict.sh <tree> [ctest options]: runs every test of a tree once; any failed test fails the
+# run. A failed test runs a second time in two cases only, each printed as its own line:
+#   - it carries the label "known-platform-crash" (with its reason):
+#       ctest-retry: <test> (known platform crash: <reason>)
+#   - its output proves that the test body never ran (a GoogleTest program prints "[ RUN      ]"
+#     and flushes it before each test body; this one printed no such line), so the platform failed
+#     to start the test program, and nothing of the test was run:
+#       ctest-restart: <test> (the test body never ran: <what the run left>)
+# A test that ran and failed is never run again. With LUMA_WINE_LOG_DIR set, tools/wine-run.sh keeps
+# Wine's own error output of each test process there; it is printed for every failed test.
 set -uo pipefail
 tree=$1
 shift
 failed_log="$tree/Testing/Temporary/LastTestsFailed.log"
+test_log="$tree/Testing/Temporary/LastTest.log"
 rm -f "$failed_log"  # a list left by an earlier run must not stand for this one
 ctest --test-dir "$tree" --output-on-failure --timeout 300 "$@" && exit 0
 [ -s "$failed_log" ] || exit 1
+cp "$test_log" "$test_log.first"  # the reruns below write their own
+
 # Number, name and reason of each known platform crash of the tree.
 known=$(ctest --test-dir "$tree" --show-only=json-v1 | python3 -c '
 import json, sys
@@ -19,17 +29,53 @@ for number, test in enumerate(json.load(sys.stdin)["tests"], 1):
                        if e.startswith("LUMA_KNOWN_PLATFORM_CRASH=")), "unstated")
         print(number, test["name"], reason, sep="\t")
 ')
+
+# Why a test's body never ran, from ctest's record of its run; prints nothing when it did run (or
+# when the test is not a GoogleTest one, whose output proves nothing either way).
+never_ran() {
+  python3 - "$test_log.first" "$1" <<'EOF'
+import re, sys
+log, name = sys.argv[1], sys.argv[2]
+text = open(log, encoding="utf-8", errors="replace").read()
+for block in re.split(r"\n(?=\d+/\d+ Testing: )", text):
+    if not re.match(r"\d+/\d+ Testing: " + re.escape(name) + r"\n", block):
+        continue
+    command = re.search(r"^Command: (.*)$", block, re.M)
+    output = re.search(r"\nOutput:\n-+\n(.*?)<end of output>", block, re.S)
+    if not command or "--gtest_filter=" not in command.group(1) or not output:
+        break
+    if "[ RUN      ]" in output.group(1):
+        break
+    words = output.group(1).split()
+    reason = re.search(r"^Test Fail Reason:\n(.*)$|^(Test Failed\.?.*)$", block, re.M)
+    status = next((g for g in (reason.groups() if reason else ()) if g), "failed").strip()
+    print(f"no [ RUN ] line, {len(words)} words of output, {status}")
+    break
+EOF
+}
+
 status=0
 while IFS=: read -r number name; do
-  reason=$(awk -F'\t' -v n="$number" '$1 == n { print $3 }' <<<"$known")
-  if [ -z "$reason" ]; then
-    echo "ctest-strict: $name failed"
-    status=1
-    continue
+  wine_log="${LUMA_WINE_LOG_DIR:-}/$(printf '%s' "$name" | tr '/:' '__').log"
+  if [ -n "${LUMA_WINE_LOG_DIR:-}" ] && [ -s "$wine_log" ]; then
+    echo "wine-errors: $name ($wine_log, last 40 lines):"
+    tail -n 40 "$wine_log" | sed 's/^/  /'
   fi
-  echo "ctest-retry: $name (known platform crash: $reason)"
+  reason=$(awk -F'\t' -v n="$number" '$1 == n { print $3 }' <<<"$known")
+  if [ -n "$reason" ]; then
+    echo "ctest-retry: $name (known platform crash: $reason)"
+  else
+    start_failure=$(never_ran "$name")
+    if [ -z "$start_failure" ]; then
+      echo "ctest-strict: $name failed"
+      status=1
+      continue
+    fi
+    echo "ctest-restart: $name (the test body never ran: $start_failure)"
+  fi
   ctest --test-dir "$tree" --output-on-failure --timeout 300 -I "$number,$number" >/dev/null || {
     echo "ctest-strict: $name failed again"
+    if [ -n "${LUMA_WINE_LOG_DIR:-}" ] && [ -s "$wine_log" ]; then tail -n 40 "$wine_log" | sed 's/^/  /'; fi
     status=1
   }
 done <"$failed_log"
