@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks the export table of every DLL in a folder (32-bit or x86_64) against its module definition
-# file, the <dll name>.def of the source tree:
+# file, the <module name>.def of the source tree (the module name is the one the export table
+# records, so that a copy of a DLL under another file name is checked as the DLL it is):
 #   - the DLL exports exactly the names its .def lists, undecorated: a name like "Func@12" is a
 #     stdcall function whose fix-up to the plain name was lost, and GetProcAddress by name fails;
 #   - each name sits at the ordinal its .def gives it (callers may import by ordinal);
@@ -47,8 +48,10 @@ dll_exports() {
 mapfile -t defs < <(find "$def_root" -name '*.def' -not -path '*/build*/*' -not -path '*/.git/*' | sort)
 for dll in "$folder"/*.dll; do
   [ -e "$dll" ] || continue
-  name=$(basename "$dll" .dll)
   table=$("$objdump" -p "$dll")
+  name=$(awk '/^Name[ \t]/ { print $NF; exit }' <<<"$table")
+  name=${name%.[dD][lL][lL]}
+  [ -n "$name" ] || name=$(basename "$dll" .dll)
   # The .def of this DLL: exactly one file of that name in the tree.
   matches=()
   for def in "${defs[@]}"; do [ "$(basename "$def" .def)" = "$name" ] && matches+=("$def"); done
