@@ -352,30 +352,54 @@ bool CVirtualSmartCardProtocolEndpointHandler::OpenNewSession(const COpenSession
   return false;
 }
 
+CVirtualSmartCardProtocolEndpointHandler::Sessions::node_type
+CVirtualSmartCardProtocolEndpointHandler::EvictForNewSession() {
+  if (sessions.size() < kMaxSessions) return {};
+  auto oldest = sessions.begin();
+  for (auto entry = sessions.begin(); entry != sessions.end(); ++entry) {
+    if (entry->second.lastUse < oldest->second.lastUse) oldest = entry;
+  }
+  return sessions.extract(oldest);
+}
+
 bool CVirtualSmartCardProtocolEndpointHandler::InsertNewSession(const CSecureBuffer& sessionId,
                                                                 const CVirtualSmartCardSession& session) {
   try {
     CSecureBuffer key(sessionId);
     if (key.size != sessionId.size) return false;
-    // The entry is built outside the lock, which then covers only the tree insertion.
-    std::map<CSecureBuffer, CVirtualSmartCardSession> staging;
-    staging.emplace(std::move(key), session);
+    // The entry is built outside the lock, which then covers only the tree insertion; an evicted
+    // session is destroyed after it.
+    Sessions staging;
+    staging.emplace(std::move(key), CSessionEntry{session, 0});
     auto node = staging.extract(staging.begin());
-    decltype(sessions)::insert_return_type result;
+    Sessions::insert_return_type result;
+    Sessions::node_type evicted;
     {
       CMutexObjLock guard(sessionLock);
-      result = sessions.insert(std::move(node));  // never replaces another client's session
+      if (sessions.count(node.key()) != 0) return false;  // never replaces another client's session
+      evicted = EvictForNewSession();
+      node.mapped().lastUse = ++sessionUses;
+      result = sessions.insert(std::move(node));
     }
+    if (evicted) sessionCap.Hit();
     return result.inserted;
   } catch (...) {
     return false;
   }
 }
 
+std::size_t CVirtualSmartCardProtocolEndpointHandler::SessionCount() const {
+  CMutexObjLock guard(sessionLock);
+  return sessions.size();
+}
+
 bool CVirtualSmartCardProtocolEndpointHandler::IsValidSession(const CSessionRequest& request) const {
   try {
     CMutexObjLock guard(sessionLock);
-    return sessions.count(request.GetSessionId()) != 0;
+    const auto entry = sessions.find(request.GetSessionId());
+    if (entry == sessions.end()) return false;
+    entry->second.lastUse = ++sessionUses;
+    return true;
   } catch (...) {
     return false;
   }
@@ -387,7 +411,8 @@ bool CVirtualSmartCardProtocolEndpointHandler::GetSession(const CSessionRequest&
     CMutexObjLock guard(sessionLock);
     const auto entry = sessions.find(request.GetSessionId());
     if (entry == sessions.end()) return false;
-    out = entry->second;
+    entry->second.lastUse = ++sessionUses;
+    out = entry->second.session;
     return true;
   } catch (...) {
     return false;
@@ -400,8 +425,18 @@ void CVirtualSmartCardProtocolEndpointHandler::AddSession(const CSecureBuffer& s
     const CVirtualSmartCardSession session(request);
     CSecureBuffer key(sessionId);
     if (key.empty() || key.size != sessionId.size) return;
-    CMutexObjLock guard(sessionLock);
-    sessions.insert_or_assign(std::move(key), session);
+    Sessions::node_type evicted;  // destroyed after the lock
+    {
+      CMutexObjLock guard(sessionLock);
+      const auto existing = sessions.find(key);
+      if (existing != sessions.end()) {
+        existing->second = CSessionEntry{session, ++sessionUses};
+        return;
+      }
+      evicted = EvictForNewSession();
+      sessions.emplace(std::move(key), CSessionEntry{session, ++sessionUses});
+    }
+    if (evicted) sessionCap.Hit();
   } catch (...) {
   }
 }
@@ -416,7 +451,7 @@ void CVirtualSmartCardProtocolEndpointHandler::RemoveSession(const CSecureBuffer
 
 void CVirtualSmartCardProtocolEndpointHandler::ClearSessions() {
   try {
-    std::map<CSecureBuffer, CVirtualSmartCardSession> dropped;
+    Sessions dropped;
     CMutexObjLock guard(sessionLock);
     dropped.swap(sessions);
   } catch (...) {

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 
+#include "foundation/core/cap_notice.h"
 #include "foundation/core/mutex_obj.h"
 #include "foundation/core/vsc_account_messages.h"
 #include "foundation/core/vsc_pin_messages.h"
@@ -18,6 +19,10 @@ namespace VirtualSmartCardProtocol {
 
 class CVirtualSmartCardProtocolEndpointHandler {
  public:
+  // Open sessions kept; a new one beyond them takes the place of the one least recently used.
+  // Plug-ins open one per provider handle, and a process that ends without closing it leaves it.
+  static constexpr std::size_t kMaxSessions = 512;
+
   CVirtualSmartCardProtocolEndpointHandler() = default;
   CVirtualSmartCardProtocolEndpointHandler(const CVirtualSmartCardProtocolEndpointHandler&) = delete;
   CVirtualSmartCardProtocolEndpointHandler& operator=(const CVirtualSmartCardProtocolEndpointHandler&) =
@@ -80,6 +85,8 @@ class CVirtualSmartCardProtocolEndpointHandler {
   static std::unique_ptr<CResponseMessage> CreateResponse(DWORD type);
 
   CVirtualSmartCardTransactionManager& Transactions() { return transactions; }
+  std::size_t SessionCount() const;
+  const luma::CCapNotice& SessionCapNotice() const { return sessionCap; }
 
  protected:
   // The session check: status 0 and true for a known session, else status 6 and false.
@@ -96,10 +103,20 @@ class CVirtualSmartCardProtocolEndpointHandler {
   DWORD DispatchTransaction(CMessageSerialization& in, CMessageSerialization& out);
   template <typename Request, typename Response>
   DWORD Adapt(CMessageSerialization& in, CMessageSerialization& out);
+  struct CSessionEntry {
+    CVirtualSmartCardSession session;
+    mutable std::uint64_t lastUse = 0;  // guarded by sessionLock
+  };
+  using Sessions = std::map<CSecureBuffer, CSessionEntry>;
+
   bool InsertNewSession(const CSecureBuffer& sessionId, const CVirtualSmartCardSession& session);
+  // Under the session lock, with room for one more: the least recently used session leaves.
+  Sessions::node_type EvictForNewSession();
 
   mutable CMutexObj sessionLock;
-  std::map<CSecureBuffer, CVirtualSmartCardSession> sessions;
+  Sessions sessions;
+  mutable std::uint64_t sessionUses = 0;  // guarded by sessionLock
+  luma::CCapNotice sessionCap{L"sessions", kMaxSessions};
   CVirtualSmartCardTransactionManager transactions;
 };
 

@@ -9,6 +9,7 @@
 #include "foundation/win/windows_exception.h"
 #include "policy/core/policy_exception.h"
 #include "service/auth/implicit_auth_helper.h"
+#include "service/core/thread_stacks.h"
 #include "service/vault/vault_core_soap_client.h"
 #include "service/vault/web_service_exception.h"
 
@@ -162,7 +163,8 @@ bool CAutoUpdateThread::Start(CAutoUpdateList list, HANDLE stopEvent) {
                        SYNCHRONIZE, FALSE, 0)) {
     return false;
   }
-  thread.reset(CreateThread(nullptr, 0, &AutoUpdateThread, start.get(), 0, nullptr));
+  thread.reset(CreateThread(nullptr, luma::service::kWorkerThreadStackBytes, &AutoUpdateThread, start.get(),
+                            STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
   if (!thread) return false;
   (void)start.release();  // the thread owns it now
   return true;

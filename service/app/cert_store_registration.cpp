@@ -3,6 +3,7 @@
 #include <wincrypt.h>
 
 #include "foundation/win/debug_log.h"
+#include "service/core/thread_stacks.h"
 
 namespace luma::app {
 namespace {
@@ -85,28 +86,53 @@ void CCertStoreRegistration::CheckAgainWhenEnded(luma::CKernelHandle previousIns
   }
 }
 
+namespace {
+// What the check thread is handed; it owns the process handle.
+struct CCheckStart {
+  CCertStoreRegistration* registration;
+  HANDLE stop;
+  luma::CKernelHandle process;
+};
+}  // namespace
+
 void CCertStoreRegistration::StartCheckThread(HANDLE stop, luma::CKernelHandle previousInstance) {
-  checkThread = std::thread([this, stop, process = std::move(previousInstance)]() {
-    try {
-      const HANDLE waits[2] = {stop, process.get()};
-      if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) return;
-      std::lock_guard<std::mutex> guard(lock);
-      if (!physicalRegistered) return;
-      // Registering again leaves an existing registration as it is and restores a removed one.
-      const bool physical = registrar->RegisterPhysicalStore();
-      const bool system = physical && systemRegistered && registrar->RegisterSystemStore();
-      CDebugLog::Log(LOG_INFO,
-                     L"Checked the lumaPassV Cert Store registration after the previous instance ended: %s",
-                     physical && (system || !systemRegistered) ? L"registered" : L"failed");
-    } catch (...) {
-      CDebugLog::Log(LOG_ERROR, L"Unexpected exception while checking the Cert Store registration");
-    }
-  });
+  auto start = std::make_unique<CCheckStart>(CCheckStart{this, stop, std::move(previousInstance)});
+  checkThread.reset(CreateThread(nullptr, luma::service::kBackgroundThreadStackBytes, CheckThread,
+                                 start.get(), STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
+  if (!checkThread) {
+    CDebugLog::Log(LOG_ERROR, L"Could not start the check of the Cert Store registration");
+    return;
+  }
+  static_cast<void>(start.release());  // the thread owns it now
+}
+
+DWORD WINAPI CCertStoreRegistration::CheckThread(void* parameter) {
+  const std::unique_ptr<CCheckStart> start(static_cast<CCheckStart*>(parameter));
+  try {
+    start->registration->Check(start->stop, start->process.get());
+  } catch (...) {
+    CDebugLog::Log(LOG_ERROR, L"Unexpected exception while checking the Cert Store registration");
+  }
+  return 0;
+}
+
+void CCertStoreRegistration::Check(HANDLE stop, HANDLE process) {
+  const HANDLE waits[2] = {stop, process};
+  if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) return;
+  std::lock_guard<std::mutex> guard(lock);
+  if (!physicalRegistered) return;
+  // Registering again leaves an existing registration as it is and restores a removed one.
+  const bool physical = registrar->RegisterPhysicalStore();
+  const bool system = physical && systemRegistered && registrar->RegisterSystemStore();
+  CDebugLog::Log(LOG_INFO,
+                 L"Checked the lumaPassV Cert Store registration after the previous instance ended: %s",
+                 physical && (system || !systemRegistered) ? L"registered" : L"failed");
 }
 
 void CCertStoreRegistration::StopCheck() {
   if (stopCheck) SetEvent(stopCheck.get());
-  if (checkThread.joinable()) checkThread.join();
+  if (checkThread) WaitForSingleObject(checkThread.get(), INFINITE);
+  checkThread.reset();
   stopCheck.reset();
 }
 

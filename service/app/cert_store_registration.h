@@ -10,7 +10,6 @@
 
 #include <memory>
 #include <mutex>
-#include <thread>
 
 #include "foundation/win/unique_handle.h"
 
@@ -49,13 +48,15 @@ class CCertStoreRegistration {
  private:
   void StopCheck();
   void StartCheckThread(HANDLE stop, luma::CKernelHandle previousInstance);
+  static DWORD WINAPI CheckThread(void* parameter);
+  void Check(HANDLE stop, HANDLE process);
 
   std::unique_ptr<CCertStoreRegistrar> registrar;
   mutable std::mutex lock;
   bool physicalRegistered = false;
   bool systemRegistered = false;
   luma::CKernelHandle stopCheck;
-  std::thread checkThread;
+  luma::CKernelHandle checkThread;
 };
 
 }  // namespace luma::app

@@ -8,13 +8,15 @@
 #include "foundation/win/system_utils.h"
 #include "service/auth/implicit_auth_helper.h"
 #include "service/auth/session_redirect.h"
+#include "service/core/thread_stacks.h"
 #include "service/vault/vault_core_soap_client.h"
 #include "service/vault/web_service_exception.h"
 
 namespace {
 
 uintptr_t BeginThread(CAuthCheck::ThreadProc procedure, void* parameter) {
-  return _beginthreadex(nullptr, 0, procedure, parameter, 0, nullptr);
+  return _beginthreadex(nullptr, static_cast<unsigned>(luma::service::kWorkerThreadStackBytes), procedure,
+                        parameter, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
 }
 
 }  // namespace

@@ -12,8 +12,11 @@
 namespace luma::service {
 
 // Any local process may connect and send: the largest real request (a signature or decryption
-// block with its session and container fields) is a few kilobytes, so 1 MiB leaves ample room.
-constexpr DWORD kMaxPipeRequestSize = 1024 * 1024;
+// block with its session and container fields, or an account's login values) is a few kilobytes.
+// Every one of up to 255 connections may hold one request and its decoded copies at once, which
+// must fit a 32-bit process beside everything else: 64 KiB leaves ample room and bounds that to
+// about 50 MiB.
+constexpr DWORD kMaxPipeRequestSize = 64 * 1024;
 
 class CRequestAssembler {
  public:

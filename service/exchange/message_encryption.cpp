@@ -3,6 +3,7 @@
 #include <wincrypt.h>
 
 #include "foundation/win/unique_handle.h"
+#include "service/core/thread_stacks.h"
 #include "service/exchange/exchange_key.h"
 #include "service/exchange/message_envelope.h"
 
@@ -36,7 +37,9 @@ void CMessageEncryption::StartWorker() {
   workerRecord = record;
   // The thread owns one reference through this heap copy of the pointer.
   auto argument = std::make_unique<std::shared_ptr<WorkerRecord>>(record);
-  luma::CKernelHandle thread(CreateThread(nullptr, 0, CreateKeyThread, argument.get(), 0, nullptr));
+  luma::CKernelHandle thread(CreateThread(nullptr, luma::service::kBackgroundThreadStackBytes,
+                                          CreateKeyThread, argument.get(), STACK_SIZE_PARAM_IS_A_RESERVATION,
+                                          nullptr));
   if (!thread) {
     status = GetLastError();
     workerRecord.reset();

@@ -7,6 +7,7 @@
 
 #include "foundation/win/debug_log.h"
 #include "service/core/cert_store_target.h"
+#include "service/core/thread_stacks.h"
 #include "service/handler/vsc_protocol_handler.h"
 
 namespace {
@@ -149,7 +150,9 @@ void CVSCProtocolHandler::RunUpdateThread() {
   // A run that has ended only logs before its thread returns; its handle can go.
   updateThread.reset();
   auto start = std::make_unique<UpdateThreadStart>(UpdateThreadStart{this, weak_from_this().lock()});
-  const uintptr_t thread = _beginthreadex(nullptr, 0, PolicyUpdateThread, start.get(), 0, nullptr);
+  const uintptr_t thread =
+      _beginthreadex(nullptr, static_cast<unsigned>(luma::service::kBackgroundThreadStackBytes),
+                     PolicyUpdateThread, start.get(), STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
   if (thread == 0) {
     runState.RunNotStarted();
     CDebugLog::Log(LOG_ERROR, L"PolicyUpdateThread not started: %d", errno);

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "foundation/win/debug_log.h"
+#include "service/core/thread_stacks.h"
 #include "service/core/transaction_runner.h"
 #include "service/handler/vsc_protocol_handler.h"
 
@@ -21,7 +22,8 @@ struct CTransactedCallArgs {
   // destroyed handler.
   std::shared_ptr<CVSCProtocolHandler> handler;
   DWORD transactionId;
-  Request request;  // a deep copy; its secret buffers wipe themselves
+  Request request;                  // a deep copy; its secret buffers wipe themselves
+  luma::service::CWorkerSlot slot;  // given back when the worker's arguments go
 };
 
 template <typename Request, typename Response>
@@ -50,7 +52,8 @@ unsigned __stdcall TransactedCallThread(void* parameter) {
 }
 
 // Starts the worker of one request and answers with its transaction number. A worker that cannot
-// start leaves no transaction behind: the request is answered at once with the failure.
+// start, or one over the cap of concurrent workers, leaves no transaction behind: the request is
+// answered at once with the failure, as the plug-ins know it from a worker that failed.
 template <typename Response, typename Request>
 bool StartTransactedCall(CVSCProtocolHandler& handler, const Request& request, CResponseMessage& response) {
   std::shared_ptr<CVSCProtocolHandler> owner = handler.weak_from_this().lock();
@@ -60,12 +63,19 @@ bool StartTransactedCall(CVSCProtocolHandler& handler, const Request& request, C
     response.SetStatus(luma::service::kWorkerFailedStatus);
     return true;
   }
-  const DWORD id = handler.Transactions().AddTransaction();
+  luma::service::CWorkerSlot slot = handler.WorkerSlots().TryTake();
+  if (!slot) {
+    response.SetStatus(luma::service::kWorkerFailedStatus);
+    return true;
+  }
+  const DWORD id = handler.Transactions().AddTransaction(request.GetSessionId());
   auto args = std::make_unique<CTransactedCallArgs<Request>>(
-      CTransactedCallArgs<Request>{std::move(owner), id, request});
+      CTransactedCallArgs<Request>{std::move(owner), id, request, std::move(slot)});
   // Suspended until its handle is in the worker list, so that it cannot try to leave the list first.
-  luma::CKernelHandle thread(reinterpret_cast<HANDLE>(_beginthreadex(
-      nullptr, 0, TransactedCallThread<Request, Response>, args.get(), CREATE_SUSPENDED, nullptr)));
+  luma::CKernelHandle thread(reinterpret_cast<HANDLE>(
+      _beginthreadex(nullptr, static_cast<unsigned>(luma::service::kWorkerThreadStackBytes),
+                     TransactedCallThread<Request, Response>, args.get(),
+                     CREATE_SUSPENDED | STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr)));
   if (!thread) {
     CDebugLog::Log(LOG_ERROR, L"The worker of transaction %u could not be started", id);
     handler.Transactions().RemoveTransaction(id);

@@ -43,6 +43,7 @@
 #include "service/auth/auth_context.h"
 #include "service/auth/auth_result.h"
 #include "service/core/update_run_state.h"
+#include "service/core/worker_slots.h"
 #include "service/exchange/message_encryption.h"
 #include "service/pins/session_pin_cache.h"
 #include "service/pipe/vsc_driver_mutex.h"
@@ -66,6 +67,8 @@ class CVSCProtocolHandler : public VirtualSmartCardProtocol::CVirtualSmartCardPr
   // How long the shut-down waits for the update thread, then for all request workers together.
   static constexpr DWORD kUpdateThreadStopMilliseconds = 5000;
   static constexpr DWORD kWorkerStopMilliseconds = 2000;
+  // Transacted requests running at once; one more is answered at once with the worker failure.
+  static constexpr std::size_t kMaxTransactedWorkers = 64;
 
   // What the update thread did, for tests that check the order of its steps.
   enum class UpdateStep {
@@ -251,6 +254,7 @@ class CVSCProtocolHandler : public VirtualSmartCardProtocol::CVirtualSmartCardPr
   bool AddWorkerThread(LONG transactionId, luma::CKernelHandle& thread);
   // Closes and forgets the worker's handle.
   void RemoveWorkerThread(LONG transactionId);
+  luma::service::CWorkerSlots& WorkerSlots() { return workerSlots; }
 
   // --- Test seams ----------------------------------------------------------------------------------
 
@@ -319,6 +323,7 @@ class CVSCProtocolHandler : public VirtualSmartCardProtocol::CVirtualSmartCardPr
   bool shutdownStarted = false;
   bool shutdownClean = true;
   bool detachedFromProviders = false;
+  luma::service::CWorkerSlots workerSlots{L"concurrent request workers", kMaxTransactedWorkers};
 
   CSessionPINCache sessionPinCache;
   std::shared_ptr<CVSCDriverMutex> signalMutex;

@@ -30,9 +30,21 @@ DWORD CSessionPINCache::Store(int pinId, const CSecureBuffer& pin, CSecureBuffer
   if (tokenCopy.size != entry.token.size) return ERROR_INTERNAL_ERROR;
   protector.Protect(pin, entry.protectedPin);  // on failure the entry keeps an empty PIN
 
-  CMutexObjLock guard(lock);
-  entries[pinId] = std::move(entry);
-  token = std::move(tokenCopy);
+  std::map<int, CSessionPINEntry>::node_type evicted;  // wiped and freed after the lock
+  {
+    CMutexObjLock guard(lock);
+    if (entries.size() >= kMaxEntries && entries.count(pinId) == 0) {
+      auto oldest = entries.begin();
+      for (auto it = entries.begin(); it != entries.end(); ++it) {
+        if (it->second.stored < oldest->second.stored) oldest = it;
+      }
+      evicted = entries.extract(oldest);
+    }
+    entry.stored = nextStored++;
+    entries[pinId] = std::move(entry);
+    token = std::move(tokenCopy);
+  }
+  if (evicted) capNotice.Hit();
   return 0;
 }
 
@@ -40,6 +52,11 @@ bool CSessionPINCache::VerifyToken(int pinId, const CSecureBuffer& token) const 
   CMutexObjLock guard(lock);
   const auto found = entries.find(pinId);
   return found != entries.end() && SameBytes(found->second.token, token);
+}
+
+std::size_t CSessionPINCache::Count() const {
+  CMutexObjLock guard(lock);
+  return entries.size();
 }
 
 void CSessionPINCache::Remove(int pinId) {

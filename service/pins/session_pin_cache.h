@@ -8,6 +8,7 @@
 
 #include <map>
 
+#include "foundation/core/cap_notice.h"
 #include "foundation/core/mutex_obj.h"
 #include "foundation/core/secure_buffer.h"
 #include "foundation/win/data_protection.h"
@@ -23,11 +24,15 @@ class CSessionPINEntry {
 
   CSecureBuffer protectedPin;  // empty when protection failed
   CSecureBuffer token;
+  unsigned long long stored = 0;  // when it was stored; the smallest is the oldest
 };
 
 class CSessionPINCache {
  public:
   static constexpr DWORD kTokenSize = 16;
+  // PIN identifiers remembered; any client names them, so a new one beyond these takes the place of
+  // the one stored longest ago.
+  static constexpr std::size_t kMaxEntries = 64;
 
   CSessionPINCache() = default;
   virtual ~CSessionPINCache() = default;
@@ -42,6 +47,8 @@ class CSessionPINCache {
   bool VerifyToken(int pinId, const CSecureBuffer& token) const;
   // Drops the entry of pinId, if any.
   void Remove(int pinId);
+  std::size_t Count() const;
+  const luma::CCapNotice& CapNotice() const { return capNotice; }
 
   // kTokenSize random bytes; empty when no random generator answered.
   static CSecureBuffer GenerateToken();
@@ -50,6 +57,8 @@ class CSessionPINCache {
   mutable CMutexObj lock;  // guards the entries; every operation holds it throughout
   CDataProtection protector;
   std::map<int, CSessionPINEntry> entries;
+  unsigned long long nextStored = 0;
+  luma::CCapNotice capNotice{L"session PIN entries", kMaxEntries};
 };
 
 #endif  // LUMA_SERVICE_PINS_SESSION_PIN_CACHE_H_

@@ -6,7 +6,9 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "foundation/core/cap_notice.h"
 #include "foundation/win/debug_log.h"
+#include "service/core/thread_stacks.h"
 #include "service/pipe/pipe_connection.h"
 #include "service/pipe/pipe_security.h"
 
@@ -35,6 +37,13 @@ struct CInstanceStart {
   std::shared_ptr<void> state;
   HANDLE pipe;
 };
+
+// The first hit of each burst against one of the limits on what clients can make lumaPassV hold.
+void LogCapReached(const wchar_t* name, std::size_t cap) {
+  CDebugLog::Log(LOG_WARNING, L"Limit of %u %s reached; further hits go unlogged until it rests for %u s",
+                 static_cast<unsigned>(cap), name,
+                 static_cast<unsigned>(luma::CCapNotice::kQuietTime.count()));
+}
 
 // Each pipe thread lives in a single-threaded COM apartment, left only when it was entered.
 class CComApartment {
@@ -98,6 +107,7 @@ CVSCServer::~CVSCServer() {
 
 void CVSCServer::Start() {
   if (thread) return;
+  luma::SetCapNoticeSink(LogCapReached);
   auto fresh = std::make_shared<CState>();
   fresh->pipeName = pipeName;
   fresh->handler = handler;
@@ -108,7 +118,8 @@ void CVSCServer::Start() {
     return;
   }
   auto parameter = std::make_unique<std::shared_ptr<CState>>(fresh);
-  const HANDLE started = CreateThread(nullptr, 0, VSCServerThread, parameter.get(), 0, nullptr);
+  const HANDLE started = CreateThread(nullptr, luma::service::kPipeThreadStackBytes, VSCServerThread,
+                                      parameter.get(), STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
   if (started == nullptr) {
     CDebugLog::Log(LOG_ERROR, L"Unable to start the pipe server thread 0x%08x", GetLastError());
     return;
@@ -139,6 +150,12 @@ LONG CVSCServer::GetListeningInstances() const {
   if (!state) return 0;
   std::lock_guard<std::mutex> guard(state->lock);
   return state->listening;
+}
+
+LONG CVSCServer::GetInstanceCount() const {
+  if (!state) return 0;
+  std::lock_guard<std::mutex> guard(state->lock);
+  return state->instances;
 }
 
 DWORD WINAPI CVSCServer::VSCServerThread(void* parameter) {
@@ -184,8 +201,9 @@ void CVSCServer::ManageInstances(const std::shared_ptr<CState>& state) {
     lock.unlock();
     auto start = std::make_unique<CInstanceStart>(CInstanceStart{state, pipe.get()});
     // The thread runs detached and owns the pipe handle from here on.
-    const luma::CKernelHandle instanceThread(
-        CreateThread(nullptr, 0, ClientHandlerThread, start.get(), 0, nullptr));
+    const luma::CKernelHandle instanceThread(CreateThread(nullptr, luma::service::kPipeThreadStackBytes,
+                                                          ClientHandlerThread, start.get(),
+                                                          STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
     if (instanceThread) {
       static_cast<void>(start.release());
       static_cast<void>(pipe.release());

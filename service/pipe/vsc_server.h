@@ -46,6 +46,8 @@ class CVSCServer {
   const std::wstring& GetPipeName() const { return pipeName; }
   // Instances waiting for a client now; 0 while stopped. For the health log and for tests.
   LONG GetListeningInstances() const;
+  // Instances with a thread, waiting or serving; 0 while stopped. For the benchmark.
+  LONG GetInstanceCount() const;
 
  private:
   struct CState;

@@ -215,6 +215,35 @@ TEST_F(EndpointHandlerTest, SessionsOfTheCcidReaderGetPaddedResponses) {
   EXPECT_EQ(ReadHeader(Process(ToWire(ForSession<CGetAuthenticationStateRequest>(padded)))).elements, 6u);
 }
 
+// A flood of sessions keeps the count at the cap; the session that leaves is the one least recently
+// used, so a client that keeps using its session keeps it.
+TEST_F(EndpointHandlerTest, SessionsBeyondTheCapReplaceTheLeastRecentlyUsed) {
+  const CSecureBuffer busy = Open();
+  const CSecureBuffer idle = Open();
+  for (std::size_t i = 2; i < CTestEndpointHandler::kMaxSessions; ++i) Open();
+  ASSERT_EQ(handler.SessionCount(), CTestEndpointHandler::kMaxSessions);
+  EXPECT_EQ(handler.SessionCapNotice().Hits(), 0u);
+
+  EXPECT_EQ(VerifyStatus(busy), 0u);
+  const CSecureBuffer fresh = Open();
+  EXPECT_EQ(handler.SessionCount(), CTestEndpointHandler::kMaxSessions);
+  EXPECT_EQ(VerifyStatus(idle), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  EXPECT_EQ(VerifyStatus(busy), 0u);
+  EXPECT_EQ(VerifyStatus(fresh), 0u);
+
+  for (int i = 0; i < 100; ++i) {
+    Open();
+    EXPECT_EQ(VerifyStatus(busy), 0u);
+  }
+  EXPECT_EQ(handler.SessionCount(), CTestEndpointHandler::kMaxSessions);
+  EXPECT_EQ(handler.SessionCapNotice().Hits(), 101u);
+
+  // A session replaced under its own identifier takes no other's place.
+  handler.AddSession(busy, COpenSessionRequest());
+  EXPECT_EQ(handler.SessionCount(), CTestEndpointHandler::kMaxSessions);
+  EXPECT_EQ(handler.SessionCapNotice().Hits(), 101u);
+}
+
 TEST_F(EndpointHandlerTest, TransactionsRunUntilTheirResponseIsTakenOnce) {
   const CSecureBuffer session = Open();
   const auto first = Call<CSignDataResponse>(ForSession<CSignDataRequest>(session));

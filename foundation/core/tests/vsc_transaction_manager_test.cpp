@@ -64,3 +64,51 @@ TEST(TransactionManagerTest, ResultsAreTakenOnceAndDroppedOnesDestroyed) {
 
 }  // namespace
 }  // namespace VirtualSmartCardProtocol
+
+namespace VirtualSmartCardProtocol {
+namespace {
+
+using Manager = CVirtualSmartCardTransactionManager;
+
+// A client that never collects loses its own oldest finished results first; running transactions
+// and other sessions' results stay.
+TEST(TransactionManagerTest, UncollectedResultsOfOneSessionAreBoundedOldestFirst) {
+  Manager manager;
+  const CSecureBuffer flooder(16, "flooding client.");
+  const CSecureBuffer neighbour(16, "quiet neighbour.");
+  const DWORD running = manager.AddTransaction(flooder);
+  const DWORD neighbours = manager.AddTransaction(neighbour);
+  ASSERT_TRUE(manager.SetTransactionResult(neighbours, Result(0)));
+  std::vector<DWORD> finished;
+  for (std::size_t i = 0; i < Manager::kMaxUncollectedPerSession + 5; ++i) {
+    finished.push_back(manager.AddTransaction(flooder));
+    ASSERT_TRUE(manager.SetTransactionResult(finished.back(), Result(0)));
+  }
+  manager.AddTransaction(flooder);
+
+  for (std::size_t i = 0; i < finished.size(); ++i) {
+    EXPECT_EQ(manager.HasTransaction(finished[i]), i >= 6) << i;  // six made room, oldest first
+  }
+  EXPECT_TRUE(manager.HasTransaction(running));
+  EXPECT_TRUE(manager.HasTransaction(neighbours));
+  EXPECT_EQ(manager.SessionCapNotice().Hits(), 6u);
+}
+
+// Results left by sessions that come and go (or by made-up session identifiers) are bounded in all.
+TEST(TransactionManagerTest, UncollectedResultsOfAllSessionsAreBounded) {
+  Manager manager;
+  const DWORD running = manager.AddTransaction(CSecureBuffer(4, "none"));
+  const DWORD first = manager.AddTransaction(CSecureBuffer(4, "0000"));
+  ASSERT_TRUE(manager.SetTransactionResult(first, Result(0)));
+  for (std::size_t i = 0; i < Manager::kMaxUncollected; ++i) {
+    const DWORD id = manager.AddTransaction(CSecureBuffer(sizeof i, &i));
+    ASSERT_TRUE(manager.SetTransactionResult(id, Result(0)));
+  }
+  EXPECT_EQ(manager.Count(), Manager::kMaxUncollected);
+  EXPECT_FALSE(manager.HasTransaction(first));
+  EXPECT_TRUE(manager.HasTransaction(running));
+  EXPECT_GE(manager.TotalCapNotice().Hits(), 1u);
+}
+
+}  // namespace
+}  // namespace VirtualSmartCardProtocol

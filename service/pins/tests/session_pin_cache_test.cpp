@@ -80,3 +80,29 @@ TEST(SessionPINCacheTest, ConcurrentStoresAndVerificationsKeepEachEntry) {
 }
 
 }  // namespace
+
+namespace {
+
+// Any client names PIN identifiers: a new one beyond the cap takes the place of the oldest entry,
+// while storing again under a remembered identifier takes no other's place.
+TEST(SessionPINCacheTest, EntriesBeyondTheCapReplaceTheOldest) {
+  CSessionPINCache cache;
+  std::vector<CSecureBuffer> tokens(CSessionPINCache::kMaxEntries);
+  for (std::size_t i = 0; i < tokens.size(); ++i) {
+    ASSERT_EQ(0u, cache.Store(static_cast<int>(i), kPin, tokens[i]));
+  }
+  ASSERT_EQ(0u, cache.Store(0, kPin, tokens[0]));  // the same identifier again: now the newest
+  EXPECT_EQ(cache.Count(), CSessionPINCache::kMaxEntries);
+  EXPECT_EQ(cache.CapNotice().Hits(), 0u);
+
+  CSecureBuffer fresh;
+  ASSERT_EQ(0u, cache.Store(1000, kPin, fresh));
+  EXPECT_EQ(cache.Count(), CSessionPINCache::kMaxEntries);
+  EXPECT_EQ(cache.CapNotice().Hits(), 1u);
+  EXPECT_FALSE(cache.VerifyToken(1, tokens[1]));  // stored longest ago
+  EXPECT_TRUE(cache.VerifyToken(0, tokens[0]));
+  EXPECT_TRUE(cache.VerifyToken(2, tokens[2]));
+  EXPECT_TRUE(cache.VerifyToken(1000, fresh));
+}
+
+}  // namespace
