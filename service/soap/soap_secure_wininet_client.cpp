@@ -243,15 +243,28 @@ bool CSoapSecureWininetClient::BuildHeaders(const wchar_t* actionLine, std::wstr
   }
 }
 
+DWORD CSoapSecureWininetClient::SendEmptyRequest() {
+  if (!HttpSendRequestW(m_request.get(), nullptr, 0, nullptr, 0)) {
+    CDebugLog::Log(LOG_WARNING, L"Empty HttpSendRequest failed: 0x%08x", GetLastError());
+  }
+  DrainResponse(m_request.get());
+  return GetStatusCode();
+}
+
+bool CSoapSecureWininetClient::CookieWaitsForIssuer() const {
+  return m_secure && !m_issuerFingerprints.empty() && !m_cookie.empty();
+}
+
+HRESULT CSoapSecureWininetClient::RefuseIssuer() {
+  CloseRequest();
+  m_lastError = kUntrustedRootError;
+  m_errorState = kSoapSendFailed;
+  return Finish(E_FAIL);
+}
+
 HRESULT CSoapSecureWininetClient::RunNegotiatePreflight() {
   CDebugLog::Log(LOG_TRACE, L"Sending empty HttpSendRequest to start negotiate.");
-  const auto sendEmpty = [this] {
-    if (!HttpSendRequestW(m_request.get(), nullptr, 0, nullptr, 0)) {
-      CDebugLog::Log(LOG_WARNING, L"Empty HttpSendRequest failed: 0x%08x", GetLastError());
-    }
-    DrainResponse(m_request.get());
-    return GetStatusCode();
-  };
+  const auto sendEmpty = [this] { return SendEmptyRequest(); };
   DWORD status = sendEmpty();
   if (status == HTTP_STATUS_PROXY_AUTH_REQ) {
     CDebugLog::Log(LOG_TRACE,
@@ -372,6 +385,17 @@ HRESULT CSoapSecureWininetClient::SendRequest(const wchar_t* actionLine) {
       }
     }
     if (m_negotiateSupport && FAILED(RunNegotiatePreflight())) return Finish(E_UNEXPECTED);
+    // The session cookie is a bearer token: behind a TLS-inspecting proxy the machine trusts, it
+    // would reach the proxy before the pin stops the body. So it leaves only once the server has
+    // shown a certificate of a listed issuer, on an empty request of its own (the pre-flight's, when
+    // there was one); the real request then follows on the same kept-alive connection.
+    if (CookieWaitsForIssuer()) {
+      if (!m_negotiateSupport) {
+        CDebugLog::Log(LOG_TRACE, L"Sending empty HttpSendRequest to check the server's issuer.");
+        SendEmptyRequest();
+      }
+      if (!IsIssuerAccepted()) return RefuseIssuer();
+    }
 
     HttpAddRequestHeadersW(m_request.get(), headers.c_str(), static_cast<DWORD>(headers.size()),
                            HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE);
@@ -383,12 +407,7 @@ HRESULT CSoapSecureWininetClient::SendRequest(const wchar_t* actionLine) {
       return Finish(E_FAIL);
     }
     CDebugLog::Log(LOG_TRACE, L"HttpSendRequestEx success");
-    if (!IsIssuerAccepted()) {
-      CloseRequest();
-      m_lastError = kUntrustedRootError;
-      m_errorState = kSoapSendFailed;
-      return Finish(E_FAIL);
-    }
+    if (!IsIssuerAccepted()) return RefuseIssuer();
     // A failed write ends the loop; HttpEndRequest then reports the failure.
     size_t written = 0;
     while (written < m_requestBody.size()) {

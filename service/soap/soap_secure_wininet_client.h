@@ -111,6 +111,12 @@ class CSoapSecureWininetClient {
   bool BuildHeaders(const wchar_t* actionLine, std::wstring& headers) const;
   // Sends the empty pre-flight request and answers challenges; S_OK or E_UNEXPECTED.
   HRESULT RunNegotiatePreflight();
+  // Sends the request with no headers of ours and no body, reads the answer away; its status.
+  DWORD SendEmptyRequest();
+  // Whether the session cookie may only leave after the server's issuer was checked.
+  bool CookieWaitsForIssuer() const;
+  // Closes the request and reports the server's issuer as not accepted.
+  HRESULT RefuseIssuer();
   // HttpSendRequestEx with the retries for revocation and client certificates: 0 or the error.
   DWORD SendWithRetries();
   bool IsIssuerAccepted() const;

@@ -103,9 +103,8 @@ CTestSigningService::CTestSigningService(ServiceIdentity identity) {
   if (!CreateDirectoryW(m_runDir.c_str(), nullptr)) return;
 
   const std::string certs = UnixPath(folder + L"testdata\\service\\");
-  std::string arguments =
-      " --run-dir \"" + UnixPath(m_runDir) + "\" --lifetime " + std::to_string(kServiceLifetimeSeconds) +
-      " --vault-dir \"" + certs + "vault\"";
+  std::string arguments = " --run-dir \"" + UnixPath(m_runDir) + "\" --lifetime " +
+                          std::to_string(kServiceLifetimeSeconds) + " --vault-dir \"" + certs + "vault\"";
   switch (identity) {
     case ServiceIdentity::kTrusted:
       arguments += " --cert-chain \"" + certs + "service_chain.pem\" --key \"" + certs + "service.key\"";
@@ -148,8 +147,16 @@ std::wstring CTestSigningService::Url(const std::wstring& path) const {
 }
 
 std::vector<LoggedRequest> CTestSigningService::Requests() const {
+  return ReadRequestLog(m_runDir + L"\\requests.log");
+}
+
+std::vector<LoggedRequest> CTestSigningService::ArrivedRequests() const {
+  return ReadRequestLog(m_runDir + L"\\arrivals.log");
+}
+
+std::vector<LoggedRequest> CTestSigningService::ReadRequestLog(const std::wstring& path) {
   std::vector<LoggedRequest> requests;
-  std::istringstream log(ReadSmallFile(m_runDir + L"\\requests.log"));
+  std::istringstream log(ReadSmallFile(path));
   std::string line;
   while (std::getline(log, line)) {
     if (line.rfind("request ", 0) == 0) {

@@ -38,8 +38,12 @@ class CTestSigningService {
   // "https://localhost:<port>" + path.
   std::wstring Url(const std::wstring& path) const;
   std::vector<LoggedRequest> Requests() const;
+  // Every request whose headers arrived, with or without its body (the bodies are not kept).
+  std::vector<LoggedRequest> ArrivedRequests() const;
 
  private:
+  static std::vector<LoggedRequest> ReadRequestLog(const std::wstring& path);
+
   std::wstring m_runDir;  // Windows path
   int m_port = 0;
 };

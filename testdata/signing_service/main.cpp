@@ -43,6 +43,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "signing_service: cannot open the request log in %s\n", options.runDir.c_str());
     return 1;
   }
+  // Called once a request's headers are in, before its body is read.
+  signing_service::RequestLog arrivals(options.runDir + "/arrivals.log");
+  server.set_pre_routing_handler([&arrivals](const httplib::Request& request, httplib::Response&) {
+    arrivals.RecordArrival(request);
+    return httplib::Server::HandlerResponse::Unhandled;
+  });
   // Tests run many clients at once, each holding its keep-alive connection: a worker per connection.
   server.new_task_queue = [] { return new httplib::ThreadPool(128); };
   server.set_keep_alive_max_count(1000);

@@ -33,7 +33,11 @@ RequestLog::~RequestLog() {
   if (m_file) std::fclose(m_file);
 }
 
-void RequestLog::Record(const httplib::Request& request) {
+void RequestLog::Record(const httplib::Request& request) { Write(request, true); }
+
+void RequestLog::RecordArrival(const httplib::Request& request) { Write(request, false); }
+
+void RequestLog::Write(const httplib::Request& request, bool withBody) {
   std::lock_guard<std::mutex> hold(m_lock);
   if (!m_file) return;
   std::string target = request.target.empty() ? request.path : request.target;
@@ -47,7 +51,10 @@ void RequestLog::Record(const httplib::Request& request) {
     }
     std::fprintf(m_file, "header %s: %s\n", Escape(header.first).c_str(), Escape(header.second).c_str());
   }
-  std::fprintf(m_file, "body-length %zu\nbody %s\nend\n", request.body.size(), Escape(request.body).c_str());
+  if (withBody) {
+    std::fprintf(m_file, "body-length %zu\nbody %s\n", request.body.size(), Escape(request.body).c_str());
+  }
+  std::fprintf(m_file, "end\n");
   std::fflush(m_file);
 }
 

@@ -4,7 +4,9 @@
 //   body-length <n>
 //   body <body, with \\ \r \n and other control bytes escaped>
 //   end
-// A request whose body never arrived is not recorded: an empty log means no traffic.
+// A request whose body never arrived is not recorded: an empty log means no traffic. A log of
+// arrivals records each request as soon as its headers are in, without a body: it shows what a
+// client sent even when it went away before the body.
 #ifndef LUMA_TESTDATA_SIGNING_SERVICE_REQUEST_LOG_H_
 #define LUMA_TESTDATA_SIGNING_SERVICE_REQUEST_LOG_H_
 
@@ -26,8 +28,12 @@ class RequestLog {
   bool IsOpen() const { return m_file != nullptr; }
   // Appends and flushes one block, so that it is on disk before the answer leaves.
   void Record(const httplib::Request& request);
+  // The same block without the body lines, for the log of arrivals.
+  void RecordArrival(const httplib::Request& request);
 
  private:
+  void Write(const httplib::Request& request, bool withBody);
+
   std::mutex m_lock;
   std::FILE* m_file = nullptr;
   unsigned long m_count = 0;

@@ -185,7 +185,9 @@ TEST_F(SoapTransportTest, PinningAcceptsTheListedIssuerInAnyLetterCase) {
   EXPECT_EQ(1u, service.Requests().size());
 }
 
-TEST_F(SoapTransportTest, PinningRefusesOtherIssuersBeforeAnyBodyByte) {
+// The session cookie is a bearer token: a refused issuer gets neither the body nor the cookie. With
+// a cookie, the issuer is checked on an empty request first, so the service sees at most that one.
+TEST_F(SoapTransportTest, PinningRefusesOtherIssuersBeforeAnyBodyByteOrTheCookie) {
   struct Case {
     ServiceIdentity identity;
     DWORD securityFlags;
@@ -198,20 +200,47 @@ TEST_F(SoapTransportTest, PinningRefusesOtherIssuersBeforeAnyBodyByte) {
        UntrustedCaFingerprint()},
   };
   for (const Case& c : cases) {
-    CTestSigningService service(c.identity);
-    ASSERT_TRUE(service.IsRunning());
-    CSoapSecureWininetClient client(service.Url(L"/fixed").c_str());
-    client.SetSecurityFlags(c.securityFlags);
-    client.SetIssuerFingerprints({c.accepted});
-    client.RequestBody() = kIsAliveEnvelope;
-    EXPECT_EQ(E_FAIL, client.SendRequest(kIsAliveAction));
-    EXPECT_EQ(kSoapSendFailed, client.GetErrorState());
-    EXPECT_EQ(kUntrustedRootError, client.GetLastErrorCode());
-    std::wstring text;
-    EXPECT_EQ(kUntrustedRootError, client.GetErrorText(text));
-    EXPECT_NE(std::wstring::npos, text.find(L"[0x800b0112]")) << Narrow(text);
-    EXPECT_TRUE(service.Requests().empty()) << "the body reached the service";
+    for (const wchar_t* cookie : {L"", L"SESSION=bearer-token"}) {
+      SCOPED_TRACE(Narrow(cookie));
+      CTestSigningService service(c.identity);
+      ASSERT_TRUE(service.IsRunning());
+      CSoapSecureWininetClient client(service.Url(L"/fixed").c_str());
+      client.SetSecurityFlags(c.securityFlags);
+      client.SetIssuerFingerprints({c.accepted});
+      client.SetCookie(cookie);
+      client.RequestBody() = kIsAliveEnvelope;
+      EXPECT_EQ(E_FAIL, client.SendRequest(kIsAliveAction));
+      EXPECT_EQ(kSoapSendFailed, client.GetErrorState());
+      EXPECT_EQ(kUntrustedRootError, client.GetLastErrorCode());
+      std::wstring text;
+      EXPECT_EQ(kUntrustedRootError, client.GetErrorText(text));
+      EXPECT_NE(std::wstring::npos, text.find(L"[0x800b0112]")) << Narrow(text);
+      const std::vector<LoggedRequest> requests = service.Requests();
+      EXPECT_EQ(requests.size(), *cookie == L'\0' ? 0u : 1u);
+      for (const LoggedRequest& request : requests)
+        EXPECT_EQ("", request.body) << "the body reached the service";
+      for (const LoggedRequest& request : service.ArrivedRequests()) {
+        EXPECT_FALSE(request.HasHeader("Cookie")) << "the cookie reached the service";
+      }
+    }
   }
+}
+
+// An accepted issuer gets the cookie on the real request, after the empty one that showed it.
+TEST_F(SoapTransportTest, PinnedIssuerGetsTheCookieOnlyWithTheRequestAfterTheCheck) {
+  CTestSigningService service;
+  ASSERT_TRUE(service.IsRunning());
+  CSoapSecureWininetClient client(service.Url(L"/fixed").c_str());
+  client.SetIssuerFingerprints({TestCaFingerprint()});
+  client.SetCookie(L"SESSION=bearer-token");
+  client.RequestBody() = kIsAliveEnvelope;
+  ASSERT_EQ(S_OK, client.SendRequest(kIsAliveAction));
+  const std::vector<LoggedRequest> requests = service.Requests();
+  ASSERT_EQ(2u, requests.size());
+  EXPECT_FALSE(requests[0].HasHeader("Cookie"));
+  EXPECT_EQ("", requests[0].body);
+  EXPECT_EQ("SESSION=bearer-token", requests[1].Header("Cookie"));
+  EXPECT_EQ(requests[0].peerPort, requests[1].peerPort) << "the request follows on the checked connection";
 }
 
 TEST_F(SoapTransportTest, NegotiatePreflightAnswersOneChallengeAndGivesUpOnTheSecond) {
