@@ -159,7 +159,9 @@ for target in build-fuzz/bin/*_fuzz; do
   mkdir -p "build-fuzz/corpus/$name"
   seeds=()  # the DER parsers start from the certificates and policies the Windows build made
   case "$name" in der_fuzz | policy_fuzz) seeds=(build/bin/testdata build/bin/testdata/policy) ;; esac
-  "$target" -max_total_time="$fuzz_seconds" -max_len=4096 -print_final_stats=0 "build-fuzz/corpus/$name" \
+  case "$name" in message_fuzz | endpoint_fuzz) seeds=(build-fuzz/fuzz-seeds/pipe) ;; esac
+  max_len=$(awk -v n="$name" '$1 == n { print $2 }' fuzz/max_len.txt)
+  "$target" -max_total_time="$fuzz_seconds" -max_len="${max_len:-4096}" -print_final_stats=0 "build-fuzz/corpus/$name" \
     "${seeds[@]}" >"build-fuzz/$name.log" 2>&1 &
   pids+=("$!:$name")
 done
