@@ -6,13 +6,11 @@
 #include "foundation/core/string_utils.h"
 #include "plugins/certstore/cert_store_module.h"
 #include "plugins/certstore/container_certificate.h"
+#include "plugins/common/session_containers.h"
 
 namespace luma::certstore {
 
 namespace {
-
-// lumaPassV names its container count; a fill asks for no more than this many containers.
-constexpr DWORD kMaxContainers = 1024;
 
 using HashMap = std::map<std::wstring, CSecureBuffer>;  // hexadecimal SHA-1 -> its 20 bytes
 
@@ -62,6 +60,20 @@ CStoreProviderRecord::CStoreProviderRecord(luma::CCertStoreHandle memoryStore,
 
 CStoreProviderRecord::~CStoreProviderRecord() { RecordClosed(); }
 
+void CStoreProviderRecord::SyncBeforeFind(bool startsSearch, const HostFlags& host,
+                                          CCertificateProperties& properties) noexcept {
+  const CWinMutexLock turn = fillMutex.lock();
+  if (!turn.isLocked()) return;  // the find goes on with the store as it is
+  if (!initialized) {
+    moduleLog().print(kLogDetail, "  Initializing store");
+    SyncWithServer(host, properties);
+    initialized = true;
+  } else if (startsSearch && autoResync) {
+    moduleLog().print(kLogDetail, "  Auto resync enabled");
+    SyncWithServer(host, properties);
+  }
+}
+
 void CStoreProviderRecord::SyncWithServer(const HostFlags& host,
                                           CCertificateProperties& properties) noexcept {
   try {
@@ -85,37 +97,35 @@ void CStoreProviderRecord::Fill(const HostFlags& host, CCertificateProperties& p
 
   SessionId session;
   DWORD containerCount = 0;
-  if (client.OpenSession(session.bytes, containerCount) != 0) {
+  const auto addContainer = [&](DWORD index) {
+    luma::CCertContextHandle offered =
+        MakeContainerCertificate(client, session.bytes, index, host, properties);
+    if (!offered) {
+      moduleLog().print(kLogDetail,
+                        "  Container %lu not added to store as it is not authorized for the process", index);
+      return;
+    }
+    const CSecureBuffer hash = GetSha1Hash(offered.get());
+    if (!hash.empty()) unseen.erase(luma::BytesToHex(hash.data, hash.size));
+    luma::CCertContextHandle stored = FindBySha1Hash(store.get(), hash);
+    if (stored && IsIdenticalCertificate(ReadIdentity(properties, offered.get()),
+                                         ReadIdentity(properties, stored.get()))) {
+      moduleLog().print(kLogDetail, "  Identical cert already in store for container %lu", index);
+      return;
+    }
+    stored.reset();
+    if (host.isAdminTool) {
+      moduleLog().print(kLogDetail, "  Adding container %lu to store since process is mmc or certutil", index);
+    } else {
+      moduleLog().print(kLogDetail, "  Adding container %lu to store", index);
+    }
+    CertAddCertificateContextToStore(store.get(), offered.get(), CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+  };
+  if (luma::plugin::OpenSessionAndReadContainers(client, session.bytes, containerCount, addContainer) != 0) {
     moduleLog().print(kLogDetail, "Unable to open session with lumaPassV");
   } else {
     moduleLog().print(kLogDetail, "Successfully opened session with lumaPassV. %lu containers available",
                       containerCount);
-    if (containerCount > kMaxContainers) containerCount = kMaxContainers;
-    for (DWORD index = 0; index < containerCount; ++index) {
-      luma::CCertContextHandle offered =
-          MakeContainerCertificate(client, session.bytes, index, host, properties);
-      if (!offered) {
-        moduleLog().print(
-            kLogDetail, "  Container %lu not added to store as it is not authorized for the process", index);
-        continue;
-      }
-      const CSecureBuffer hash = GetSha1Hash(offered.get());
-      if (!hash.empty()) unseen.erase(luma::BytesToHex(hash.data, hash.size));
-      luma::CCertContextHandle stored = FindBySha1Hash(store.get(), hash);
-      if (stored && IsIdenticalCertificate(ReadIdentity(properties, offered.get()),
-                                           ReadIdentity(properties, stored.get()))) {
-        moduleLog().print(kLogDetail, "  Identical cert already in store for container %lu", index);
-        continue;
-      }
-      stored.reset();
-      if (host.isAdminTool) {
-        moduleLog().print(kLogDetail, "  Adding container %lu to store since process is mmc or certutil",
-                          index);
-      } else {
-        moduleLog().print(kLogDetail, "  Adding container %lu to store", index);
-      }
-      CertAddCertificateContextToStore(store.get(), offered.get(), CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
-    }
     client.CloseSession(session.bytes);
   }
   DeleteUnseenCertificates(store.get(), unseen);

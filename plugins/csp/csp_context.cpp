@@ -3,6 +3,7 @@
 #include "foundation/core/string_utils.h"
 #include "foundation/win/system_utils.h"
 #include "plugins/common/bcrypt_hash.h"
+#include "plugins/common/session_containers.h"
 #include "plugins/csp/core/container_name.h"
 #include "plugins/csp/csp_entry.h"
 #include "plugins/csp/csp_module.h"
@@ -15,9 +16,7 @@ namespace {
 constexpr char kDelegateProviderName[] = "Microsoft Enhanced RSA and AES Cryptographic Provider";
 constexpr DWORD kDelegateProviderType = 24;  // PROV_RSA_AES
 constexpr DWORD kDelegateFlags = CRYPT_VERIFYCONTEXT | CRYPT_SILENT;
-// lumaPassV's container count is not trusted: a context reads no more than this many.
-constexpr DWORD kMaxContainerCount = 256;
-// Nor are its key lengths: no signature block is built for a key longer than this.
+// lumaPassV's key lengths are not trusted: no signature block is built for a key longer than this.
 constexpr DWORD kMaxKeyBytes = 2048;
 constexpr DWORD kMaxHashBytes = 1024;
 
@@ -93,15 +92,10 @@ CCSPContext::CCSPContext(const char* container, DWORD flags, const VTableProvStr
   }
   OpenSession(name.reader);
   DWORD count = 0;
-  if (sessionClient->OpenSession(sessionId, count) == 0) {
-    try {
-      ReadContainers(count, container != nullptr, name.container);
-    } catch (...) {
-      // The destructor will not run: the opened session is closed here.
-      sessionClient->CloseSession(sessionId);
-      throw;
-    }
-  }
+  // A reading that throws closes the session: the destructor will not run.
+  luma::plugin::OpenSessionAndReadContainers(*sessionClient, sessionId, count, [&](DWORD index) {
+    ReadContainer(index, container != nullptr, name.container);
+  });
   if (!selectedContainer && container == nullptr && !containers.empty())
     selectedContainer = containers.front();
   tracer.setResult(TRUE);
@@ -116,21 +110,18 @@ void CCSPContext::OpenSession(const std::wstring& reader) {
   sessionClient = std::make_unique<CVirtualSmartCardClient>(pipeClient.get(), reader.c_str());
 }
 
-void CCSPContext::ReadContainers(DWORD count, bool nameGiven, const std::wstring& wanted) {
-  if (count > kMaxContainerCount) count = kMaxContainerCount;
-  for (DWORD index = 0; index < count; ++index) {
-    CSecureBuffer containerInfo, keyInfo, certificate;
-    if (sessionClient->GetContainerInfo(sessionId, index, containerInfo, keyInfo, certificate) != 0) continue;
-    auto container = luma::plugin::MakeKeyContainer(containerInfo, keyInfo, std::move(certificate));
-    if (container->defaultFlag != 0) {
-      containers.insert(containers.begin(), container);
-      if (!nameGiven) selectedContainer = container;
-    } else {
-      containers.push_back(container);
-    }
-    moduleLog().print(kLogTrace, "       Adding key '%S'", container->name.c_str());
-    if (nameGiven && container->name == wanted) selectedContainer = container;
+void CCSPContext::ReadContainer(DWORD index, bool nameGiven, const std::wstring& wanted) {
+  CSecureBuffer containerInfo, keyInfo, certificate;
+  if (sessionClient->GetContainerInfo(sessionId, index, containerInfo, keyInfo, certificate) != 0) return;
+  auto container = luma::plugin::MakeKeyContainer(containerInfo, keyInfo, std::move(certificate));
+  if (container->defaultFlag != 0) {
+    containers.insert(containers.begin(), container);
+    if (!nameGiven) selectedContainer = container;
+  } else {
+    containers.push_back(container);
   }
+  moduleLog().print(kLogTrace, "       Adding key '%S'", container->name.c_str());
+  if (nameGiven && container->name == wanted) selectedContainer = container;
 }
 
 CCSPContext::~CCSPContext() {

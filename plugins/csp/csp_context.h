@@ -117,7 +117,7 @@ class CCSPContext {
 
  private:
   void OpenSession(const std::wstring& reader);
-  void ReadContainers(DWORD count, bool nameGiven, const std::wstring& wanted);
+  void ReadContainer(DWORD index, bool nameGiven, const std::wstring& wanted);
 
   std::string requestedContainer;
   DWORD acquireFlags;

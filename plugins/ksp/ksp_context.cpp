@@ -2,6 +2,7 @@
 
 #include "plugins/common/bcrypt_hash.h"
 #include "plugins/common/core/container_record.h"
+#include "plugins/common/session_containers.h"
 #include "plugins/diagnostics/function_tracer.h"
 #include "plugins/ksp/core/key_operation_rules.h"
 #include "plugins/ksp/ksp_functions.h"
@@ -25,19 +26,16 @@ CKSPContext::CKSPContext(const std::wstring& providerName, DWORD flags)
                                                              kPipeTimeoutMilliseconds);
   sessionClient = std::make_unique<CVirtualSmartCardClient>(pipeClient.get(), luma::ksp::kReaderName);
   DWORD count = 0;
-  const DWORD status = sessionClient->OpenSession(sessionId, count);
-  tracer.setResult(status);
-  if (status == 0) ReadContainers(count);
+  tracer.setResult(luma::plugin::OpenSessionAndReadContainers(*sessionClient, sessionId, count,
+                                                              [this](DWORD index) { ReadContainer(index); }));
 }
 
-void CKSPContext::ReadContainers(DWORD count) {
-  for (DWORD index = 0; index < count; ++index) {
-    CSecureBuffer containerInfo, keyInfo, certificate;
-    if (sessionClient->GetContainerInfo(sessionId, index, containerInfo, keyInfo, certificate) != 0) continue;
-    auto container = luma::plugin::MakeKeyContainer(containerInfo, keyInfo, std::move(certificate));
-    moduleLog().print(kLogTrace, "       Adding key '%S'", container->name.c_str());
-    containers[luma::ksp::ToLowerWide(container->name)] = std::move(container);
-  }
+void CKSPContext::ReadContainer(DWORD index) {
+  CSecureBuffer containerInfo, keyInfo, certificate;
+  if (sessionClient->GetContainerInfo(sessionId, index, containerInfo, keyInfo, certificate) != 0) return;
+  auto container = luma::plugin::MakeKeyContainer(containerInfo, keyInfo, std::move(certificate));
+  moduleLog().print(kLogTrace, "       Adding key '%S'", container->name.c_str());
+  containers[luma::ksp::ToLowerWide(container->name)] = std::move(container);
 }
 
 CKSPContext::~CKSPContext() {

@@ -65,7 +65,7 @@ class CKSPContext {
   void SetUseContext(const BYTE* bytes, DWORD size);
 
  private:
-  void ReadContainers(DWORD count);
+  void ReadContainer(DWORD index);
 
   std::wstring providerName;
   DWORD flags;

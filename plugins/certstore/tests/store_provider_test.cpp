@@ -3,13 +3,17 @@
 // host's path and the property access can be set.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <functional>
+#include <thread>
+#include <vector>
 
 #include "foundation/core/vsc_message.h"
 #include "plugins/certstore/cert_store_module.h"
 #include "plugins/certstore/store_callbacks.h"
 #include "plugins/certstore/tests/cert_store_test_support.h"
+#include "plugins/common/session_containers.h"
 #include "plugins/diagnostics/tests/refused_allocations.h"
 
 using namespace VirtualSmartCardProtocol;
@@ -228,8 +232,39 @@ TEST_F(StoreProviderTest, AnImplausibleContainerCountIsBounded) {
   server.ClaimContainerCount(0xFFFFFFFF);
   CDrivenStore store(&OpenLinked);
   EXPECT_EQ(1u, store.Enumerate().size());
-  EXPECT_EQ(1024u, server.CountRequests(MessageTypeGetContainerInfo));
+  EXPECT_EQ(luma::plugin::kMaxSessionContainers, server.CountRequests(MessageTypeGetContainerInfo));
   EXPECT_EQ(1u, server.CountRequests(MessageTypeCloseSession));
+}
+
+// A pipe name that could not be made (memory ran out) is no name to talk to for the store's life.
+TEST_F(StoreProviderTest, NoPipeNameFailsTheOpen) {
+  SetPipeNameFunction([] { return std::wstring(); });
+  SetLastError(0);
+  CDrivenStore store(&OpenLinked);
+  EXPECT_FALSE(store.opened());
+  EXPECT_NE(0u, GetLastError());
+  EXPECT_EQ(0, LiveRecordCount());
+}
+
+// Threads that enumerate one shared store take turns to fill it: never two sessions at once, and
+// each enumeration sees the whole store.
+TEST_F(StoreProviderTest, ThreadsSharingAStoreFillItOneAtATime) {
+  CScriptedStoreServer server(testPipeName(),
+                              {Offer("alt_names.der", L"alpha"), Offer("key_encipherment.der", L"bravo")});
+  CDrivenStore store(&OpenLinked);
+  std::atomic<int> wrongCounts{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 3; ++t) {
+    threads.emplace_back([&] {
+      for (int i = 0; i < 10; ++i) {
+        if (store.Enumerate().size() != 2u) ++wrongCounts;
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(0, wrongCounts.load());
+  EXPECT_EQ(1u, server.MostSessionsOpenAtOnce());
+  EXPECT_EQ(server.CountRequests(MessageTypeOpenSession), server.CountRequests(MessageTypeCloseSession));
 }
 
 TEST_F(StoreProviderTest, EmptyTextsAndNoArchivedMarkSetNoProperties) {
