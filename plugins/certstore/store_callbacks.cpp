@@ -3,6 +3,7 @@
 #include <atomic>
 #include <memory>
 #include <new>
+#include <type_traits>
 
 #include "plugins/certstore/cert_store_module.h"
 #include "plugins/certstore/store_provider_record.h"
@@ -11,6 +12,15 @@
 #include "plugins/diagnostics/entry_boundary.h"
 
 namespace luma::certstore {
+
+// CryptoAPI calls the table's entries through these types: a mismatch in a parameter or the calling
+// convention would only show in the 32-bit module, as a corrupted stack.
+static_assert(std::is_same<decltype(&LumaPassCertStoreProvClose), PFN_CERT_STORE_PROV_CLOSE>::value);
+static_assert(std::is_same<decltype(&LumaPassCertStoreProvReadCert), PFN_CERT_STORE_PROV_READ_CERT>::value);
+static_assert(std::is_same<decltype(&LumaPassCertStoreProvFindCert), PFN_CERT_STORE_PROV_FIND_CERT>::value);
+static_assert(
+    std::is_same<decltype(&LumaPassCertStoreProvFreeFindCert), PFN_CERT_STORE_PROV_FREE_FIND_CERT>::value);
+static_assert(std::is_same<decltype(&LumaPassCertStoreProvControl), PFN_CERT_STORE_PROV_CONTROL>::value);
 
 namespace {
 
@@ -110,8 +120,11 @@ BOOL OpenStoreProvider(LPCSTR storeProvider, DWORD flags, PCERT_STORE_PROV_INFO 
     }
     std::unique_ptr<CStoreProviderRecord> record;
     try {
+      // No name (memory ran out while it was made) would have the store talk to "" for its life.
+      const std::wstring pipeName = CurrentPipeName();
+      if (pipeName.empty()) throw std::bad_alloc();
       auto pipeClient =
-          std::make_unique<CUnconnectedNamedPipeClient>(CurrentPipeName(), kCertStorePipeTimeoutMilliseconds);
+          std::make_unique<CUnconnectedNamedPipeClient>(pipeName, kCertStorePipeTimeoutMilliseconds);
       // A transport that could not keep the pipe's name would leave the store empty for good.
       if (!pipeClient->isUsable()) throw std::bad_alloc();
       record = std::make_unique<CStoreProviderRecord>(std::move(memoryStore), std::move(pipeClient), flags);
@@ -175,14 +188,7 @@ BOOL WINAPI LumaPassCertStoreProvFindCert(HCERTSTOREPROV storeProv, PCCERT_STORE
       return FALSE;
     }
     *provCertContext = nullptr;
-    if (!record->initialized) {
-      moduleLog().print(kLogDetail, "  Initializing store");
-      record->SyncWithServer(CurrentHostFlags(), PropertyAccess());
-      record->initialized = true;
-    } else if (prevCertContext == nullptr && record->autoResync) {
-      moduleLog().print(kLogDetail, "  Auto resync enabled");
-      record->SyncWithServer(CurrentHostFlags(), PropertyAccess());
-    }
+    record->SyncBeforeFind(prevCertContext == nullptr, CurrentHostFlags(), PropertyAccess());
 
     // The caller's cursor gives up the context found last; the search below frees it.
     std::unique_ptr<FindCertRecord> cursor(static_cast<FindCertRecord*>(*storeProvFindInfo));

@@ -7,12 +7,14 @@
 // after windows.h
 #include <wincrypt.h>
 
+#include <atomic>
 #include <memory>
 
 #include "foundation/win/unique_handle.h"
 #include "plugins/certstore/certificate_properties.h"
 #include "plugins/certstore/core/host_process.h"
 #include "plugins/common/unconnected_named_pipe_client.h"
+#include "plugins/diagnostics/win_mutex.h"
 
 namespace luma::certstore {
 
@@ -30,8 +32,13 @@ class CStoreProviderRecord {
   DWORD openFlags() const noexcept { return flags; }
   bool setsLocalizedName() const noexcept { return localizedName; }
 
-  bool initialized = false;
-  bool autoResync = true;  // on from the open; a control may set it again, nothing clears it
+  // On from the open; a control may set it again, nothing clears it.
+  std::atomic<bool> autoResync{true};
+
+  // Before a find: the first one fills the store, and with automatic resynchronisation so does the
+  // first find of every search. Threads that share the store take turns, so one fill runs at a time
+  // and a find never sees a store another thread is filling. Throws nothing.
+  void SyncBeforeFind(bool startsSearch, const HostFlags& host, CCertificateProperties& properties) noexcept;
 
   // Brings the memory store in step with what lumaPassV offers this process: unchanged certificates
   // stay, changed ones are replaced, the others go. Nothing is asked inside lumaPassV itself.
@@ -39,6 +46,9 @@ class CStoreProviderRecord {
   void SyncWithServer(const HostFlags& host, CCertificateProperties& properties) noexcept;
 
  private:
+  CWinMutex fillMutex;
+  bool initialized = false;  // guarded by fillMutex
+
   void Fill(const HostFlags& host, CCertificateProperties& properties);
 
   luma::CCertStoreHandle store;

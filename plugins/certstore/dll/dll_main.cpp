@@ -4,6 +4,8 @@
 // after windows.h
 #include <wincrypt.h>
 
+#include <type_traits>
+
 #include "plugins/certstore/cert_store_module.h"
 #include "plugins/certstore/store_callbacks.h"
 #include "plugins/certstore/store_registration.h"
@@ -32,6 +34,10 @@ BOOL WINAPI CertDllOpenLumaPassVStoreProvW(LPCSTR lpszStoreProvider, DWORD, HCRY
                                            const void*, HCERTSTORE, PCERT_STORE_PROV_INFO pStoreProvInfo) {
   return luma::certstore::OpenStoreProvider(lpszStoreProvider, dwFlags, pStoreProvInfo);
 }
+
+// CryptoAPI calls the open function through this type; a mismatch would only show on 32-bit.
+static_assert(
+    std::is_same<decltype(&CertDllOpenLumaPassVStoreProvW), PFN_CERT_DLL_OPEN_STORE_PROV_FUNC>::value);
 
 // Not while a store opened here still lives: its callbacks are in this module.
 HRESULT WINAPI DllCanUnloadNow() { return luma::certstore::LiveRecordCount() > 0 ? S_FALSE : S_OK; }

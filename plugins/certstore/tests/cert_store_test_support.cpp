@@ -1,5 +1,6 @@
 #include "plugins/certstore/tests/cert_store_test_support.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "foundation/core/tests/test_bytes.h"
@@ -75,10 +76,16 @@ size_t CScriptedStoreServer::CountRequests(DWORD type) const {
 
 size_t CScriptedStoreServer::RequestCount() const { return server->Requests().size(); }
 
+size_t CScriptedStoreServer::MostSessionsOpenAtOnce() const {
+  std::lock_guard<std::mutex> guard(lock);
+  return mostSessionsOpen;
+}
+
 CSecureBuffer CScriptedStoreServer::Answer(const CSecureBuffer& request) {
   std::lock_guard<std::mutex> guard(lock);
   switch (luma::plugin::MessageTypeOf(request)) {
     case MessageTypeOpenSession: {
+      mostSessionsOpen = std::max(mostSessionsOpen, ++sessionsOpen);
       COpenSessionResponse response;
       response.SetStatus(0);
       response.SetSessionId(CSecureBuffer(16, kSessionId));
@@ -125,6 +132,7 @@ CSecureBuffer CScriptedStoreServer::Answer(const CSecureBuffer& request) {
       return ToWire(response);
     }
     default: {
+      if (luma::plugin::MessageTypeOf(request) == MessageTypeCloseSession && sessionsOpen > 0) --sessionsOpen;
       CCloseSessionResponse response;
       response.SetStatus(0);
       return ToWire(response);

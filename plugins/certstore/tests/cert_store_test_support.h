@@ -43,6 +43,8 @@ class CScriptedStoreServer {
   void ClaimContainerCount(DWORD count);
   size_t CountRequests(DWORD type) const;
   size_t RequestCount() const;
+  // The most sessions that were open at one time (opened and not yet closed).
+  size_t MostSessionsOpenAtOnce() const;
 
  private:
   CSecureBuffer Answer(const CSecureBuffer& request);
@@ -50,6 +52,8 @@ class CScriptedStoreServer {
   mutable std::mutex lock;
   std::vector<OfferedContainer> offered;
   std::optional<DWORD> claimedCount;
+  size_t sessionsOpen = 0;
+  size_t mostSessionsOpen = 0;
   std::unique_ptr<CScriptedPipeServer> server;
 };
 
