@@ -94,7 +94,12 @@ void CSlot::resync() {
   if (store) CertControlStore(store.get(), 0, CERT_STORE_CTRL_CANCEL_NOTIFY, &event);
   const bool reopened = openStore();
   if (reopened) armChangeNotification();
-  reload();
+  try {
+    reload();
+  } catch (...) {
+    SetEvent(event);  // the objects stay as they were; the next look reloads again
+    throw;
+  }
   if (log().isOn(kLogTrace)) log().print(kLogTrace, "Store reopened to resynchronise: %d", reopened ? 1 : 0);
 }
 
@@ -166,21 +171,28 @@ void CSlot::addObjects(PCCERT_CONTEXT certificate, const std::string& objectLabe
 void CSlot::reload() {
   log().print(kLogTrace, "CSlot::reload");
   if (!store) return;
+  // The new set is built aside and swapped in at the end: running out of memory half-way leaves the
+  // objects as they were.
   CObjectMap loaded;
   std::set<std::string> usedLabels;
-
+  // A remembered certificate's kept objects stand for it. A remembered hash without kept objects
+  // (its certificate was briefly absent from the store) must not hide the certificate for good.
+  std::set<CByteBuffer> kept;
   for (auto& entry : objects) {
-    if (rememberedObjects.count(entry.second->getCertificateHash()) != 0) {
-      log().print(kLogTrace, "keeping remembered object");
-      usedLabels.insert(entry.second->getLabel());
-      loaded[entry.first] = entry.second->clone();
-    }
+    CByteBuffer hash = entry.second->getCertificateHash();
+    if (rememberedObjects.count(hash) == 0) continue;
+    log().print(kLogTrace, "keeping remembered object");
+    usedLabels.insert(entry.second->getLabel());
+    loaded[entry.first] = entry.second->clone();
+    kept.insert(std::move(hash));
   }
-  objects.clear();
 
-  PCCERT_CONTEXT certificate = nullptr;
-  while ((certificate = CertEnumCertificatesInStore(store.get(), certificate)) != nullptr) {
-    if (rememberedObjects.count(luma::pkcs11::certificateHash(certificate)) != 0) {
+  luma::CCertContextHandle cursor;  // frees the enumeration's context on every way out
+  for (;;) {
+    cursor.reset(CertEnumCertificatesInStore(store.get(), cursor.release()));
+    if (!cursor) break;
+    const PCCERT_CONTEXT certificate = cursor.get();
+    if (kept.count(luma::pkcs11::certificateHash(certificate)) != 0) {
       log().print(kLogTrace, "      skipping remembered object");  // its kept objects stand for it
       continue;
     }
@@ -192,5 +204,5 @@ void CSlot::reload() {
     const luma::CCertContextHandle copy = luma::pkcs11::detachedCopy(certificate);
     if (copy) addObjects(copy.get(), objectLabel, loaded);
   }
-  objects = std::move(loaded);
+  objects.swap(loaded);
 }

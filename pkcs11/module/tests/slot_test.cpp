@@ -11,6 +11,7 @@
 #include "pkcs11/module/rsa_keys.h"
 #include "pkcs11/module/tests/token_test_support.h"
 #include "pkcs11/module/x509_certificate.h"
+#include "plugins/diagnostics/tests/refused_allocations.h"
 
 namespace {
 
@@ -200,6 +201,66 @@ TEST_F(SlotTest, AStoreChangeReloadsWithNewHandlesButRememberedObjectsKeepTheirs
   EXPECT_TRUE(handlesOf(after, alice).empty());
   EXPECT_EQ(after.size(), 6u);
   EXPECT_EQ(slot->getReloadCounter(), 3);
+}
+
+// A remembered hash hides nothing by itself: only the objects kept for it stand for its certificate.
+// A stale session may remember a certificate while it is briefly absent from the store.
+TEST_F(SlotTest, ARememberedCertificateShowsWhetherOrNotItsObjectsWereKept) {
+  struct Case {
+    const char* name;
+    bool inStoreWhenRemembered;
+  } const cases[] = {{"kept objects stand for it", true}, {"remembered while absent", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CTestSystemStore own;
+    const CCertificateSetup setup{"signing", L"Alice"};
+    const Bytes alice = own.add(setup);
+    marked.insert(alice);
+    if (!c.inStoreWhenRemembered) own.remove(alice);
+    std::unique_ptr<CSlot> slot = makeSlot(own.name());
+    const std::vector<CK_OBJECT_HANDLE> before = handlesOf(objectsOf(*slot), alice);
+    slot->rememberObject(CByteBuffer(alice.size(), alice.data()));
+    if (!c.inStoreWhenRemembered) own.add(setup);
+    own.add({"encryption", L"Bob"});
+    SetEvent(slot->getChangeEvent());
+    EXPECT_EQ(slot->getReloadCounter(), 1);
+    const std::vector<CK_OBJECT_HANDLE> after = handlesOf(objectsOf(*slot), alice);
+    EXPECT_EQ(after.size(), 3u);
+    if (c.inStoreWhenRemembered) EXPECT_EQ(after, before);
+  }
+}
+
+// Memory that runs out during a reload leaves the objects as they were, remembered ones included,
+// and the next look reloads again.
+TEST_F(SlotTest, AReloadThatRunsOutOfMemoryKeepsTheObjects) {
+  const Bytes alice = addMarked({"signing", L"Alice"});
+  addMarked({"encryption", L"Bob"});
+  std::unique_ptr<CSlot> slot = makeSlot();
+  const auto before = objectsOf(*slot);
+  ASSERT_EQ(before.size(), 6u);
+  slot->rememberObject(CByteBuffer(alice.size(), alice.data()));
+  addMarked({"plain_a", L"Carol"});
+  bool refused = true;
+  for (int allowed = 0; refused && allowed < 1000; ++allowed) {
+    SetEvent(slot->getChangeEvent());
+    {
+      luma::testing::CRefusedAllocations refusals(allowed);
+      try {
+        slot->getReloadCounter();
+      } catch (const std::bad_alloc&) {
+      }
+      refused = refusals.refusedAny();
+    }
+    const auto now = objectsOf(*slot);
+    if (refused) {
+      ASSERT_EQ(now.size(), before.size()) << allowed;
+      EXPECT_EQ(handlesOf(now, alice), handlesOf(before, alice)) << allowed;
+    }
+  }
+  ASSERT_FALSE(refused) << "every reload ran out of memory";
+  const auto after = objectsOf(*slot);
+  EXPECT_EQ(after.size(), 9u);
+  EXPECT_EQ(handlesOf(after, alice), handlesOf(before, alice));
 }
 
 TEST_F(SlotTest, TheStopEventEndsAWaitWithoutReloading) {
