@@ -4,6 +4,7 @@
 // shared: a call keeps its operation alive while another thread ends or replaces it.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -154,13 +155,16 @@ CK_RV LUMA_CK_CALL C_Sign(CK_SESSION_HANDLE hSession, CK_BYTE_PTR pData, CK_ULON
         if (!operation) return CKR_OPERATION_NOT_INITIALIZED;
         if (pulSignatureLen == nullptr) return CKR_ARGUMENTS_BAD;
         if (pData == nullptr) return CKR_DATA_INVALID;
-        moduleLog().dump("pData", pData, ulDataLen);
         const CK_ULONG needed = operation->getKeyBytes();
+        // What can be signed fits the key's block: the dump shows no more than that, whatever length
+        // the caller claims over whatever buffer it passed, and a longer input is refused uncopied.
+        moduleLog().dump("pData", pData, std::min<CK_ULONG>(ulDataLen, needed));
         if (pSignature == nullptr || *pulSignatureLen < needed) {
           *pulSignatureLen = needed;
           moduleLog().print(kLogTrace, "     *pulSignatureLen %lu", needed);
           return pSignature == nullptr ? CKR_OK : CKR_BUFFER_TOO_SMALL;
         }
+        if (ulDataLen > needed) return CKR_DATA_LEN_RANGE;  // the operation stays for a corrected call
         const CByteBuffer input(ulDataLen, pData);
         if (input.size() != ulDataLen) return CKR_HOST_MEMORY;
         luma::pkcs11::CSignedDigest digest;

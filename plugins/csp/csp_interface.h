@@ -76,6 +76,14 @@ constexpr DWORD kNoKey = 0x8009000D;
 constexpr DWORD kNoMemory = 0x8009000E;
 constexpr DWORD kProviderFailure = 0x80090020;  // NTE_FAIL: an unexpected fault inside an entry
 
+// The platform's own definitions of the same codes: a mismatch would reach CryptoAPI as another error.
+static_assert(kBadKey == static_cast<DWORD>(NTE_BAD_KEY) && kBadData == static_cast<DWORD>(NTE_BAD_DATA));
+static_assert(kBadFlags == static_cast<DWORD>(NTE_BAD_FLAGS) && kBadType == static_cast<DWORD>(NTE_BAD_TYPE));
+static_assert(kBadKeyState == static_cast<DWORD>(NTE_BAD_KEY_STATE) &&
+              kNoKey == static_cast<DWORD>(NTE_NO_KEY));
+static_assert(kNoMemory == static_cast<DWORD>(NTE_NO_MEMORY) &&
+              kProviderFailure == static_cast<DWORD>(NTE_FAIL));
+
 constexpr DWORD kNewKeysetFlag = 0x8;
 constexpr DWORD kDeleteKeysetFlag = 0x10;
 

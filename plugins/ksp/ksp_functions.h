@@ -22,6 +22,14 @@ constexpr SECURITY_STATUS kNoMoreItems = static_cast<SECURITY_STATUS>(0x8009002A
 constexpr SECURITY_STATUS kInternalError = static_cast<SECURITY_STATUS>(0x8009002D);
 constexpr SECURITY_STATUS kMoreData = ERROR_MORE_DATA;  // 234: the caller's output buffer is too small
 
+// The platform's own definitions of the same codes: a mismatch would reach CNG as another error.
+static_assert(kBadLen == NTE_BAD_LEN && kBadData == NTE_BAD_DATA && kBadFlags == NTE_BAD_FLAGS);
+static_assert(kNoMemory == NTE_NO_MEMORY && kPerm == NTE_PERM && kNotFound == NTE_NOT_FOUND);
+static_assert(kBadKeyset == NTE_BAD_KEYSET && kInvalidHandle == NTE_INVALID_HANDLE);
+static_assert(kInvalidParameter == NTE_INVALID_PARAMETER && kBufferTooSmall == NTE_BUFFER_TOO_SMALL);
+static_assert(kNotSupported == NTE_NOT_SUPPORTED && kNoMoreItems == NTE_NO_MORE_ITEMS);
+static_assert(kInternalError == NTE_INTERNAL_ERROR);
+
 // The static table, version 1.0.
 NCRYPT_KEY_STORAGE_FUNCTION_TABLE& FunctionTable();
 

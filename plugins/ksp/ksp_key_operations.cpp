@@ -21,6 +21,10 @@ constexpr DWORD kSignFlags = BCRYPT_PAD_PKCS1 | BCRYPT_PAD_PSS | NCRYPT_SILENT_F
 constexpr DWORD kExportFlags = NCRYPT_EXPORT_LEGACY_FLAG | NCRYPT_SILENT_FLAG;
 // Longer than any CNG algorithm name: the caller's name is never read further.
 constexpr size_t kMaxAlgorithmNameChars = 256;
+// The most of a caller's input block any entry reads: a hash is cut one past the longest key's block
+// and a cipher block must be the key's length. The level-5 dump shows no more than that, whatever
+// length the caller claims over whatever buffer it passed.
+constexpr DWORD kMaxInputBytesUsed = kMaxKeyBits / 8 + 1;
 
 void LogHandles(NCRYPT_PROV_HANDLE provider, NCRYPT_KEY_HANDLE key) {
   LogArgument("     hProvider       %p", reinterpret_cast<void*>(provider));
@@ -29,9 +33,9 @@ void LogHandles(NCRYPT_PROV_HANDLE provider, NCRYPT_KEY_HANDLE key) {
 
 void LogSize(const char* format, DWORD size) { moduleLog().print(kLogTrace, format, static_cast<int>(size)); }
 
-// The caller's input bytes at level 5, when there are any.
+// The caller's input bytes at level 5, when there are any, as far as an entry reads them.
 void DumpInput(const char* label, const BYTE* bytes, DWORD size) {
-  if (bytes != nullptr) moduleLog().dump(label, bytes, size);
+  if (bytes != nullptr) moduleLog().dump(label, bytes, std::min(size, kMaxInputBytesUsed));
 }
 
 // The leading arguments SignHash and VerifySignature share.
@@ -141,7 +145,7 @@ SECURITY_STATUS WINAPI SignHash(NCRYPT_PROV_HANDLE hProvider, NCRYPT_KEY_HANDLE 
     }
     // A hash longer than the longest key's block can never be signed: its first bytes decide the
     // outcome as well as the whole would, without copying all the caller claims to have.
-    const DWORD copied = std::min<DWORD>(cbHashValue, kMaxKeyBits / 8 + 1);
+    const DWORD copied = std::min<DWORD>(cbHashValue, kMaxInputBytesUsed);
     CSecureBuffer signature;
     const SECURITY_STATUS status = context->SignData(*key, hashName, CopyIn(pbHashValue, copied), signature);
     if (status != 0) {

@@ -131,7 +131,18 @@ TEST_F(CryptoApiKeyTest, AHashOfTheWrongLengthOrABareHashLeavesTheOperationActiv
     EXPECT_EQ(CKR_DATA_LEN_RANGE, rv) << input.size();
     EXPECT_EQ(CKR_OPERATION_ACTIVE, C_SignInit(session, &rsaPkcs, exchangeKey));
   }
-  EXPECT_EQ(256u, sign(join(kSha1Prefix, pattern(20, 3))).size());
+  // A length beyond the key's block is refused before a byte is copied, whatever the caller claims
+  // over whatever buffer it passed.
+  const Bytes small = join(kSha1Prefix, pattern(20, 3));
+  Bytes output(256);
+  CK_ULONG length = static_cast<CK_ULONG>(output.size());
+  for (const CK_ULONG claimed : {CK_ULONG{257}, CK_ULONG{0x7FFFFFFF}}) {
+    EXPECT_EQ(CKR_DATA_LEN_RANGE,
+              C_Sign(session, const_cast<BYTE*>(small.data()), claimed, output.data(), &length))
+        << claimed;
+    EXPECT_EQ(CKR_OPERATION_ACTIVE, C_SignInit(session, &rsaPkcs, exchangeKey));
+  }
+  EXPECT_EQ(256u, sign(small).size());
   // An algorithm CryptoAPI does not know ends the operation on a CryptoAPI key.
   ASSERT_EQ(CKR_OK, C_SignInit(session, &rsaPkcs, exchangeKey));
   CK_RV rv = CKR_OK;
