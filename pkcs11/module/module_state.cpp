@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "pkcs11/module/module_log.h"
+#include "plugins/diagnostics/unload_only_object.h"
 
 namespace luma {
 namespace pkcs11 {
@@ -76,10 +77,15 @@ void CModuleState::setSlotSource(const std::string& storeName, CSlotEnvironment 
   slotEnvironment = std::move(environment);
 }
 
-CModuleState& moduleState() {
-  static CModuleState state;
-  return state;
-}
+namespace {
+// Destroyed by the module's unload only: at process exit its sessions and slots would release their
+// keys into key providers that may be detached already.
+luma::diagnostics::CUnloadOnlyObject<CModuleState> stateHolder;
+}  // namespace
+
+CModuleState& moduleState() { return stateHolder.Get(); }
+
+void destroyModuleState() noexcept { stateHolder.Destroy(); }
 
 }  // namespace pkcs11
 }  // namespace luma

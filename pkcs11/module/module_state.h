@@ -69,8 +69,10 @@ class CModuleState {
   CSlotEnvironment slotEnvironment;
 };
 
-// The one instance, made when the module is loaded.
+// The one instance, made when the module is loaded. Never destroyed at process exit.
 CModuleState& moduleState();
+// Only when the module is unloaded while its process goes on, after the last C_Finalize.
+void destroyModuleState() noexcept;
 
 }  // namespace pkcs11
 }  // namespace luma

@@ -8,6 +8,7 @@
 #include "plugins/common/object_pool.h"
 #include "plugins/common/user_pipe_name.h"
 #include "plugins/diagnostics/module_debug_log.h"
+#include "plugins/diagnostics/unload_only_object.h"
 
 namespace luma::plugin {
 
@@ -26,10 +27,10 @@ class CPluginModule {
     return log;
   }
 
-  static Pool& Handles() {
-    static Pool pool;
-    return pool;
-  }
+  // Destroyed by the module's unload only: at process exit its contexts would close their sessions
+  // through a pipe call under the loader lock, and release keys into providers (rsaenh) that may
+  // be detached already.
+  static Pool& Handles() { return pool.Get(); }
 
   // lumaPassV's per-user pipe, unless a program that links the provider logic directly (its tests)
   // names another; null restores the user's pipe.
@@ -38,18 +39,26 @@ class CPluginModule {
   }
   static std::wstring CurrentPipeName() { return pipeNameFunction(); }
 
-  // DLL_PROCESS_DETACH: drops the handles still open (closing their sessions) and shuts the log down.
+  // DLL_PROCESS_DETACH. At process exit only local work: the log is shut down and the contexts stay
+  // to the end of the process (its other threads are gone, possibly mid-call, and the DLLs a context
+  // would call may be detached already). On FreeLibrary the handles still open are dropped (closing
+  // their sessions), the log is shut down and the pool destroyed.
   static void Detach(bool processTerminating) noexcept {
-    // At process exit the other threads are gone, possibly mid-call: their contexts are left alone.
-    if (!processTerminating && !Handles().IsEmpty()) {
+    if (processTerminating) {
+      Log().shutdown();
+      return;
+    }
+    if (!Handles().IsEmpty()) {
       Log().print(kLogDetail, "DLL_PROCESS_DETACH called while still having active contexts");
       Handles().Clear();
     }
     Log().shutdown();
+    pool.Destroy();
   }
 
  private:
   static inline PipeNameFunction pipeNameFunction = &GetUserPipeName;
+  static inline luma::diagnostics::CUnloadOnlyObject<Pool> pool;
 };
 
 }  // namespace luma::plugin

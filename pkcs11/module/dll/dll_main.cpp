@@ -6,7 +6,7 @@
 #include "pkcs11/module/module_log.h"
 #include "pkcs11/module/module_state.h"
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
   try {
     switch (reason) {
       case DLL_PROCESS_ATTACH:
@@ -17,9 +17,16 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
         luma::pkcs11::moduleLog().print(kLogInfo, "DLL_PROCESS_DETACH");
         luma::pkcs11::CModuleState& state = luma::pkcs11::moduleState();
         SetEvent(state.getStopEvent());
-        // An application that never finalised leaves its sessions and slot to the unload.
+        if (reserved != nullptr) {
+          // The process is ending: the key providers its sessions would release keys into may be
+          // detached already. Only local work; sessions and slot stay to the end.
+          luma::pkcs11::moduleLog().shutdown();
+          return TRUE;
+        }
+        // Unloaded by an application that never finalised: its sessions and slot go now.
         while (state.getInitCount() > 0) C_Finalize(nullptr);
         luma::pkcs11::moduleLog().shutdown();
+        luma::pkcs11::destroyModuleState();
         return TRUE;
       }
       case DLL_THREAD_ATTACH:
