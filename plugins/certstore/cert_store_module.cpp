@@ -74,12 +74,26 @@ void RecordOpened() noexcept { ++liveRecords; }
 void RecordClosed() noexcept { --liveRecords; }
 long LiveRecordCount() noexcept { return liveRecords.load(); }
 
-void PinModule() noexcept {
+bool PlatformFreesProvidersWithoutAsking() noexcept {
+  // Only Wine's crypt32 has been measured to free the module whatever DllCanUnloadNow answers; the
+  // probe asks ntdll for the export that only Wine has.
+  static const bool freesWithoutAsking = [] {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+  }();
+  return freesWithoutAsking;
+}
+
+void PinModuleWhereNeeded() noexcept {
   if (pinned.exchange(true)) return;
-  HMODULE module = nullptr;
   const DWORD lastError = GetLastError();
+  if (!PlatformFreesProvidersWithoutAsking()) {
+    SetLastError(lastError);
+    return;
+  }
+  HMODULE module = nullptr;
   if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
-                          reinterpret_cast<LPCWSTR>(&PinModule), &module)) {
+                          reinterpret_cast<LPCWSTR>(&PinModuleWhereNeeded), &module)) {
     pinned = false;  // the next open tries again
   }
   SetLastError(lastError);

@@ -47,9 +47,15 @@ void RecordOpened() noexcept;
 void RecordClosed() noexcept;
 long LiveRecordCount() noexcept;
 
-// Keeps the module loaded until the process ends: CryptoAPI may free it while the callbacks of an
-// open store are still in its table. Only the first call does anything.
-void PinModule() noexcept;
+// Whether this platform's CryptoAPI frees a store provider's module right after the open function
+// returns, without asking DllCanUnloadNow (Wine's crypt32 does; Windows keeps a module that answers
+// S_FALSE). Decided once, from the running system.
+bool PlatformFreesProvidersWithoutAsking() noexcept;
+
+// Where the platform would free the module under an open store (above), keeps it loaded until the
+// process ends; elsewhere DllCanUnloadNow's S_FALSE keeps it, and a pin would only lock the file
+// in every process that opened "MY". Only the first call does anything.
+void PinModuleWhereNeeded() noexcept;
 
 }  // namespace luma::certstore
 

@@ -132,8 +132,9 @@ BOOL OpenStoreProvider(LPCSTR storeProvider, DWORD flags, PCERT_STORE_PROV_INFO 
       return FailOpen();
     }
 
-    // CryptoAPI may unload a provider right after its open while the store still calls the table.
-    PinModule();
+    // A platform that unloads a provider right after its open, while the store still calls the
+    // table, gets a pinned module; elsewhere DllCanUnloadNow keeps it while a record lives.
+    PinModuleWhereNeeded();
     storeProvInfo->dwStoreProvFlags |= CERT_STORE_PROV_EXTERNAL_FLAG | CERT_STORE_PROV_NO_PERSIST_FLAG;
     storeProvInfo->cStoreProvFunc = kStoreProviderFunctionCount;
     storeProvInfo->rgpvStoreProvFunc = callbackTable;
