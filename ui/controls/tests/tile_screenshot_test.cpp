@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "ui/controls/image_controls.h"
 #include "ui/controls/tests/control_test_support.h"
 #include "ui/controls/tests/test_tile_ids.h"
 #include "ui/controls/tile_control.h"
+#include "ui/controls/tile_theme_store.h"
 #include "ui/testing/screenshot.h"
 
 namespace luma::ui {
@@ -26,8 +28,9 @@ void ShowAndSettle(HWND window) {
   }
 }
 
-TEST(TileScreenshotTest, FourTileStates) {
-  if (!ui_test::HasDisplay()) GTEST_SKIP() << "no X display: windows are not drawn on the null driver";
+// A row of tiles per state: FOCUS with the keyboard on the certificate's link, ACTIVE, INACTIVE, and
+// a disabled row as a page disables its tiles.
+void ShowFourTileStates(const std::wstring& pictureName) {
   ui_test::CTestDialog dialog(IDD_TEST_TILES);
   ASSERT_NE(dialog.Handle(), nullptr);
 
@@ -71,7 +74,43 @@ TEST(TileScreenshotTest, FourTileStates) {
   }
   EXPECT_EQ(GetFocus(), controls[1]->Handle());
   EXPECT_EQ(controls[1]->Input().Focused(), 1);
-  EXPECT_TRUE(ui_test::SaveWindowPicture(dialog.Handle(), L"tile_states.png"));
+  EXPECT_TRUE(ui_test::SaveWindowPicture(dialog.Handle(), pictureName));
+}
+
+TEST(TileScreenshotTest, FourTileStates) {
+  if (!ui_test::HasDisplay()) GTEST_SKIP() << "no X display: windows are not drawn on the null driver";
+  ShowFourTileStates(L"tile_states.png");
+}
+
+// The same with an administrator's theme: a blue provider tile and a green certificate tile whose
+// focused state stands out, read from registry values as at start-up.
+TEST(TileScreenshotTest, FourTileStatesInARegistryTheme) {
+  if (!ui_test::HasDisplay()) GTEST_SKIP() << "no X display: windows are not drawn on the null driver";
+  const std::wstring path =
+      L"Software\\lumaPassTests\\ThemePicture-" + std::to_wstring(GetCurrentProcessId());
+  HKEY key = nullptr;
+  ASSERT_EQ(
+      RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+      ERROR_SUCCESS);
+  const struct {
+    const wchar_t* name;
+    DWORD colour;
+  } values[] = {
+      {L"ProviderTile.FOCUS.BG", 0xFF0B4F9C},    {L"ProviderTile.ACTIVE.BG", 0xFF2A6FBA},
+      {L"ProviderTile.INACTIVE.BG", 0xFF8FB3DC}, {L"ProviderTile.DISABLED.BG", 0xFFD5E1EE},
+      {L"ProviderTile.DISABLED.FG", 0xFF8A9BB0}, {L"CertTile.FOCUS.BG", 0xFF1E7D4F},
+      {L"CertTile.ACTIVE.BG", 0xFF3A9A6A},       {L"CertTile.INACTIVE.BG", 0xFF9CCFB3},
+      {L"CertTile.DISABLED.BG", 0xFFD8EBE0},     {L"CertTile.DISABLED.FG", 0xFF8AA898},
+  };
+  for (const auto& value : values) {
+    RegSetValueExW(key, value.name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value.colour),
+                   sizeof(DWORD));
+  }
+  LoadTileThemesFromKey(key);
+  ShowFourTileStates(L"tile_states_themed.png");
+  RegCloseKey(key);
+  RegDeleteTreeW(HKEY_CURRENT_USER, path.c_str());
+  LoadTileThemes();  // the table is the process's: back to the machine's theme
 }
 
 TEST(TileScreenshotTest, PictureControls) {
