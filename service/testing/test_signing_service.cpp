@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "foundation/win/started_process.h"
 #include "foundation/win/unique_handle.h"
 
 namespace luma::service::testing {
@@ -121,8 +122,8 @@ CTestSigningService::CTestSigningService(ServiceIdentity identity) {
                       &process)) {
     return;
   }
-  CKernelHandle processHandle(process.hProcess);
-  CKernelHandle threadHandle(process.hThread);
+  // A Linux program: Wine hands back no handles of it (see started_process.h).
+  const luma::CStartedProcess started = luma::TakeStartedProcess(process);
 
   // The service writes its port file whole and renames it into place once it listens.
   const DWORD start = GetTickCount();

@@ -1,9 +1,9 @@
 // The OpenSSL command-line tool of the Linux host, run from a test under Wine, and a folder that
 // both sides see: Z:\tmp\... for the test is /tmp/... for the tool.
 //
-// Wine starts a Linux program from CreateProcessW but hands back no usable process handle (waiting
-// on it and asking for the exit code both fail with ERROR_INVALID_HANDLE), so the tool runs under
-// the shell, which writes its exit code into a status file once it has ended.
+// Wine starts a Linux program from CreateProcessW but hands back no process handle (a null one, and
+// a thread handle that is left-over stack content: see foundation/win/started_process.h), so the
+// tool runs under the shell, which writes its exit code into a status file once it has ended.
 #ifndef LUMA_SERVICE_EXCHANGE_TESTS_OPENSSL_TOOL_H_
 #define LUMA_SERVICE_EXCHANGE_TESTS_OPENSSL_TOOL_H_
 
@@ -12,6 +12,7 @@
 #include <string>
 
 #include "foundation/core/secure_buffer.h"
+#include "foundation/win/started_process.h"
 #include "foundation/win/unique_handle.h"
 
 // A fresh folder under /tmp for one test, removed with its files afterwards.
@@ -91,8 +92,7 @@ class COpenSslTool {
                         &process)) {
       return kNotRun;
     }
-    const luma::CKernelHandle thread(process.hThread);
-    const luma::CKernelHandle processHandle(process.hProcess);
+    const luma::CStartedProcess started = luma::TakeStartedProcess(process);  // none under Wine
     for (int i = 0; i < 6000; ++i) {  // a safety limit, not a speed goal
       const CSecureBuffer status = dir.Read(L"status");
       if (!status.empty()) {
