@@ -34,45 +34,6 @@ class CTestPopup : public CDialog {
   }
 };
 
-// A modeless popup a page opens inside the sheet gets its own Tab and Enter: the sheet's loop hands its
-// keys to its own dialog manager, not to the sheet's.
-TEST(ModalLoopTest, PopupInsideTheSheetSeesItsOwnKeys) {
-  CBasePropertySheet sheet(nullptr, IDS_TEST_SHEET_CAPTION);
-  auto login = std::make_shared<ui_test::CTestLoginPage>();
-  sheet.AddPage(login);
-  CTestPopup popup;
-  popup.modeless = true;
-  int focusAfterTab = 0;
-  bool popupGone = false, sheetOpen = false;
-  CDialogDriver driver;
-  driver.Start([&](CDialogDriver& d) {
-    HWND window = d.WaitForWindow(kCaption);
-    ASSERT_NE(window, nullptr);
-    d.OnDialogThread([&] {
-      ASSERT_TRUE(popup.Create(window));
-      ShowWindow(popup.Handle(), SW_SHOW);
-      SetFocus(GetDlgItem(popup.Handle(), IDC_TEST_POPUP_FIRST));
-    });
-    HWND first = GetDlgItem(popup.Handle(), IDC_TEST_POPUP_FIRST);
-    d.Type(first, L"kept");
-    d.Key(first, VK_TAB);
-    focusAfterTab = GetDlgCtrlID(d.Focus());
-    d.Key(d.Focus(), VK_RETURN);
-    d.OnDialogThread([&] {
-      popupGone = popup.Handle() == nullptr;
-      sheetOpen = IsWindowVisible(window) != FALSE;
-    });
-    d.Click(GetDlgItem(window, IDCANCEL));
-  });
-  EXPECT_EQ(sheet.DoModal(), IDCANCEL);
-  driver.Join();
-  EXPECT_EQ(focusAfterTab, IDC_TEST_POPUP_SECOND);
-  EXPECT_TRUE(popup.okPressed) << "Enter pressed the popup's default button";
-  EXPECT_EQ(popup.firstText, L"kept");
-  EXPECT_TRUE(popupGone);
-  EXPECT_TRUE(sheetOpen) << "the popup's Enter did not reach the sheet";
-}
-
 // A page's completion handler opens a modal dialog: its loop runs inside the sheet's, takes its keys,
 // and the sheet goes on (and ends) after it.
 TEST(ModalLoopTest, ModalDialogFromACompletionHandlerNestsInTheSheet) {
