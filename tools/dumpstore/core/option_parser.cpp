@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace luma::dumpstore {
+
 COptionParser::COptionParser(int argc, char** argv, const OptionSpec* options)
     : m_options(options), m_argc(argc < 1 ? 1 : argc), m_argv(argv), m_argEnd(argc < 1 ? 1 : argc) {}
 
@@ -117,3 +119,5 @@ bool COptionParser::next() {
   }
   return true;
 }
+
+}  // namespace luma::dumpstore

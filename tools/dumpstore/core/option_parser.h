@@ -5,6 +5,8 @@
 #ifndef LUMA_TOOLS_DUMPSTORE_CORE_OPTION_PARSER_H_
 #define LUMA_TOOLS_DUMPSTORE_CORE_OPTION_PARSER_H_
 
+namespace luma::dumpstore {
+
 // One row of an option table; the table ends with a row whose id is negative.
 struct OptionSpec {
   int id;            // handed back for the option; several rows may share one
@@ -53,5 +55,7 @@ class COptionParser {
   const char* m_optionArg = nullptr;
   int m_lastError = 0;
 };
+
+}  // namespace luma::dumpstore
 
 #endif  // LUMA_TOOLS_DUMPSTORE_CORE_OPTION_PARSER_H_

@@ -11,6 +11,7 @@
 
 namespace {
 
+using luma::dumpstore::COptionParser;
 using luma::dumpstore::kDumpStoreOptions;
 
 // A writable argv with the program path first, as main receives it.
