@@ -7,7 +7,7 @@
 #include "plugins/common/core/container_record.h"
 #include "plugins/common/core/pkcs1_blocks.h"
 
-using namespace luma::ksp;
+using namespace luma::plugin;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 1 << 12) return 0;

@@ -137,7 +137,7 @@ int main() {
     query.push_back(Microseconds(Clock::now() - start));
     CSecureBuffer built;
     start = Clock::now();
-    luma::ksp::BuildPkcs1Type1Block(kAlgSha256, hashBytes, kKeyBytes, built);
+    luma::plugin::BuildPkcs1Type1Block(kAlgSha256, hashBytes, kKeyBytes, built);
     building.push_back(Microseconds(Clock::now() - start));
   }
   client.CloseSession(sessionId);

@@ -29,7 +29,7 @@ CSecureBuffer CBCryptHash::Finish() noexcept {
   return status == 0 ? digest : CSecureBuffer();
 }
 
-namespace luma::ksp {
+namespace luma::plugin {
 
 CSecureBuffer HashBytes(const wchar_t* algorithmName, const CSecureBuffer& bytes) noexcept {
   CBCryptHash hash(algorithmName);
@@ -90,4 +90,4 @@ CSecureBuffer DecodeOaep(const CSecureBuffer& encoded, const wchar_t* algorithmN
   return ExtractOaepMessage(encoded.data[0], dataBlock, labelHash);
 }
 
-}  // namespace luma::ksp
+}  // namespace luma::plugin

@@ -10,7 +10,7 @@
 #include "foundation/core/secure_buffer.h"
 #include "foundation/win/unique_handle.h"
 
-namespace luma::ksp {
+namespace luma::plugin {
 
 inline void CloseAlgorithmProvider(BCRYPT_ALG_HANDLE algorithm) {
   BCryptCloseAlgorithmProvider(algorithm, 0);
@@ -21,7 +21,7 @@ using CAlgorithmProviderHandle =
 using CHashObjectHandle =
     luma::CUniqueHandle<luma::handle_traits::NullEmpty<BCRYPT_HASH_HANDLE, DestroyHashObject>>;
 
-}  // namespace luma::ksp
+}  // namespace luma::plugin
 
 // One hash computation. Each step of the constructor runs only when the one before succeeded; status
 // keeps the last result, so a failed open shows as a non-zero status and an empty digest.
@@ -34,12 +34,12 @@ struct CBCryptHash {
   CSecureBuffer Finish() noexcept;
 
   NTSTATUS status = static_cast<NTSTATUS>(0x80090020);  // NTE_FAIL until the first step succeeds
-  luma::ksp::CAlgorithmProviderHandle algorithm;
-  luma::ksp::CHashObjectHandle hash;
+  luma::plugin::CAlgorithmProviderHandle algorithm;
+  luma::plugin::CHashObjectHandle hash;
   DWORD digestLength = 0;
 };
 
-namespace luma::ksp {
+namespace luma::plugin {
 
 // The hash of the bytes under the named CNG algorithm; empty when the name cannot be opened.
 CSecureBuffer HashBytes(const wchar_t* algorithmName, const CSecureBuffer& bytes) noexcept;
@@ -58,6 +58,6 @@ CSecureBuffer Mgf1(const wchar_t* algorithmName, const CSecureBuffer& seed, DWOR
 CSecureBuffer DecodeOaep(const CSecureBuffer& encoded, const wchar_t* algorithmName,
                          const CSecureBuffer& label) noexcept;
 
-}  // namespace luma::ksp
+}  // namespace luma::plugin
 
 #endif  // LUMA_PLUGINS_COMMON_BCRYPT_HASH_H_

@@ -36,10 +36,10 @@ namespace luma::plugin {
 std::shared_ptr<CKeyContainer> MakeKeyContainer(const CSecureBuffer& containerInfo,
                                                 const CSecureBuffer& keyInfo, CSecureBuffer certificate) {
   auto container = std::make_shared<CKeyContainer>();
-  container->containerInfo = AtLeast(containerInfo, luma::ksp::kContainerInfoSize);
-  container->keyInfo = AtLeast(keyInfo, luma::ksp::kKeyInfoSize);
+  container->containerInfo = AtLeast(containerInfo, luma::plugin::kContainerInfoSize);
+  container->keyInfo = AtLeast(keyInfo, luma::plugin::kKeyInfoSize);
   container->certificate = std::move(certificate);
-  const luma::ksp::ContainerRecord record = luma::ksp::ParseContainerRecord(container->containerInfo);
+  const luma::plugin::ContainerRecord record = luma::plugin::ParseContainerRecord(container->containerInfo);
   container->name = record.name;
   container->defaultFlag = record.defaultFlag;
   container->keySpec = record.keySpec;
@@ -58,7 +58,7 @@ void DecodePublicKeys(CKeyContainer& container) {
   CSecureBuffer capi = DecodeKey(info, RSA_CSP_PUBLICKEYBLOB);
   if (capi.size >= sizeof(BLOBHEADER)) {
     reinterpret_cast<BLOBHEADER*>(capi.data)->aiKeyAlg =
-        container.keySpec == luma::ksp::kAtSignature ? kAlgRsaSign : kAlgRsaKeyExchange;
+        container.keySpec == luma::plugin::kAtSignature ? kAlgRsaSign : kAlgRsaKeyExchange;
     container.capiPublicKey = std::move(capi);
   }
 }

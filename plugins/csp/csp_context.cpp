@@ -172,7 +172,7 @@ DWORD CCSPContext::SignData(const CCSPHash& hash, CSecureBuffer& signature) {
     const DWORD blockLength = selectedContainer->keyBits / 8;
     CSecureBuffer block;
     if (blockLength > kMaxKeyBytes ||
-        !luma::ksp::BuildPkcs1Type1Block(hash.algId, value, blockLength, block)) {
+        !luma::plugin::BuildPkcs1Type1Block(hash.algId, value, blockLength, block)) {
       status = luma::csp::kBadData;
     } else {
       moduleLog().dump("PKCS#1 padded data", block.data, block.size);

@@ -31,7 +31,7 @@ DWORD MapToDelegateKey(CCSPContext& context, HCRYPTKEY handle, HCRYPTKEY& delega
 }
 
 DWORD ContainerKeyParam(const CKeyContainer& container, DWORD param, LPBYTE output, LPDWORD size) {
-  const bool signatureKey = container.keySpec == luma::ksp::kAtSignature;
+  const bool signatureKey = container.keySpec == luma::plugin::kAtSignature;
   switch (param) {
     case KP_PERMISSIONS:
       moduleLog().print(kLogTrace, "     KP_PERMISSIONS ");

@@ -28,12 +28,12 @@ void LogCipherArguments(HCRYPTPROV provider, HCRYPTKEY key, HCRYPTHASH hash, BOO
 // The unpadded message of a decrypted block as the flags ask for it; empty when the padding is bad.
 CSecureBuffer Unpad(const CSecureBuffer& block, DWORD flags) {
   if ((flags & kOaepFlag) != 0) {
-    CSecureBuffer message = luma::ksp::DecodeOaep(block, L"SHA1", CSecureBuffer());
+    CSecureBuffer message = luma::plugin::DecodeOaep(block, L"SHA1", CSecureBuffer());
     if (!message.empty()) moduleLog().dump("OAEP (SHA1) unpadded data", message.data, message.size);
     return message;
   }
   if ((flags & kNoPaddingCheckFlag) == 0) {
-    CSecureBuffer message = luma::ksp::RemovePkcs1Type2Padding(block);
+    CSecureBuffer message = luma::plugin::RemovePkcs1Type2Padding(block);
     if (!message.empty()) moduleLog().dump("PKCS#1 unpadded data", message.data, message.size);
     return message;
   }

@@ -35,7 +35,7 @@ void CKSPContext::ReadContainer(DWORD index) {
   if (sessionClient->GetContainerInfo(sessionId, index, containerInfo, keyInfo, certificate) != 0) return;
   auto container = luma::plugin::MakeKeyContainer(containerInfo, keyInfo, std::move(certificate));
   moduleLog().print(kLogTrace, "       Adding key '%S'", container->name.c_str());
-  containers[luma::ksp::ToLowerWide(container->name)] = std::move(container);
+  containers[luma::plugin::ToLowerWide(container->name)] = std::move(container);
 }
 
 CKSPContext::~CKSPContext() {
@@ -49,7 +49,7 @@ CKSPContext::~CKSPContext() {
 }
 
 ULONG_PTR CKSPContext::OpenKey(const std::wstring& keyName) {
-  const auto found = containers.find(luma::ksp::ToLowerWide(keyName));
+  const auto found = containers.find(luma::plugin::ToLowerWide(keyName));
   if (found == containers.end()) return 0;
   auto key = std::make_shared<CKSPKey>();
   key->container = found->second;
@@ -64,7 +64,7 @@ SECURITY_STATUS CKSPContext::SignData(const CKSPKey& key, const std::wstring& ha
   const CKeyContainer& container = *key.container;
   CSecureBuffer block;
   if (container.keyBits > luma::ksp::kMaxKeyBits ||
-      !luma::ksp::BuildPkcs1Type1Block(algId, hash, container.keyBits / 8, block)) {
+      !luma::plugin::BuildPkcs1Type1Block(algId, hash, container.keyBits / 8, block)) {
     return static_cast<SECURITY_STATUS>(tracer.setResult(luma::ksp::kBadData));
   }
   moduleLog().dump("PKCS#1 padded data", block.data, block.size);

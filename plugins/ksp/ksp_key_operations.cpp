@@ -15,6 +15,10 @@
 
 namespace luma::ksp {
 
+using luma::plugin::DecodeOaep;
+using luma::plugin::kAtKeyExchange;
+using luma::plugin::RemovePkcs1Type2Padding;
+
 namespace {
 
 constexpr DWORD kSignFlags = BCRYPT_PAD_PKCS1 | BCRYPT_PAD_PSS | NCRYPT_SILENT_FLAG;

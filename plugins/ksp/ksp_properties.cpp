@@ -7,6 +7,8 @@
 
 namespace luma::ksp {
 
+using luma::plugin::kAtSignature;
+
 namespace {
 
 constexpr DWORD kImplHardwareRemovable = 9;  // NCRYPT_IMPL_HARDWARE_FLAG | NCRYPT_IMPL_REMOVABLE_FLAG

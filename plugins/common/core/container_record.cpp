@@ -2,7 +2,7 @@
 
 #include "foundation/core/little_endian.h"
 
-namespace luma::ksp {
+namespace luma::plugin {
 
 namespace {
 constexpr DWORD kDefaultFlagOffset = 80;
@@ -32,4 +32,4 @@ WString ToLowerWide(const WString& text) {
   return lower;
 }
 
-}  // namespace luma::ksp
+}  // namespace luma::plugin

@@ -5,7 +5,7 @@
 
 #include "foundation/core/secure_buffer.h"
 
-namespace luma::ksp {
+namespace luma::plugin {
 
 constexpr DWORD kContainerInfoSize = 92;  // name (40 UTF-16 units), defaultFlag, keySpec, keyBits
 constexpr DWORD kKeyInfoSize = 24;
@@ -26,6 +26,6 @@ ContainerRecord ParseContainerRecord(const CSecureBuffer& record);
 // The characters A to Z become a to z; every other unit stays.
 WString ToLowerWide(const WString& text);
 
-}  // namespace luma::ksp
+}  // namespace luma::plugin
 
 #endif  // LUMA_PLUGINS_COMMON_CORE_CONTAINER_RECORD_H_

@@ -4,7 +4,7 @@
 
 #include "foundation/core/der_structures.h"
 
-namespace luma::ksp {
+namespace luma::plugin {
 
 DigestAlgorithm DigestAlgorithmOf(DWORD algId) {
   if (algId == kAlgSsl3ShaMd5) return {DigestInfoForm::kBareHash, nullptr};
@@ -60,4 +60,4 @@ CSecureBuffer ExtractOaepMessage(BYTE y, const CSecureBuffer& dataBlock, const C
   return CSecureBuffer(dataBlock.size - marker - 1, dataBlock.data + marker + 1);
 }
 
-}  // namespace luma::ksp
+}  // namespace luma::plugin

@@ -6,7 +6,7 @@
 
 #include "foundation/core/secure_buffer.h"
 
-namespace luma::ksp {
+namespace luma::plugin {
 
 // CryptoAPI hash ids of the signature blocks.
 constexpr DWORD kAlgMd5 = 0x8003;
@@ -52,6 +52,6 @@ inline bool OaepBlockFits(DWORD blockLength, DWORD hashLength) {
 // the data block, when lHash' equals lHash and the first byte y of the block is 0; else empty.
 CSecureBuffer ExtractOaepMessage(BYTE y, const CSecureBuffer& dataBlock, const CSecureBuffer& labelHash);
 
-}  // namespace luma::ksp
+}  // namespace luma::plugin
 
 #endif  // LUMA_PLUGINS_COMMON_CORE_PKCS1_BLOCKS_H_

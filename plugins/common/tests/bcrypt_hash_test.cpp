@@ -7,7 +7,7 @@
 #include "foundation/core/tests/test_bytes.h"
 #include "plugins/common/core/pkcs1_blocks.h"
 
-namespace luma::ksp {
+namespace luma::plugin {
 namespace {
 
 CSecureBuffer FromVector(const std::vector<BYTE>& bytes) {
@@ -130,4 +130,4 @@ TEST(DecodeOaepTest, DecodesOpenSslBlocksAndRejectsWrongLabelsFirstBytesAndShort
 }
 
 }  // namespace
-}  // namespace luma::ksp
+}  // namespace luma::plugin

@@ -8,7 +8,7 @@
 
 using namespace VirtualSmartCardProtocol;
 
-namespace luma::ksp {
+namespace luma::plugin {
 
 CSecureBuffer ContainerInfoRecord(const TestContainer& container) {
   CSecureBuffer record(kContainerInfoSize);
@@ -155,4 +155,4 @@ size_t CountRequests(const CScriptedPipeServer& server, DWORD type) {
   return count;
 }
 
-}  // namespace luma::ksp
+}  // namespace luma::plugin

@@ -12,7 +12,7 @@
 #include "foundation/core/vsc_session_messages.h"
 #include "plugins/common/tests/scripted_pipe_server.h"
 
-namespace luma::ksp {
+namespace luma::plugin {
 
 struct TestContainer {
   std::wstring name;
@@ -65,6 +65,6 @@ std::vector<VirtualSmartCardProtocol::CDecryptDataRequest> DecryptRequests(const
 // How many requests of the type the server received.
 size_t CountRequests(const CScriptedPipeServer& server, DWORD type);
 
-}  // namespace luma::ksp
+}  // namespace luma::plugin
 
 #endif  // LUMA_PLUGINS_COMMON_TESTS_CONTAINER_SERVER_H_

@@ -16,9 +16,9 @@
 namespace luma::csp {
 namespace {
 
-using luma::ksp::kAtKeyExchange;
-using luma::ksp::kAtSignature;
-using luma::ksp::TestContainer;
+using luma::plugin::kAtKeyExchange;
+using luma::plugin::kAtSignature;
+using luma::plugin::TestContainer;
 
 class CspAcquireTest : public ::testing::Test {
  protected:
@@ -61,10 +61,10 @@ TEST_F(CspAcquireTest, SelectsTheContainerAndNamesTheReaderAsTheNameSays) {
   };
   TestContainer bravo{L"Bravo", kAtSignature, 2048, CSecureBuffer()};
   bravo.defaultFlag = 1;
-  const auto server = luma::ksp::ServeContainers(luma::plugin::GetUserPipeName(),
-                                                 {{L"Alpha", kAtKeyExchange, 2048, CSecureBuffer()},
-                                                  bravo,
-                                                  {L"Charlie", kAtKeyExchange, 1024, CSecureBuffer()}});
+  const auto server = luma::plugin::ServeContainers(luma::plugin::GetUserPipeName(),
+                                                    {{L"Alpha", kAtKeyExchange, 2048, CSecureBuffer()},
+                                                     bravo,
+                                                     {L"Charlie", kAtKeyExchange, 1024, CSecureBuffer()}});
   for (const SelectionCase& row : table) {
     SCOPED_TRACE(row.label);
     HCRYPTPROV provider = 0;
@@ -140,8 +140,8 @@ TEST_F(CspAcquireTest, TheModuleExportsByOrdinalAndClosesTheSessionsOfContextsLe
   // A copy of its own, so that no other load of the module keeps it in the process.
   const std::wstring copy = ProgramFolder() + L"lumaPassCSP_unload_test.dll";
   ASSERT_TRUE(CopyFileW((ProgramFolder() + L"lumaPassCSP.dll").c_str(), copy.c_str(), FALSE));
-  const auto server = luma::ksp::ServeContainers(luma::plugin::GetUserPipeName(),
-                                                 {{L"Alpha", kAtKeyExchange, 2048, CSecureBuffer()}});
+  const auto server = luma::plugin::ServeContainers(luma::plugin::GetUserPipeName(),
+                                                    {{L"Alpha", kAtKeyExchange, 2048, CSecureBuffer()}});
   luma::CModuleHandle module(LoadLibraryW(copy.c_str()));
   ASSERT_TRUE(module);
   const struct {
@@ -160,9 +160,9 @@ TEST_F(CspAcquireTest, TheModuleExportsByOrdinalAndClosesTheSessionsOfContextsLe
   ASSERT_NE(nullptr, acquire);
   HCRYPTPROV provider = 0;
   ASSERT_TRUE(acquire(&provider, nullptr, CRYPT_VERIFYCONTEXT, nullptr));
-  EXPECT_EQ(0u, luma::ksp::CountRequests(*server, VirtualSmartCardProtocol::MessageTypeCloseSession));
+  EXPECT_EQ(0u, luma::plugin::CountRequests(*server, VirtualSmartCardProtocol::MessageTypeCloseSession));
   module.reset();
-  EXPECT_EQ(1u, luma::ksp::CountRequests(*server, VirtualSmartCardProtocol::MessageTypeCloseSession));
+  EXPECT_EQ(1u, luma::plugin::CountRequests(*server, VirtualSmartCardProtocol::MessageTypeCloseSession));
   DeleteFileW(copy.c_str());
 }
 

@@ -13,8 +13,8 @@
 namespace luma::csp {
 namespace {
 
-using luma::ksp::kAtKeyExchange;
-using luma::ksp::kAtSignature;
+using luma::plugin::kAtKeyExchange;
+using luma::plugin::kAtSignature;
 using VirtualSmartCardProtocol::MessageTypeCloseSession;
 using VirtualSmartCardProtocol::MessageTypeOpenSession;
 
@@ -26,8 +26,8 @@ class CspContextTest : public ::testing::Test {
   void SetUp() override {
     testPipeName = luma::plugin::UniqueTestPipeName();
     CspModule::SetPipeNameFunction(&TestPipeName);
-    server = luma::ksp::ServeContainers(testPipeName, {{L"Alpha", kAtKeyExchange, 2048, CSecureBuffer()},
-                                                       {L"Bravo", kAtSignature, 1024, CSecureBuffer()}});
+    server = luma::plugin::ServeContainers(testPipeName, {{L"Alpha", kAtKeyExchange, 2048, CSecureBuffer()},
+                                                          {L"Bravo", kAtSignature, 1024, CSecureBuffer()}});
   }
   void TearDown() override {
     contextPool().Clear();
@@ -40,9 +40,9 @@ class CspContextTest : public ::testing::Test {
 TEST_F(CspContextTest, ASecondReleaseOfTheSameHandleFailsWithInvalidHandle) {
   HCRYPTPROV provider = 0;
   ASSERT_TRUE(CPAcquireContext(&provider, "Bravo", 0, nullptr));
-  EXPECT_EQ(1u, luma::ksp::CountRequests(*server, MessageTypeOpenSession));
+  EXPECT_EQ(1u, luma::plugin::CountRequests(*server, MessageTypeOpenSession));
   EXPECT_TRUE(CPReleaseContext(provider, 0));
-  EXPECT_EQ(1u, luma::ksp::CountRequests(*server, MessageTypeCloseSession));
+  EXPECT_EQ(1u, luma::plugin::CountRequests(*server, MessageTypeCloseSession));
   SetLastError(0);
   EXPECT_FALSE(CPReleaseContext(provider, 0));
   EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
@@ -54,7 +54,7 @@ TEST_F(CspContextTest, ASecondReleaseOfTheSameHandleFailsWithInvalidHandle) {
 TEST_F(CspContextTest, UserKeysComeFromTheSelectedContainerOnlyAndAreHandlesOfTheirOwn) {
   HCRYPTPROV provider = 0;
   ASSERT_TRUE(CPAcquireContext(&provider, "Bravo", CRYPT_VERIFYCONTEXT, nullptr));
-  EXPECT_EQ(1u, luma::ksp::CountRequests(*server, MessageTypeOpenSession));  // also for a verify context
+  EXPECT_EQ(1u, luma::plugin::CountRequests(*server, MessageTypeOpenSession));  // also for a verify context
   HCRYPTKEY first = 0;
   HCRYPTKEY second = 0;
   ASSERT_TRUE(CPGetUserKey(provider, AT_SIGNATURE, &first));

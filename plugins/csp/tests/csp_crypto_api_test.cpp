@@ -18,9 +18,9 @@
 namespace luma::csp {
 namespace {
 
-using luma::ksp::kAtKeyExchange;
-using luma::ksp::kAtSignature;
-using luma::ksp::TestContainer;
+using luma::plugin::kAtKeyExchange;
+using luma::plugin::kAtSignature;
+using luma::plugin::TestContainer;
 
 class CspCryptoApiTest : public ::testing::Test {
  protected:

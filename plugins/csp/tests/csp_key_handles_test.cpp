@@ -17,8 +17,8 @@
 namespace luma::csp {
 namespace {
 
-using luma::ksp::kAtKeyExchange;
-using luma::ksp::kAtSignature;
+using luma::plugin::kAtKeyExchange;
+using luma::plugin::kAtSignature;
 using VirtualSmartCardProtocol::MessageTypeDecryptData;
 using VirtualSmartCardProtocol::MessageTypeSignData;
 
@@ -64,8 +64,8 @@ class CspKeyHandlesTest : public ::testing::Test {
     CspModule::SetPipeNameFunction(&TestPipeName);
     // Neither container has a certificate, so neither has a public key.
     server =
-        luma::ksp::ServeContainers(testPipeName, {{L"Signer", kAtSignature, 2048, CSecureBuffer()},
-                                                  {L"Decrypter", kAtKeyExchange, 2048, CSecureBuffer()}});
+        luma::plugin::ServeContainers(testPipeName, {{L"Signer", kAtSignature, 2048, CSecureBuffer()},
+                                                     {L"Decrypter", kAtKeyExchange, 2048, CSecureBuffer()}});
   }
   void TearDown() override {
     contextPool().Clear();
@@ -200,7 +200,7 @@ TEST_F(CspKeyHandlesTest, ASignatureSizeQueryNeverReachesLumaPassVWhateverLength
   EXPECT_EQ(kBadFlags, GetLastError());
   EXPECT_FALSE(CPSignHash(provider, hash, AT_KEYEXCHANGE, nullptr, 0, signature, &size));
   EXPECT_EQ(kNoKey, GetLastError());
-  EXPECT_EQ(0u, luma::ksp::CountRequests(*server, MessageTypeSignData));
+  EXPECT_EQ(0u, luma::plugin::CountRequests(*server, MessageTypeSignData));
 }
 
 TEST_F(CspKeyHandlesTest, DecryptionRefusesWhatItCannotUseBeforeAnyRequest) {
@@ -223,7 +223,7 @@ TEST_F(CspKeyHandlesTest, DecryptionRefusesWhatItCannotUseBeforeAnyRequest) {
   EXPECT_FALSE(CPEncrypt(provider, key, 0, TRUE, 0, block, &size, sizeof(block)));
   EXPECT_EQ(kBadKey, GetLastError());
   EXPECT_EQ(0u, size);
-  EXPECT_EQ(0u, luma::ksp::CountRequests(*server, MessageTypeDecryptData));
+  EXPECT_EQ(0u, luma::plugin::CountRequests(*server, MessageTypeDecryptData));
 }
 
 TEST_F(CspKeyHandlesTest, KeyGenerationDerivationAndSessionKeyHashingAreNotOffered) {
@@ -270,8 +270,8 @@ TEST_F(CspKeyHandlesTest, LumaPassVStatusesAndAFailedPipeReachTheCallerAsTheLast
   constexpr DWORD kWrongPin = 0x8010006B;
   server.reset();
   server = std::make_unique<CScriptedPipeServer>(
-      testPipeName, [script = luma::ksp::ContainerScript({{L"Both", kAtKeyExchange, 2048, CSecureBuffer()}})](
-                        const CSecureBuffer& request) {
+      testPipeName, [script = luma::plugin::ContainerScript(
+                         {{L"Both", kAtKeyExchange, 2048, CSecureBuffer()}})](const CSecureBuffer& request) {
         const DWORD type = luma::plugin::MessageTypeOf(request);
         if (type == MessageTypeSignData) {
           VirtualSmartCardProtocol::CSignDataResponse response;

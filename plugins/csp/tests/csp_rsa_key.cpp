@@ -50,9 +50,9 @@ CSecureBuffer CTestRsaKey::Encrypt(const CSecureBuffer& data, const std::wstring
   return folder.Read(L"cipher.bin");
 }
 
-CScriptedPipeServer::Script SigningScript(std::vector<luma::ksp::TestContainer> containers,
+CScriptedPipeServer::Script SigningScript(std::vector<luma::plugin::TestContainer> containers,
                                           const CTestRsaKey& key) {
-  CScriptedPipeServer::Script containerScript = luma::ksp::ContainerScript(std::move(containers));
+  CScriptedPipeServer::Script containerScript = luma::plugin::ContainerScript(std::move(containers));
   return [containerScript, &key](const CSecureBuffer& request) {
     const DWORD type = luma::plugin::MessageTypeOf(request);
     if (type == MessageTypeSignData) {

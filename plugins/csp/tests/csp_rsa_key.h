@@ -38,7 +38,7 @@ class CTestRsaKey {
 
 // lumaPassV with these containers that signs and decrypts with the key: a SignData block is taken
 // as it comes (big-endian), a DecryptData block is reversed first (it arrives in CryptoAPI's order).
-CScriptedPipeServer::Script SigningScript(std::vector<luma::ksp::TestContainer> containers,
+CScriptedPipeServer::Script SigningScript(std::vector<luma::plugin::TestContainer> containers,
                                           const CTestRsaKey& key);
 
 // The bytes in reverse order.

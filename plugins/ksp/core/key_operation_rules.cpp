@@ -4,6 +4,13 @@
 
 namespace luma::ksp {
 
+using luma::plugin::kAlgMd5;
+using luma::plugin::kAlgSha1;
+using luma::plugin::kAlgSha256;
+using luma::plugin::kAlgSha384;
+using luma::plugin::kAlgSha512;
+using luma::plugin::kAlgSsl3ShaMd5;
+
 namespace {
 
 // Exact comparison that reads no further into the caller's string than the first difference.

@@ -15,7 +15,7 @@ constexpr DWORD kMaxKeyBits = 16384;
 
 // The CryptoAPI hash id of a CNG hash name, compared exactly (case-sensitive): "MD2", "MD4", "MD5",
 // "SHA1", "SHA256", "SHA384", "SHA512"; a null or empty name is the bare hash of TLS client
-// authentication (kAlgSsl3ShaMd5); 0 for every other name.
+// authentication (luma::plugin::kAlgSsl3ShaMd5); 0 for every other name.
 DWORD HashNameToAlgId(const WCHAR* name);
 
 // The flags of a decryption.

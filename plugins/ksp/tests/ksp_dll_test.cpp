@@ -11,6 +11,9 @@
 #include "plugins/ksp/ksp_functions.h"
 
 namespace luma::ksp {
+
+// The scripted lumaPassV and the block helpers of the plug-in library.
+using namespace luma::plugin;
 namespace {
 
 TEST(KspDllTest, TheLoadedModuleServesTheFunctionTableAndClosesSessionsWhenUnloaded) {

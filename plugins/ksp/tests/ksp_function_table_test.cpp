@@ -13,6 +13,9 @@
 #include "plugins/ksp/ksp_module.h"
 
 namespace luma::ksp {
+
+// The scripted lumaPassV and the block helpers of the plug-in library.
+using namespace luma::plugin;
 namespace {
 
 std::wstring testPipeName;

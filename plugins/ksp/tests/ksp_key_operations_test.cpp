@@ -17,6 +17,9 @@
 using namespace VirtualSmartCardProtocol;
 
 namespace luma::ksp {
+
+// The scripted lumaPassV and the block helpers of the plug-in library.
+using namespace luma::plugin;
 namespace {
 
 const BYTE kSessionId[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};

@@ -4,7 +4,7 @@
 
 #include "foundation/core/little_endian.h"
 
-namespace luma::ksp {
+namespace luma::plugin {
 namespace {
 
 CSecureBuffer Record(const WString& name, DWORD keySpec, DWORD keyBits, DWORD size = kContainerInfoSize) {
@@ -52,4 +52,4 @@ TEST(ToLowerWideTest, FoldsOnlyAsciiCapitals) {
 }
 
 }  // namespace
-}  // namespace luma::ksp
+}  // namespace luma::plugin

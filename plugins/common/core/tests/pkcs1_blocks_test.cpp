@@ -4,7 +4,7 @@
 
 #include <vector>
 
-namespace luma::ksp {
+namespace luma::plugin {
 namespace {
 
 CSecureBuffer Bytes(std::vector<BYTE> bytes) {
@@ -89,4 +89,4 @@ TEST(ExtractOaepMessageTest, ChecksTheLabelHashTheMarkerAndTheFirstByte) {
 }
 
 }  // namespace
-}  // namespace luma::ksp
+}  // namespace luma::plugin

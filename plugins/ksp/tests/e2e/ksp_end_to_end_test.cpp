@@ -13,6 +13,9 @@
 #include "service/handler/tests/requests/handler_request_fixture.h"
 
 namespace luma::ksp {
+
+// The scripted lumaPassV and the block helpers of the plug-in library.
+using namespace luma::plugin;
 namespace {
 
 using luma::service::testing::HandlerRequestTest;
