@@ -49,7 +49,7 @@ TEST_P(ModuleExitTest, EndingWithTheModuleLoadedExitsAtOnceAndCallsNothingMore) 
   std::vector<DWORD> early;
   std::vector<DWORD> late;
   auto answer =
-      luma::ksp::ContainerScript({{L"Alpha", AT_KEYEXCHANGE, 2048, luma::ksp::KspFixture("cert.der")}});
+      ContainerScript({{L"Alpha", AT_KEYEXCHANGE, 2048, KspFixture("cert.der")}});
   CScriptedPipeServer server(
       GetUserPipeName(),
       [&](const CSecureBuffer& request) {
