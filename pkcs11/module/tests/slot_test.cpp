@@ -226,7 +226,9 @@ TEST_F(SlotTest, ARememberedCertificateShowsWhetherOrNotItsObjectsWereKept) {
     EXPECT_EQ(slot->getReloadCounter(), 1);
     const std::vector<CK_OBJECT_HANDLE> after = handlesOf(objectsOf(*slot), alice);
     EXPECT_EQ(after.size(), 3u);
-    if (c.inStoreWhenRemembered) EXPECT_EQ(after, before);
+    if (c.inStoreWhenRemembered) {
+      EXPECT_EQ(after, before);
+    }
   }
 }
 
