@@ -13,7 +13,8 @@ constexpr size_t kMaxResourceText = 2047;
 
 // The string `id` of the module's string table in exactly that language; empty when missing.
 std::wstring LoadStringResource(HMODULE module, LANGID language, UINT id);
-// In the language, else in English (1033), else "<undefined>".
+// In the language, else in its primary language (neutral, then default sublanguage), else in
+// English (1033), else "<undefined>" and an error line in the log.
 std::wstring LookupStringResource(HMODULE module, LANGID language, UINT id);
 // LookupStringResource used as a format (%s is a wide string) for the arguments; at most
 // kMaxResourceText characters.

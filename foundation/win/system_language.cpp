@@ -2,6 +2,7 @@
 #include <cstdarg>
 #include <cwchar>
 
+#include "foundation/win/debug_log.h"
 #include "foundation/win/resource_string.h"
 #include "foundation/win/system_utils.h"
 
@@ -58,9 +59,22 @@ std::wstring LoadStringResource(HMODULE module, LANGID language, UINT id) {
 }
 
 std::wstring LookupStringResource(HMODULE module, LANGID language, UINT id) {
-  std::wstring text = LoadStringResource(module, language, id);
-  if (text.empty() && language != kEnglish) text = LoadStringResource(module, kEnglish, id);
-  return text.empty() ? std::wstring(kUndefined) : text;
+  // A table is written for one sublanguage (German as spoken in Germany) while the interface
+  // language may name only the primary one (German) or another country's: try the language as
+  // given, its primary language, that language's default country, then English.
+  const LANGID primary = PRIMARYLANGID(language);
+  const LANGID candidates[] = {language, MAKELANGID(primary, SUBLANG_NEUTRAL),
+                               MAKELANGID(primary, SUBLANG_DEFAULT), kEnglish};
+  for (size_t i = 0; i < ARRAYSIZE(candidates); ++i) {
+    bool tried = false;
+    for (size_t j = 0; j < i; ++j) tried = tried || candidates[j] == candidates[i];
+    if (tried) continue;
+    std::wstring text = LoadStringResource(module, candidates[i], id);
+    if (!text.empty()) return text;
+  }
+  // A text the code asks for and the table lacks is a fault of the build: say so, show a marker.
+  CDebugLog::Log(LOG_ERROR, L"String %u is missing from the string table", id);
+  return kUndefined;
 }
 
 std::wstring FormatStringResourceV(HMODULE module, LANGID language, UINT id, va_list args) {

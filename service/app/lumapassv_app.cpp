@@ -38,10 +38,12 @@ std::vector<std::wstring> ProcessArguments() {
 }
 
 void ShowCommandLineError(const luma::service::LumaPassVCommandLine& commandLine) {
-  const std::wstring message =
-      luma::service::CommandLineErrorMessage(commandLine.error, commandLine.errorOptionText);
-  std::wstring caption = FormatResourceString(kCaptionStringId);
-  if (caption.empty() || caption == L"<undefined>") caption = L"luma-Pass V";
+  const std::wstring option = commandLine.errorOptionText.substr(0, luma::service::kMaxOptionTextInMessage);
+  std::wstring message =
+      FormatResourceString(luma::service::CommandLineErrorTextId(commandLine.error), option.c_str());
+  if (message.size() > luma::service::kMaxCommandLineMessageLength)
+    message.resize(luma::service::kMaxCommandLineMessageLength);
+  const std::wstring caption = FormatResourceString(kCaptionStringId);
   CDebugLog::Log(LOG_ERROR, L"%s", message.c_str());
   MessageBoxW(nullptr, message.c_str(), caption.c_str(), MB_ICONERROR);
 }

@@ -2,7 +2,8 @@
 
 #include <utility>
 
-#include "service/auth/auth_strings.h"
+#include "foundation/win/system_utils.h"
+#include "service/core/service_text_ids.h"
 
 namespace {
 
@@ -22,8 +23,8 @@ CImplicitAuthHelper::CImplicitAuthHelper(HWND owner, std::shared_ptr<CProviderCo
     : providerContext(std::move(providerContext)),
       policy(std::move(policy)),
       authenticationType(AuthTypeOf(*this->providerContext)),
-      filter(owner, luma::auth::ServiceText(luma::auth::kStrAuthenticationTitle),
-             luma::auth::ServiceText(luma::auth::kStrSelectAuthCertificate)) {}
+      filter(owner, FormatResourceString(luma::service::kStrAuthenticationTitle),
+             FormatResourceString(luma::service::kStrSelectAuthCertificate)) {}
 
 CImplicitAuthHelper::CImplicitAuthHelper(HWND owner, std::shared_ptr<CProviderContext> providerContext)
     : CImplicitAuthHelper(owner, std::move(providerContext), nullptr) {}
@@ -42,7 +43,7 @@ void CImplicitAuthHelper::PrepareClient(CVaultCoreSOAPClient& client, bool silen
                                                     method->filter, remembered, silent);
   if (!chosen) {
     throw CSOAPServiceException(kNoCertificateStatus, kNoSuchCertificate,
-                                luma::auth::ServiceText(luma::auth::kStrNoAuthCertificate));
+                                FormatResourceString(luma::service::kStrNoAuthCertificate));
   }
   client.proxy.SetClientCertificate(filter.GetChosen());
 }

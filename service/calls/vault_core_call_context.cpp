@@ -6,10 +6,10 @@
 #include "foundation/win/system_utils.h"
 #include "foundation/win/windows_exception.h"
 #include "policy/config/auth_config.h"
-#include "service/auth/auth_strings.h"
 #include "service/auth/implicit_auth_helper.h"
 #include "service/auth/session_redirect.h"
 #include "service/calls/authentication_fields.h"
+#include "service/core/service_text_ids.h"
 #include "service/vault/vault_otp_auth_client.h"
 
 namespace {
@@ -137,7 +137,7 @@ bool CVaultCoreCallContext::LoginWithCredentials(
   if (user.empty() || password.empty() || oneTimePassword.empty()) {
     login.SetAuthError(
         CAuthenticationException(kLoginRefusedStatus, ERROR_INVALID_PARAMETER,
-                                 luma::auth::FormatServiceText(luma::auth::kStrOtpLoginFailed, user)));
+                                 FormatResourceString(luma::service::kStrOtpLoginFailed, user.c_str())));
     wipeAll();
     return false;
   }

@@ -2,7 +2,8 @@
 
 #include <utility>
 
-#include "service/auth/auth_strings.h"
+#include "foundation/win/system_utils.h"
+#include "service/core/service_text_ids.h"
 
 namespace {
 
@@ -58,10 +59,10 @@ void CGetPolicyVaultCoreCallExecutor::Execute(CVaultCoreSOAPClient& client) {
     providerContext->CreatePolicy(decoded, downloaded);
     policy = decoded;
     if (!policy->constraints.IsDomainAllowed()) {
-      throw CPolicyException(luma::auth::ServiceText(luma::auth::kStrDomainNotAllowed));
+      throw CPolicyException(FormatResourceString(luma::service::kStrDomainNotAllowed));
     }
     if (!policy->constraints.IsHostAllowed()) {
-      throw CPolicyException(luma::auth::ServiceText(luma::auth::kStrHostNotAllowed));
+      throw CPolicyException(FormatResourceString(luma::service::kStrHostNotAllowed));
     }
   } catch (const CPolicyException& error) {
     policyError = error;

@@ -5,17 +5,10 @@
 #define LUMA_SERVICE_CORE_KEY_OPERATION_OUTCOME_H_
 
 #include "foundation/core/platform.h"
+#include "service/core/service_text_ids.h"
 
 namespace luma {
 namespace service {
-
-// String resources of the signing and decryption errors.
-constexpr DWORD kStrSignatureFailed = 10063;   // "An error occurred while creating the signature:..."
-constexpr DWORD kStrDecryptionFailed = 10086;  // "An error occurred while decrypting the data:..."
-constexpr DWORD kStrInvalidKeyUsage = 10087;
-constexpr DWORD kStrInvalidPin = 10088;
-constexpr DWORD kStrCertificateBlocked = 10089;
-constexpr DWORD kStrUnexpectedError = 10090;
 
 // The status of every failed key operation after the user was told.
 constexpr DWORD kKeyOperationFailed = 0x8010006A;  // SCARD_W_SECURITY_VIOLATION
@@ -29,7 +22,7 @@ enum class PinCacheEffect {
 struct KeyOperationOutcome {
   const wchar_t* logLine;
   PinCacheEffect pinCache;
-  DWORD errorText;  // a string resource
+  std::uint32_t errorText;  // a string resource (service_text_ids.h)
 };
 
 // The row of a service status code (0 OK, 1 INVALID_PIN, 2 BLOCKED, 3 INVALID_KEY_USAGE,

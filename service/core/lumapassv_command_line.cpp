@@ -1,5 +1,7 @@
 #include "service/core/lumapassv_command_line.h"
 
+#include "service/core/service_text_ids.h"
+
 namespace luma::service {
 
 const OptionEntry kLumaPassVOptions[] = {
@@ -48,36 +50,21 @@ LumaPassVCommandLine ParseLumaPassVCommandLine(const std::vector<WString>& argum
   return result;
 }
 
-WString CommandLineErrorMessage(std::int32_t error, const WString& optionText) {
-  const WCHAR* before = WSTR("Invalid option ");
-  const WCHAR* after = WSTR("");
+std::uint32_t CommandLineErrorTextId(std::int32_t error) {
   switch (error) {
     case OptionAmbiguous:
-      before = WSTR("Ambiguous option ");
-      break;
+      return kStrAmbiguousOption;
     case ArgumentNotAllowed:
-      before = WSTR("Option ");
-      after = WSTR(" does not take an argument");
-      break;
+      return kStrArgumentNotAllowed;
     case ArgumentFormInvalid:
-      before = WSTR("Option type invalid for ");
-      break;
+      return kStrArgumentFormInvalid;
     case ArgumentMissing:
-      before = WSTR("Argument missing for option ");
-      break;
+      return kStrArgumentMissing;
     case ArgumentLooksLikeOption:
-      before = WSTR("Argument for option ");
-      after = WSTR(" looks like another option");
-      break;
+      return kStrArgumentLooksLikeOption;
     default:
-      break;
+      return kStrInvalidOption;
   }
-  WString message(before);
-  const WString tail(after);
-  const std::size_t room = kMaxCommandLineMessageLength - message.size() - tail.size();
-  message.append(optionText, 0, room);
-  message.append(tail);
-  return message;
 }
 
 }  // namespace luma::service

@@ -21,8 +21,10 @@ enum LumaPassVOptionId : std::int32_t {
 // {2, "--stop"}, {1, "--restart"}, {0, "--protocol"}, none takes an argument; ended by id -1.
 extern const OptionEntry kLumaPassVOptions[];
 
-// The longest error message (the message buffer holds 1024 characters).
+// The longest error message (the message buffer holds 1024 characters), and the longest option
+// text put into one, which leaves room for the message's own words in every language.
 constexpr std::size_t kMaxCommandLineMessageLength = 1023;
+constexpr std::size_t kMaxOptionTextInMessage = 960;
 
 struct LumaPassVCommandLine {
   bool closeRunning = false;           // ask the running instance to end
@@ -37,9 +39,10 @@ struct LumaPassVCommandLine {
 // Parses the whole argument array, the program path first (flags: ParseUseAll only).
 LumaPassVCommandLine ParseLumaPassVCommandLine(const std::vector<WString>& arguments);
 
-// "Invalid option %s", "Ambiguous option %s", ... filled with the option text; unknown codes read as
-// an invalid option. At most kMaxCommandLineMessageLength characters.
-WString CommandLineErrorMessage(std::int32_t error, const WString& optionText);
+// The string table entry of a parser error ("Invalid option %s", "Ambiguous option %s", ..., to be
+// filled with the option text cut to kMaxOptionTextInMessage); unknown codes read as an invalid
+// option.
+std::uint32_t CommandLineErrorTextId(std::int32_t error);
 
 }  // namespace luma::service
 

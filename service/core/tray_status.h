@@ -29,6 +29,21 @@ enum TrayTextId : unsigned {
   kTextRefreshToday = 10095,
   kTextPasswordChangeToday = 10096,
 };
+constexpr TrayTextId kTrayTextIds[] = {
+    kTextNoAccounts,
+    kTextAvailableCertificates,
+    kTextNoCertificatesAvailable,
+    kTextCertificatesAvailable,
+    kTextNone,
+    kTextRefreshRequired,
+    kTextPasswordChangeRequired,
+    kTextRefreshWithinDays,
+    kTextPasswordChangeWithinDays,
+    kTextRefreshWithinOneDay,
+    kTextPasswordChangeWithinOneDay,
+    kTextRefreshToday,
+    kTextPasswordChangeToday,
+};
 
 // The tip field holds 128 characters with its terminator.
 constexpr std::size_t kMaxTipLength = 127;

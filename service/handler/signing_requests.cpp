@@ -2,7 +2,7 @@
 // authenticate, call the remote key operation and turn its outcome into the answer, telling the
 // user what went wrong.
 #include "foundation/win/debug_log.h"
-#include "service/auth/auth_strings.h"
+#include "foundation/win/system_utils.h"
 #include "service/core/key_operation_block.h"
 #include "service/core/key_operation_outcome.h"
 #include "service/handler/vsc_protocol_handler.h"
@@ -22,10 +22,10 @@ struct KeyOperationTexts {
   const wchar_t* failure;  // %s: the reason
 };
 
-constexpr KeyOperationTexts kSignatureTexts = {luma::auth::kStrSignatureFailed,
+constexpr KeyOperationTexts kSignatureTexts = {luma::service::kStrSignatureFailed,
                                                L"Successfully created signature",
                                                L"Unable to create signature. Showing error message: %s"};
-constexpr KeyOperationTexts kDecryptionTexts = {luma::auth::kStrDecryptionFailed,
+constexpr KeyOperationTexts kDecryptionTexts = {luma::service::kStrDecryptionFailed,
                                                 L"Successfully decrypted data",
                                                 L"Unable to decrypt data: Showing error message: %s"};
 
@@ -69,7 +69,7 @@ void RunKeyOperation(CVSCProtocolHandler& handler, const CCertContext& context, 
   CDebugLog::Log(LOG_INFO, texts.failure, errorText.c_str());
   response.SetStatus(luma::service::kKeyOperationFailed);  // set first: the dialog may fail
   handler.ShowError(CAuthContext(context.providerContext, context.policy, context.certificatePolicy),
-                    luma::auth::FormatServiceText(texts.message, errorText));
+                    FormatResourceString(texts.message, errorText.c_str()));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "foundation/win/system_utils.h"
 #include "policy/core/auth_type.h"
 #include "service/core/cert_store_target.h"
+#include "service/core/service_text_ids.h"
 
 namespace {
 
@@ -20,7 +21,6 @@ luma::CKernelHandle DuplicateSynchronize(HANDLE thread) {
 
 constexpr DWORD kStatusNotAllowed = 0x8010006A;
 constexpr DWORD kStatusNeedsAuthentication = 0x8010006E;
-constexpr UINT kProcessNotAuthorizedText = 10047;
 
 BOOL WriteStoreProperty(PCCERT_CONTEXT certificate, DWORD propertyId, DWORD flags, const void* data) {
   return CertSetCertificateContextProperty(certificate, propertyId, flags, data);
@@ -286,7 +286,7 @@ bool CVSCProtocolHandler::IsAllowedRequest(const std::shared_ptr<CAuthContext>& 
   const std::wstring processPath = session.GetProcessPath();
   if (!context->certificatePolicy->constraints.IsProcessAllowed(processPath)) {
     CDebugLog::Log(LOG_ERROR, L"Certificate is not allowed for requested process %s", processPath.c_str());
-    ShowError(*context, FormatResourceString(kProcessNotAuthorizedText, processPath.c_str()));
+    ShowError(*context, FormatResourceString(luma::service::kStrProcessNotAuthorized, processPath.c_str()));
     return false;
   }
   const std::shared_ptr<CAuthConfig> method = context->providerContext->config.GetAuthConfig();

@@ -3,9 +3,9 @@
 #include "foundation/win/debug_log.h"
 #include "foundation/win/system_utils.h"
 #include "foundation/win/windows_exception.h"
-#include "service/auth/auth_strings.h"
 #include "service/auth/implicit_auth_helper.h"
 #include "service/core/key_operation_outcome.h"
+#include "service/core/service_text_ids.h"
 #include "service/vault/vault_core_soap_client.h"
 #include "service/vault/web_service_exception.h"
 
@@ -27,7 +27,7 @@ void ApplyOutcome(const CCertContext& context, int code, std::wstring& errorText
       pins.MarkBlocked(*context.certificatePolicy);
       break;
   }
-  if (code != 0) errorText = auth::ServiceText(outcome.errorText);
+  if (code != 0) errorText = FormatResourceString(outcome.errorText);
 }
 
 // The call itself; every failure it raises is turned into the error text by the caller.
@@ -61,7 +61,7 @@ CSecureBuffer Call(const CCertContext& context, const CAuthResult& auth, const K
 CSecureBuffer CallKeyOperation(const CCertContext& context, const CAuthResult& auth,
                                const KeyOperationCall& call, std::wstring& errorText) noexcept {
   try {
-    errorText = auth::ServiceText(auth::kStrUnexpectedError);
+    errorText = FormatResourceString(service::kStrUnexpectedError);
     // A worker thread owns no window: a certificate choice, if any, has no owner.
     CImplicitAuthHelper helper(nullptr, context.providerContext, context.policy);
     try {
@@ -78,7 +78,7 @@ CSecureBuffer CallKeyOperation(const CCertContext& context, const CAuthResult& a
     // Whatever else fails here must not end the worker without its answer.
     CDebugLog::Log(LOG_ERROR, L"Unexpected exception thrown by the key operation");
     try {
-      errorText = auth::ServiceText(auth::kStrUnexpectedError);
+      errorText = FormatResourceString(service::kStrUnexpectedError);
     } catch (...) {
       errorText.clear();
     }

@@ -9,6 +9,7 @@
 #include "foundation/core/string_utils.h"
 #include "foundation/win/debug_log.h"
 #include "foundation/win/system_utils.h"
+#include "service/core/service_text_ids.h"
 #include "service/ui/account_list_dialog.h"
 #include "service/ui/add_account_wizard.h"
 #include "service/ui/copy_data_text.h"
@@ -150,10 +151,8 @@ LRESULT CMainFrame::OnCreate() {
     if (!added && attempt < kTrayAttempts) system.sleep(kTrayRetryDelay);
   }
   if (!added) {
-    wchar_t text[2048];
-    swprintf(text, ARRAYSIZE(text), L"Failed to create tray icon (0x%08X). Unable to start application.",
-             static_cast<unsigned>(GetLastError()));
-    ShowError(text);
+    const auto error = static_cast<unsigned>(GetLastError());
+    ShowError(FormatResourceString(luma::service::kStrTrayIconFailed, error));
     return -1;
   }
   SetWindowTextW(trayIcon.Handle(), title.c_str());
@@ -395,7 +394,7 @@ BOOL CMainFrame::OnProtocolRequest(const std::wstring& url) {
   const std::wstring& action = parts.hostName;
   const std::wstring providerName = parts.urlPath.empty() ? std::wstring() : parts.urlPath.substr(1);
   if (!luma::EqualsIgnoreCase(action, L"add")) {
-    ShowError(L"Unsupported operation request");
+    ShowError(FormatResourceString(luma::service::kStrUnsupportedOperation));
     return FALSE;
   }
   CProviderContextPtr provider;
@@ -406,7 +405,7 @@ BOOL CMainFrame::OnProtocolRequest(const std::wstring& url) {
     }
   }
   if (!provider) {
-    ShowError(L"Provider for requested action unknown");
+    ShowError(FormatResourceString(luma::service::kStrUnknownProvider));
     return FALSE;
   }
 

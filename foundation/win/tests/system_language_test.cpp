@@ -45,6 +45,9 @@ TEST(ResourceStringTest, LanguageEnglishFallbackAndUndefined) {
   EXPECT_EQ(L"Hallo %s, Sie haben %d neue Zertifikate", LoadStringResource(self, 7, 10001));
   EXPECT_EQ(L"", LoadStringResource(self, 7, 10002));
   EXPECT_EQ(L"Only in English", LookupStringResource(self, 7, 10002));
+  // A table of the primary language serves every country of it.
+  EXPECT_EQ(L"Hallo %s, Sie haben %d neue Zertifikate",
+            LookupStringResource(self, MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN_AUSTRIAN), 10001));
   EXPECT_EQ(L"Hello %s, you have %d new certificates", LookupStringResource(self, 1033, 10001));
   EXPECT_EQ(L"<undefined>", LookupStringResource(self, 7, 10005));  // block present, string missing
   EXPECT_EQ(L"<undefined>", LookupStringResource(self, 7, 10050));  // no such block

@@ -13,7 +13,6 @@
 
 #include "foundation/core/vsc_account_messages.h"
 #include "foundation/win/windows_exception.h"
-#include "service/auth/auth_strings.h"
 #include "service/auth/tests/auth_test_support.h"
 #include "service/testing/vault_test_support.h"
 #include "service/vault/vault_otp_auth_client.h"

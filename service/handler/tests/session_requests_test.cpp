@@ -294,7 +294,11 @@ TEST_F(SessionRequestsTest, AdmissionAndNonInteractiveAuthentication) {
     handler.errors.clear();
     EXPECT_EQ(handler.IsAllowedRequest(std::make_shared<CAuthContext>(owner, policy, certificate), request),
               c.allowed);
-    EXPECT_EQ(handler.errors.size(), c.errorShown ? 1u : 0u);
+    ASSERT_EQ(handler.errors.size(), c.errorShown ? 1u : 0u);
+    if (c.errorShown) {
+      EXPECT_EQ(handler.errors[0], L"Application \n\n" + std::wstring(c.path) +
+                                       L"\n\nis not authorized to use the selected certificate");
+    }
     CAuthResult result;
     result.token = CSecureBuffer(4);
     EXPECT_EQ(handler.Authenticate(CCertContext(owner, policy, certificate), request, result), c.status);
