@@ -75,7 +75,11 @@ CertificateIdentity ReadIdentity(CCertificateProperties& properties, PCCERT_CONT
     }
   }
   identity.archived = OptionalProperty(properties, certificate, CERT_ARCHIVED_PROP_ID);
-  identity.accountKey = OptionalProperty(properties, certificate, kAccountKeyPropertyId);
+  // The mark compares by the account key it holds, written with or without a terminating zero.
+  if (std::optional<CSecureBuffer> mark =
+          OptionalProperty(properties, certificate, LUMAPASSV_POLICY_ID_PROP_ID)) {
+    identity.accountKey = WideTextProperty(luma::AccountKeyFromPolicyIdValue(mark->data, mark->size));
+  }
   identity.smartCardReader = OptionalProperty(properties, certificate, CERT_SMART_CARD_READER_PROP_ID);
   return identity;
 }

@@ -8,14 +8,13 @@
 // after windows.h
 #include <wincrypt.h>
 
+#include "foundation/core/policy_id_property.h"
 #include "foundation/core/secure_buffer.h"
 #include "foundation/win/unique_handle.h"
 #include "plugins/certstore/core/certificate_identity.h"
 
 namespace luma::certstore {
 
-// The account key of the policy that supplied a certificate (the service's mark).
-constexpr DWORD kAccountKeyPropertyId = 0xA001;
 // Property values come from a store any program of the user may write: larger ones are not read.
 constexpr DWORD kMaxPropertySize = 65536;
 constexpr DWORD kSha1HashSize = 20;

@@ -34,7 +34,7 @@ void SetStoreProperties(CCertificateProperties& properties, PCCERT_CONTEXT certi
     properties.Set(certificate, CERT_ARCHIVED_PROP_ID, 0, &empty);
   }
   SetTextProperty(properties, certificate, CERT_FRIENDLY_NAME_PROP_ID, info.friendlyName);
-  SetTextProperty(properties, certificate, kAccountKeyPropertyId, info.accountKey);
+  SetTextProperty(properties, certificate, LUMAPASSV_POLICY_ID_PROP_ID, info.accountKey);
   SetTextProperty(properties, certificate, CERT_SMART_CARD_READER_PROP_ID, info.smartCardReader);
 }
 

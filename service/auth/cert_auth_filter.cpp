@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "foundation/core/secure_buffer.h"
+#include "foundation/win/policy_id_property.h"
 #include "policy/filters/cert_wrapper.h"
 #include "service/auth/ncrypt_key_handle.h"
 
@@ -41,7 +42,7 @@ bool SignWithCryptoApiKey(HCRYPTPROV provider, DWORD keySpec, CSecureBuffer& sig
 
 bool HasProvisionedMark(PCCERT_CONTEXT certificate) {
   DWORD size = 0;
-  return CertGetCertificateContextProperty(certificate, kProvisionedPropertyId, nullptr, &size) && size > 0;
+  return luma::ReadPolicyIdProperty(certificate, nullptr, &size) && size > 0;
 }
 
 DWORD TestSignatureBufferSize(DWORD publicKeyBits) {

@@ -17,8 +17,6 @@
 
 namespace luma::auth {
 
-// The user property that marks the certificates this system provisioned.
-constexpr DWORD kProvisionedPropertyId = 0xA001;
 // The flags that open the configured store: location | open existing | read only.
 constexpr DWORD kAuthStoreOpenFlags = CERT_STORE_OPEN_EXISTING_FLAG | CERT_STORE_READONLY_FLAG;
 // The in-memory store the dialog lists the candidates from.
@@ -26,7 +24,7 @@ constexpr DWORD kCandidateStoreFlags = 0x12000;
 // Columns the selection dialog hides: intended use, location, expiration.
 constexpr DWORD kHiddenSelectionColumns = 0x34;
 
-// Whether the certificate carries kProvisionedPropertyId with a value (size above zero).
+// Whether the certificate carries the provisioned mark with a value (size above zero).
 bool HasProvisionedMark(PCCERT_CONTEXT certificate);
 // The size of the test signature buffer: twice the key's bytes, or 2 x 2048 for a key length
 // that cannot be read.

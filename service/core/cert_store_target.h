@@ -12,8 +12,6 @@ namespace luma::service {
 
 // The user's own store location (CERT_SYSTEM_STORE_CURRENT_USER).
 constexpr DWORD kCurrentUserStoreLocation = 0x10000;
-// The certificate property that carries the account key of the policy that supplied a certificate.
-constexpr DWORD kPolicyIdPropertyId = 0xA001;
 
 enum class CertStoreProvider {
   kPhysical,  // CERT_STORE_PROV_PHYSICAL_W: a system store's default physical store

@@ -5,6 +5,7 @@
 
 #include "foundation/win/certificate_descriptor.h"
 #include "foundation/win/debug_log.h"
+#include "foundation/core/policy_id_property.h"
 #include "service/core/cert_store_target.h"
 #include "service/handler/cert_store_opening.h"
 #include "service/handler/vsc_protocol_handler.h"
@@ -125,7 +126,7 @@ void CVSCProtocolHandler::WriteToStore(const CProviderContext& provider,
 
     CSecureBuffer policyId = luma::service::PolicyIdPropertyBytes(certificate.accountKey);
     const CRYPT_DATA_BLOB policyIdBlob = {policyId.size, policyId.data};
-    SetProperty(context, luma::service::kPolicyIdPropertyId, 0, &policyIdBlob);
+    SetProperty(context, LUMAPASSV_POLICY_ID_PROP_ID, 0, &policyIdBlob);
     policyId.Clear();
 
     if (!provider.config.CardReaderImage.empty()) {

@@ -114,7 +114,7 @@ TEST(CertStoreDllTest, TheStoreCarriesTheAccountKeyReaderAndArchivedMark) {
   const auto found = store.Enumerate();
   ASSERT_EQ(1u, found.size());
   CCertificateProperties& system = SystemCertificateProperties();
-  const CSecureBuffer account = PropertyBytes(system, found[0].get(), kAccountKeyPropertyId);
+  const CSecureBuffer account = PropertyBytes(system, found[0].get(), LUMAPASSV_POLICY_ID_PROP_ID);
   EXPECT_EQ(alpha.info.accountKey, PropertyText(account));
   EXPECT_EQ(2 * alpha.info.accountKey.size() + 2, account.size);
   EXPECT_EQ(alpha.info.smartCardReader,

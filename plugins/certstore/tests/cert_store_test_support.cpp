@@ -20,7 +20,7 @@ DWORD CarrierOf(DWORD id) {
   switch (id) {
     case CERT_ARCHIVED_PROP_ID:
       return CERT_DESCRIPTION_PROP_ID;
-    case kAccountKeyPropertyId:
+    case LUMAPASSV_POLICY_ID_PROP_ID:
       return CERT_NEXT_UPDATE_LOCATION_PROP_ID;
     case CERT_SMART_CARD_READER_PROP_ID:
       return CERT_AUTO_ENROLL_PROP_ID;
@@ -154,7 +154,7 @@ bool PlatformKeepsAccountKeyProperty() {
   if (!probe) return false;
   BYTE text[] = {'x', 0, 0, 0};
   CRYPT_DATA_BLOB value = {sizeof(text), text};
-  return CertSetCertificateContextProperty(probe.get(), kAccountKeyPropertyId, 0, &value) != FALSE;
+  return CertSetCertificateContextProperty(probe.get(), LUMAPASSV_POLICY_ID_PROP_ID, 0, &value) != FALSE;
 }
 
 CDrivenStore::CDrivenStore(PFN_CERT_DLL_OPEN_STORE_PROV_FUNC open, DWORD flags) {

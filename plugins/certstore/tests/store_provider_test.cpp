@@ -67,7 +67,7 @@ class StoreProviderTest : public ::testing::Test {
     EXPECT_EQ(info.friendlyName,
               PropertyText(PropertyBytes(carriers, certificate, CERT_FRIENDLY_NAME_PROP_ID)));
     // Text values carry their terminating zero.
-    const CSecureBuffer account = PropertyBytes(carriers, certificate, kAccountKeyPropertyId);
+    const CSecureBuffer account = PropertyBytes(carriers, certificate, LUMAPASSV_POLICY_ID_PROP_ID);
     EXPECT_EQ(info.accountKey, PropertyText(account));
     EXPECT_EQ(2 * info.accountKey.size() + 2, account.size);
     EXPECT_EQ(info.smartCardReader,
@@ -278,7 +278,7 @@ TEST_F(StoreProviderTest, EmptyTextsAndNoArchivedMarkSetNoProperties) {
   ASSERT_EQ(1u, found.size());
   CSecureBuffer value;
   for (DWORD id :
-       {static_cast<DWORD>(CERT_FRIENDLY_NAME_PROP_ID), kAccountKeyPropertyId,
+       {static_cast<DWORD>(CERT_FRIENDLY_NAME_PROP_ID), LUMAPASSV_POLICY_ID_PROP_ID,
         static_cast<DWORD>(CERT_SMART_CARD_READER_PROP_ID), static_cast<DWORD>(CERT_ARCHIVED_PROP_ID)}) {
     EXPECT_FALSE(carriers.Get(found[0].get(), id, value)) << id;
   }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/core/policy_id_property.h"
 #include "service/auth/tests/cert_store_fixture.h"
 
 namespace luma::service::testing {
@@ -245,7 +246,7 @@ TEST(CertAuthFilterTest, ProvisionedMarkIsReadFromTheProperty) {
   const std::wstring account = L"ACME/anna";
   CRYPT_DATA_BLOB value = {static_cast<DWORD>((account.size() + 1) * sizeof(wchar_t)),
                            reinterpret_cast<BYTE*>(const_cast<wchar_t*>(account.c_str()))};
-  if (!CertSetCertificateContextProperty(certificate.get(), luma::auth::kProvisionedPropertyId, 0, &value)) {
+  if (!CertSetCertificateContextProperty(certificate.get(), LUMAPASSV_POLICY_ID_PROP_ID, 0, &value)) {
     GTEST_SKIP() << "this platform cannot set certificate property 0xA001";
   }
   EXPECT_TRUE(luma::auth::HasProvisionedMark(certificate.get()));

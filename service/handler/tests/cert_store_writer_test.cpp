@@ -3,6 +3,7 @@
 // store, entering with their policy and leaving with it.
 #include <algorithm>
 
+#include "foundation/core/policy_id_property.h"
 #include "service/core/cert_store_target.h"
 #include "service/handler/tests/handler_test_support.h"
 
@@ -108,7 +109,7 @@ TEST(CertStoreWriterTest, PropertiesAndTheirBytes) {
             EXPECT_EQ(write.flags, 0u);
             EXPECT_TRUE(write.bytes.empty());
             break;
-          case kPolicyIdPropertyId: {
+          case LUMAPASSV_POLICY_ID_PROP_ID: {
             // "acme/alice": ten characters, twenty bytes, no terminating zero.
             EXPECT_EQ(write.flags, 0u);
             const std::vector<BYTE> expected = {'a', 0, 'c', 0, 'm', 0, 'e', 0, '/', 0,
@@ -136,7 +137,7 @@ bool CanSetPolicyIdProperty() {
   luma::CCertContextHandle probe(CertCreateCertificateContext(X509_ASN_ENCODING, encoded.data, encoded.size));
   BYTE value[2] = {'x', 0};
   const CRYPT_DATA_BLOB blob = {sizeof value, value};
-  return probe && CertSetCertificateContextProperty(probe.get(), kPolicyIdPropertyId, 0, &blob);
+  return probe && CertSetCertificateContextProperty(probe.get(), LUMAPASSV_POLICY_ID_PROP_ID, 0, &blob);
 }
 
 // Wine writes a whole registry store back when a program commits it, so a certificate one program
@@ -212,7 +213,7 @@ TEST_F(UserStoreTest, StoredPolicyIdProperty) {
   ASSERT_TRUE(stored);
   BYTE value[64];
   DWORD size = sizeof value;
-  ASSERT_TRUE(CertGetCertificateContextProperty(stored.get(), kPolicyIdPropertyId, value, &size));
+  ASSERT_TRUE(CertGetCertificateContextProperty(stored.get(), LUMAPASSV_POLICY_ID_PROP_ID, value, &size));
   EXPECT_EQ(std::vector<BYTE>(value, value + size),
             std::vector<BYTE>(PolicyIdPropertyBytes(L"acme/alice").data,
                               PolicyIdPropertyBytes(L"acme/alice").data + 20));

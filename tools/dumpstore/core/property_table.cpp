@@ -1,5 +1,7 @@
 #include "tools/dumpstore/core/property_table.h"
 
+#include "foundation/core/policy_id_property.h"
+
 namespace luma::dumpstore {
 
 namespace {
@@ -103,7 +105,7 @@ const PropertyInfo propertyTable[] = {
     {126, "CERT_NOT_BEFORE_FILETIME_PROP_ID", false, P::kHex},
     {127, "CERT_NOT_BEFORE_ENHKEY_USAGE_PROP_ID", false, P::kHex},
     {107, "CERT_FIRST_RESERVED_PROP_ID", false, P::kHex},
-    {0xA001, "LUMAPASSV_POLICY_ID_PROP_ID", false, P::kString},
+    {LUMAPASSV_POLICY_ID_PROP_ID, "LUMAPASSV_POLICY_ID_PROP_ID", false, P::kString},
     {0x8000, "EE_CERT_PROP_POLICY_CERT", false, P::kHex},
     {0x8001, "EE_CERT_PROP_CERT_PUB_PENDING", false, P::kHex},
     {0x8007, "EE_CERT_PROP_CERT_DEFINITION_POLICY_CERT", false, P::kHex},
