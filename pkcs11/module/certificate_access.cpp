@@ -34,11 +34,6 @@ CByteBuffer certificateHash(PCCERT_CONTEXT certificate) {
   return hash;
 }
 
-bool hasPolicyIdProperty(PCCERT_CONTEXT certificate) {
-  DWORD size = 0;
-  return CertGetCertificateContextProperty(certificate, kPolicyIdPropertyId, nullptr, &size) != FALSE;
-}
-
 bool readKeyProviderInfo(PCCERT_CONTEXT certificate, CKeyProviderInfo& out) {
   CByteBuffer value;
   if (!readCertificateProperty(certificate, CERT_KEY_PROV_INFO_PROP_ID, value) ||

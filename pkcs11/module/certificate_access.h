@@ -1,5 +1,5 @@
 // What the token reads from a certificate context through CryptoAPI: properties, the SHA-1 hash,
-// the key provider information, the selection mark and the display name. Property sizes come from
+// the key provider information and the display name. Property sizes come from
 // the store, which any program of the user may write: they are bounded before anything is read.
 #ifndef LUMA_PKCS11_MODULE_CERTIFICATE_ACCESS_H_
 #define LUMA_PKCS11_MODULE_CERTIFICATE_ACCESS_H_
@@ -16,9 +16,6 @@
 namespace luma {
 namespace pkcs11 {
 
-// The user property that marks the certificates the service provisioned (its value, the account
-// key, is not read here).
-constexpr DWORD kPolicyIdPropertyId = 0xA001;
 // The largest certificate property read.
 constexpr DWORD kMaxPropertySize = 65536;
 // The platform's smart-card provider, compared exactly.
@@ -29,9 +26,6 @@ bool readCertificateProperty(PCCERT_CONTEXT certificate, DWORD propertyId, CByte
 
 // CERT_SHA1_HASH_PROP_ID; empty when it cannot be read.
 CByteBuffer certificateHash(PCCERT_CONTEXT certificate);
-
-// Whether the certificate carries kPolicyIdPropertyId.
-bool hasPolicyIdProperty(PCCERT_CONTEXT certificate);
 
 // The parts of CERT_KEY_PROV_INFO_PROP_ID the token uses.
 struct CKeyProviderInfo {

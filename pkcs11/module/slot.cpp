@@ -35,7 +35,8 @@ CSlot::CSlot(CK_SLOT_ID slotID, const std::string& label, const std::string& sto
       label(label),
       storeName(widen(storeName)),
       stopEvent(stopEvent),
-      isMarked(std::move(environment.isMarked)) {
+      isMarked(std::move(environment.isMarked)),
+      resyncReopensStore(environment.resyncReopensStore) {
   if (mutex.getHandle() == nullptr) throw std::bad_alloc();  // out of kernel resources
   readSettings(environment.settingsKey);
   if (!openStore()) return;
@@ -89,8 +90,13 @@ void CSlot::resync() {
   if (!changeEvent) return;  // no store was ever opened
   HANDLE event = changeEvent.get();
   ResetEvent(event);
-  // A fresh open of the store, rather than CERT_STORE_CTRL_RESYNC, brings its contents up to date:
-  // some CryptoAPI implementations never return from a resync of a read-only registry store.
+  if (!resyncReopensStore) {
+    const BOOL resynced = store ? CertControlStore(store.get(), 0, CERT_STORE_CTRL_RESYNC, &event) : FALSE;
+    reload();
+    if (log().isOn(kLogTrace)) log().print(kLogTrace, "CERT_STORE_CTRL_RESYNC called: %d", resynced);
+    return;
+  }
+  // Where the store's own resynchronisation never returns, a fresh open reads its contents.
   if (store) CertControlStore(store.get(), 0, CERT_STORE_CTRL_CANCEL_NOTIFY, &event);
   const bool reopened = openStore();
   if (reopened) armChangeNotification();

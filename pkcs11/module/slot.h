@@ -15,17 +15,24 @@
 #include <set>
 #include <string>
 
+#include "foundation/win/policy_id_property.h"
 #include "foundation/win/unique_handle.h"
 #include "pkcs11/core/byte_buffer.h"
 #include "pkcs11/core/pkcs11_object.h"
 #include "pkcs11/module/certificate_access.h"
 #include "pkcs11/module/module_log.h"
+#include "pkcs11/module/store_resync.h"
 #include "plugins/diagnostics/win_mutex.h"
 
 // What the slot reads besides the store; tests replace what the platform cannot provide.
 struct CSlotEnvironment {
-  // Whether a certificate carries the service's mark (property 0xA001).
-  std::function<bool(PCCERT_CONTEXT)> isMarked = luma::pkcs11::hasPolicyIdProperty;
+  // Whether a certificate carries the service's mark, whatever its value.
+  std::function<bool(PCCERT_CONTEXT)> isMarked = [](PCCERT_CONTEXT certificate) {
+    return luma::ReadPolicyIdProperty(certificate, nullptr);
+  };
+  // How a store change is read: a fresh open of the store where the store's own resynchronisation
+  // never returns, else CERT_STORE_CTRL_RESYNC.
+  bool resyncReopensStore = luma::pkcs11::resyncOfReadOnlyStoreHangs();
   // The machine key holding "ShowSmartCardCerts".
   std::wstring settingsKey = luma::pkcs11::kModuleKey;
 };
@@ -46,8 +53,8 @@ class CSlot {
   HANDLE getChangeEvent() const { return changeEvent.get(); }
   bool showsSmartCardCertificates() const { return !onlyProductCertificates; }
 
-  // Opens the store afresh (its current contents), arms its notification again and reloads; the
-  // counter moves on.
+  // Brings the store up to date (CERT_STORE_CTRL_RESYNC, which also arms the notification again,
+  // or a fresh open where that never returns) and reloads; the counter moves on.
   void resync();
   // A signalled change event resynchronises at once (true); the stop event, a time-out or a failed
   // wait give false.
@@ -83,6 +90,7 @@ class CSlot {
   CK_OBJECT_HANDLE nextObjectHandle = 1;
   bool onlyProductCertificates = true;
   std::function<bool(PCCERT_CONTEXT)> isMarked;
+  bool resyncReopensStore;
   CWinMutex mutex;
 };
 

@@ -265,6 +265,24 @@ TEST_F(SlotTest, AReloadThatRunsOutOfMemoryKeepsTheObjects) {
   EXPECT_EQ(handlesOf(after, alice), handlesOf(before, alice));
 }
 
+// The store's own resynchronisation, where the platform's returns: Wine's does for a store that is
+// still empty when it runs (it never returns once the store holds a certificate).
+TEST_F(SlotTest, AResyncThroughTheStoreReadsItsNewCertificates) {
+  CSlotEnvironment environment;
+  environment.isMarked = [this](PCCERT_CONTEXT certificate) {
+    return marked.count(bytesOf(luma::pkcs11::certificateHash(certificate))) != 0;
+  };
+  environment.settingsKey = settings.path();
+  environment.resyncReopensStore = false;
+  CSlot slot(0, "LPV", store.name(), stopEvent.get(), std::move(environment));
+  ASSERT_NE(slot.getChangeEvent(), nullptr);
+  ASSERT_TRUE(objectsOf(slot).empty());
+  const Bytes alice = addMarked({"signing", L"Alice"});
+  SetEvent(slot.getChangeEvent());
+  EXPECT_EQ(slot.getReloadCounter(), 1);
+  EXPECT_EQ(handlesOf(objectsOf(slot), alice).size(), 3u);
+}
+
 TEST_F(SlotTest, TheStopEventEndsAWaitWithoutReloading) {
   addMarked({"signing", L"Alice"});
   std::unique_ptr<CSlot> slot = makeSlot();
@@ -283,19 +301,20 @@ TEST_F(SlotTest, AStoreThatDoesNotExistGivesAnEmptySlot) {
   EXPECT_TRUE(objectsOf(*slot).empty());
 }
 
-TEST(SlotSelectionPropertyTest, TheDefaultSelectionReadsProperty0xA001) {
+TEST(SlotSelectionPropertyTest, TheDefaultSelectionReadsTheProvisionedMark) {
   luma::CCertStoreHandle memory(
       CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, CERT_STORE_CREATE_NEW_FLAG, nullptr));
   luma::CCertContextHandle certificate = addCertificate(memory.get(), {"signing", L""});
   ASSERT_TRUE(certificate);
-  EXPECT_FALSE(luma::pkcs11::hasPolicyIdProperty(certificate.get()));
+  const CSlotEnvironment defaults;
+  EXPECT_FALSE(defaults.isMarked(certificate.get()));
   std::wstring accountKey = L"provider/alice";  // stored without the terminating zero, as the service does
   CRYPT_DATA_BLOB value = {static_cast<DWORD>(accountKey.size() * sizeof(wchar_t)),
                            reinterpret_cast<BYTE*>(&accountKey[0])};
-  if (!CertSetCertificateContextProperty(certificate.get(), luma::pkcs11::kPolicyIdPropertyId, 0, &value)) {
+  if (!CertSetCertificateContextProperty(certificate.get(), LUMAPASSV_POLICY_ID_PROP_ID, 0, &value)) {
     GTEST_SKIP() << "this platform cannot set certificate property 0xA001 (Wine: a stub)";
   }
-  EXPECT_TRUE(luma::pkcs11::hasPolicyIdProperty(certificate.get()));
+  EXPECT_TRUE(defaults.isMarked(certificate.get()));
 }
 
 }  // namespace
