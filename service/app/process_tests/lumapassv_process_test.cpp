@@ -308,7 +308,7 @@ TEST_F(LumaPassVProcessTest, SecondInstancesTalkToTheRunningOne) {
   ConfigureProvider(service, false);
   CProgram first(L"");
   StartRunning(first);
-  EXPECT_TRUE(Logged(L"Starting lumaPassV 1.0.0.0"));
+  EXPECT_TRUE(Logged(L"Starting lumaPassV " LUMA_PRODUCT_VERSION));
   EXPECT_TRUE(Logged(L"Current session is a console session: "));
 
   // Without options: the running instance opens its account list; the second one ends once the list

@@ -1,0 +1,18 @@
+# The version resource of every deliverable, from one template and the project's one version
+# (project(... VERSION ...)): luma_add_version_resource(<target> <file description>).
+function(luma_add_version_resource target description)
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "EXECUTABLE")
+    set(LUMA_FILE_TYPE VFT_APP)
+    set(suffix .exe)
+  else()
+    set(LUMA_FILE_TYPE VFT_DLL)
+    set(suffix .dll)
+  endif()
+  set(LUMA_FILE_DESCRIPTION "${description}")
+  set(LUMA_INTERNAL_NAME ${target})
+  set(LUMA_ORIGINAL_FILENAME ${target}${suffix})
+  set(script ${CMAKE_BINARY_DIR}/version/${target}_version.rc)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/version.rc.in ${script} @ONLY)
+  target_sources(${target} PRIVATE ${script})
+endfunction()
