@@ -267,7 +267,7 @@ void CVSCServer::ServeInstance(const std::shared_ptr<CState>& state, luma::CKern
       counts.listening = false;
     }
     state->changed.notify_all();  // the manager puts another instance in this one's place
-    CDebugLog::Log(LOG_DEBUG, L"Named pipe connected, serving the client");
+    CDebugLog::Log(LOG_DEBUG, L"Named pipe connected, starting client handler thread");
     luma::service::ServePipeConnection(pipe.get(), ioEvent.get(), *state->handler);
     DisconnectNamedPipe(pipe.get());
     std::lock_guard<std::mutex> guard(state->lock);

@@ -2,10 +2,24 @@
 // plug-ins, or the virtual reader's pipe. Requests and answers are opaque bytes here; the endpoint
 // handler gives them meaning.
 //
-// A pool of instance threads keeps kListeningInstances pipe instances waiting for clients, so that
-// that many clients can connect at the same moment without finding the pipe busy, and serves each
-// client on the thread that accepted it: no thread is started per connection. A manager thread
-// tops the pool up whenever instances get taken.
+// Design. A pool of instance threads keeps kListeningInstances pipe instances waiting for clients
+// (overlapped ConnectNamedPipe), so that that many clients can connect at the same moment without
+// finding the pipe busy, and serves each client on the thread that accepted it: no thread is
+// started per connection. A manager thread tops the pool up whenever instances get taken.
+//
+// How it maps onto a server with one accept thread and one thread per connection:
+// - the accept thread is the manager thread (VSCServerThread, same start and end log lines); it
+//   creates instances with the same pipe mode, buffers and security descriptor, retries a failed
+//   creation every 10 ms and logs the same lines;
+// - a connection thread is an instance thread (ClientHandlerThread) once its client is connected:
+//   it logs "Named pipe connected, starting client handler thread", reads and answers requests
+//   until the client closes (ServePipeConnection), with the request and response hex dumps;
+// - Stop sets a stop event that wakes every waiting instance at once, instead of connecting to
+//   its own pipe to wake a blocked ConnectNamedPipe, and waits a bounded time; no thread is ever
+//   terminated: one still serving a client ends when its client does, holding the handler;
+// - instances are created non-inheritable (child processes get no pipe handle) and are not
+//   flushed before disconnecting: every answer is written whole before the next read, and the
+//   client has read it by the time it closes its end.
 #ifndef LUMA_SERVICE_PIPE_VSC_SERVER_H_
 #define LUMA_SERVICE_PIPE_VSC_SERVER_H_
 
