@@ -1,8 +1,10 @@
 #include "service/vault/vault_otp_auth_client.h"
 
 #include "foundation/core/platform.h"
+#include "foundation/win/system_utils.h"
 #include "foundation/win/windows_exception.h"
 #include "policy/config/service_config.h"
+#include "service/core/session_cookie.h"
 #include "service/vault/post_parameters.h"
 #include "service/vault/web_service_exception.h"
 
@@ -24,7 +26,12 @@ std::wstring CVaultOTPAuthClient::Authenticate(const std::wstring& user, const s
   parameters.WriteTo(transport);
   const HRESULT sent = transport.SendRequest(nullptr);
   const DWORD status = transport.GetStatusCode();
-  if (sent == S_OK && status == 200) return transport.GetSetCookieHeader();
+  if (sent == S_OK && status == 200) {
+    std::wstring header = transport.GetSetCookieHeader();
+    std::wstring cookie = luma::service::SessionCookieFromSetCookie(header);
+    WipeString(header);
+    return cookie;
+  }
 
   if (status >= 400 && status <= 499) {
     std::string body = transport.ReadResponseBody();
