@@ -47,11 +47,13 @@ class CSoapFaultHandler final : public ISAXContentHandler {
     ++m_depth;
     const std::wstring_view name = View(localName, localNameLength);
     const bool inEnvelopeNamespace = View(uri, uriLength) == kSoapEnvelopeNamespace;
+    // The envelope may hold a Header before its Body: each child of the envelope decides only
+    // while it is open whether the path leads to the fault.
     if (m_depth == 1) {
-      m_onFaultPath = inEnvelopeNamespace && name == L"Envelope";
-    } else if (m_depth == 2 && m_onFaultPath) {
-      m_onFaultPath = inEnvelopeNamespace && name == L"Body";
-    } else if (m_depth == 3 && m_onFaultPath && inEnvelopeNamespace && name == L"Fault") {
+      m_inEnvelope = inEnvelopeNamespace && name == L"Envelope";
+    } else if (m_depth == 2) {
+      m_inBody = m_inEnvelope && inEnvelopeNamespace && name == L"Body";
+    } else if (m_depth == 3 && m_inBody && inEnvelopeNamespace && name == L"Fault") {
       m_inFault = true;
       m_foundFault = true;
     } else if (m_depth == 4 && m_inFault) {
@@ -68,6 +70,7 @@ class CSoapFaultHandler final : public ISAXContentHandler {
                                        int) override {
     if (m_depth == 4) m_field = nullptr;
     if (m_depth == 3) m_inFault = false;
+    if (m_depth == 2) m_inBody = false;
     --m_depth;
     return S_OK;
   }
@@ -88,7 +91,8 @@ class CSoapFaultHandler final : public ISAXContentHandler {
  private:
   CSoapFault& m_fault;
   int m_depth = 0;
-  bool m_onFaultPath = false;
+  bool m_inEnvelope = false;
+  bool m_inBody = false;
   bool m_inFault = false;
   bool m_foundFault = false;
   std::wstring* m_field = nullptr;
