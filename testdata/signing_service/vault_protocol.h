@@ -12,7 +12,8 @@
 //                         milliseconds (at most 10 s).
 // Aliases: "alice" (PIN "1234"; a wrong PIN gets INVALID_PIN with 2 tries left; a new PIN under
 // four characters gets PIN_POLICY_VIOLATION), "lower" (alice's key, status "ok" in lower case),
-// "blocked" (BLOCKED), "nosign" (INVALID_KEY_USAGE), "strange" (the unknown status "MAINTENANCE").
+// "blocked" (BLOCKED), "nosign" (INVALID_KEY_USAGE), "strange" (the unknown status "MAINTENANCE"),
+// "empty" (a signature answered OK with an empty signature).
 #ifndef LUMA_TESTDATA_SIGNING_SERVICE_VAULT_PROTOCOL_H_
 #define LUMA_TESTDATA_SIGNING_SERVICE_VAULT_PROTOCOL_H_
 
