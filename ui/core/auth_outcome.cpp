@@ -99,4 +99,25 @@ CheckFailure ClassifyCheckFailure(int httpStatus, bool redirectToOwnLogin) {
   return CheckFailure::kReport;
 }
 
+std::wstring StatusLineText(const std::wstring& text) {
+  static const wchar_t kBreak[] = L"<br/>";
+  constexpr size_t kBreakLength = sizeof kBreak / sizeof kBreak[0] - 1;
+  std::wstring out;
+  out.reserve(text.size() + 16);
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') {
+      out += L"\r\n";
+      ++i;
+    } else if (text[i] == L'\n') {
+      out += L"\r\n";
+    } else if (text.compare(i, kBreakLength, kBreak) == 0) {
+      out += L"\r\n";
+      i += kBreakLength - 1;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
 }  // namespace luma::ui

@@ -4,6 +4,8 @@
 #ifndef LUMA_UI_CORE_AUTH_OUTCOME_H_
 #define LUMA_UI_CORE_AUTH_OUTCOME_H_
 
+#include <string>
+
 namespace luma::ui {
 
 // Answers of the service's PIN check.
@@ -98,6 +100,10 @@ int CheckPageNext(const CheckNextPages& pages, bool haveToken, bool havePin);
 // service's own login), keep going (a redirect elsewhere), or report the error.
 enum class CheckFailure { kNone, kDropToken, kIgnore, kReport };
 CheckFailure ClassifyCheckFailure(int httpStatus, bool redirectToOwnLogin);
+
+// The status line's text: every "\r\n", lone "\n" and "<br/>" becomes one "\r\n", so that the
+// multi-line edit control breaks the line there.
+std::wstring StatusLineText(const std::wstring& text);
 
 }  // namespace luma::ui
 

@@ -7,10 +7,19 @@
 #define IDI_LUMAPASSV 1
 
 // Texts of the sheets' buttons and the automatic cancel.
+#define IDS_AUTH_CAPTION 10001
 #define IDS_CANCEL_COUNTDOWN 10002
 #define IDS_NEXT 10004
 #define IDS_OK 10012
 #define IDS_FINISH 10046
+
+// Texts of the authentication pages (kept here: a string table block of 16 ids is one resource).
+#define IDS_PASSWORD_CUE 10032
+#define IDS_SERVICE_ERROR 10034
+#define IDS_SERVICE_UNAVAILABLE 10035
+#define IDS_WRONG_PASSWORD_TRIES 10037
+#define IDS_WRONG_PASSWORD 10038
+#define IDS_WRONG_PASSWORD_BLOCKED 10040
 
 // Pictures of the tiles and page controls (resources of type "PNG"): the certificate-type
 // pictograms, the page picture, the information icon and the busy indicator's strip.

@@ -140,5 +140,22 @@ TEST(CheckPageNextTest, TheCallersTables) {
   EXPECT_EQ(3, CheckPageNext({1, 2, 3, 4}, false, true));
 }
 
+// Three lines, broken by a lone line feed and by "<br/>", show as three lines; a break that is already
+// the control's own stays one break.
+TEST(StatusLineTextTest, LineBreaksBecomeTheControls) {
+  struct Case {
+    const wchar_t* text;
+    const wchar_t* shown;
+  } cases[] = {
+      {L"one\ntwo<br/>three", L"one\r\ntwo\r\nthree"},
+      {L"a\r\nb", L"a\r\nb"},
+      {L"a\n\nb", L"a\r\n\r\nb"},
+      {L"<br/><br/>", L"\r\n\r\n"},
+      {L"a\rb<br>c<br/", L"a\rb<br>c<br/"},
+      {L"", L""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(std::wstring(c.shown), StatusLineText(c.text)) << c.text;
+}
+
 }  // namespace
 }  // namespace luma::ui
