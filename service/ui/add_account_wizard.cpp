@@ -5,29 +5,29 @@
 namespace luma {
 namespace ui {
 
-CAuthDialogPage::CAuthDialogPage(UINT templateId, const CAuthContext& context, UINT caption,
-                                 const wchar_t* pageName)
-    : CBasePropertyPage(templateId, caption), name(pageName), authContext(context) {}
+CAddWizardStandInPage::CAddWizardStandInPage(UINT templateId, const CAuthContext& context, UINT caption,
+                                             const wchar_t* pageName)
+    : CAuthDialogPage(templateId, context, caption), name(pageName) {}
 
-BOOL CAuthDialogPage::OnInitDialog() {
-  const BOOL result = CBasePropertyPage::OnInitDialog();
+BOOL CAddWizardStandInPage::OnInitDialog() {
+  const BOOL result = CAuthDialogPage::OnInitDialog();
   SetDlgItemTextW(m_hWnd, IDC_ADD_WIZARD_TEXT, name.c_str());
   return result;
 }
 
 CAddWizCheckPage::CAddWizCheckPage(const CAddWizardDataPtr& data)
-    : CAuthDialogPage(IDD_ADD_WIZARD_PAGE, data->authContext, IDS_ADD_ACCOUNT_CAPTION, L"check") {}
+    : CAddWizardStandInPage(IDD_ADD_WIZARD_PAGE, data->authContext, IDS_ADD_ACCOUNT_CAPTION, L"check") {}
 
 CAddWizOTPPage::CAddWizOTPPage(const CAddWizardDataPtr& data)
-    : CAuthDialogPage(IDD_ADD_WIZARD_PAGE, data->authContext, IDS_ADD_ACCOUNT_CAPTION, L"OTP") {}
+    : CAddWizardStandInPage(IDD_ADD_WIZARD_PAGE, data->authContext, IDS_ADD_ACCOUNT_CAPTION, L"OTP") {}
 
 CAddWizBrowserPage::CAddWizBrowserPage(const CAddWizardDataPtr& data)
-    : CAuthDialogPage(IDD_ADD_WIZARD_PAGE, data->authContext, IDS_ADD_ACCOUNT_CAPTION, L"browser") {}
+    : CAddWizardStandInPage(IDD_ADD_WIZARD_PAGE, data->authContext, IDS_ADD_ACCOUNT_CAPTION, L"browser") {}
 
 CAddWizFinishPage::CAddWizFinishPage(const CAddWizardDataPtr& data)
-    : CAuthDialogPage(IDD_ADD_WIZARD_PAGE, data->authContext, IDS_ADD_ACCOUNT_CAPTION, L"finish") {}
+    : CAddWizardStandInPage(IDD_ADD_WIZARD_PAGE, data->authContext, IDS_ADD_ACCOUNT_CAPTION, L"finish") {}
 
-std::shared_ptr<CAuthDialogPage> MakeFirstAddPage(const CAddWizardDataPtr& data) {
+std::shared_ptr<CAddWizardStandInPage> MakeFirstAddPage(const CAddWizardDataPtr& data) {
   const std::shared_ptr<CAuthConfig> method = data->providerContext->config.GetAuthConfig();
   if (!method) return nullptr;
   if (!method->interactive) return std::make_shared<CAddWizCheckPage>(data);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "service/auth/auth_context.h"
+#include "service/authdlg/auth_dialog_page.h"
 #include "service/ui/main_frame_host.h"
 #include "ui/framework/base_property_page.h"
 #include "ui/framework/base_property_sheet.h"
@@ -34,14 +35,14 @@ struct CAddWizardData {
 
 using CAddWizardDataPtr = std::shared_ptr<CAddWizardData>;
 
-// Until the user interface's own account pages take their place, each page only names itself.
-class CAuthDialogPage : public CBasePropertyPage {
+// Until the wizard's own account pages take their place, each page stands on the account page base
+// and only names itself.
+class CAddWizardStandInPage : public CAuthDialogPage {
  public:
-  CAuthDialogPage(UINT pageTemplate, const CAuthContext& authContext, UINT captionId,
-                  const wchar_t* pageName);
+  CAddWizardStandInPage(UINT pageTemplate, const CAuthContext& authContext, UINT captionId,
+                        const wchar_t* pageName);
 
   const std::wstring name;
-  CAuthContext authContext;
 
  protected:
   BOOL OnInitDialog() override;
@@ -51,29 +52,29 @@ class CAuthDialogPage : public CBasePropertyPage {
   }
 };
 
-class CAddWizCheckPage : public CAuthDialogPage {
+class CAddWizCheckPage : public CAddWizardStandInPage {
  public:
   explicit CAddWizCheckPage(const CAddWizardDataPtr& data);
 };
 
-class CAddWizOTPPage : public CAuthDialogPage {
+class CAddWizOTPPage : public CAddWizardStandInPage {
  public:
   explicit CAddWizOTPPage(const CAddWizardDataPtr& data);
 };
 
-class CAddWizBrowserPage : public CAuthDialogPage {
+class CAddWizBrowserPage : public CAddWizardStandInPage {
  public:
   explicit CAddWizBrowserPage(const CAddWizardDataPtr& data);
 };
 
-class CAddWizFinishPage : public CAuthDialogPage {
+class CAddWizFinishPage : public CAddWizardStandInPage {
  public:
   explicit CAddWizFinishPage(const CAddWizardDataPtr& data);
 };
 
 // The wizard's first page for the provider's method: the check page for a method that needs no
 // user, the OTP and browser pages for theirs, none for the other methods.
-std::shared_ptr<CAuthDialogPage> MakeFirstAddPage(const CAddWizardDataPtr& data);
+std::shared_ptr<CAddWizardStandInPage> MakeFirstAddPage(const CAddWizardDataPtr& data);
 
 }  // namespace ui
 }  // namespace luma

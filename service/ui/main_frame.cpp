@@ -413,7 +413,7 @@ BOOL CMainFrame::OnProtocolRequest(const std::wstring& url) {
   wizardData->providerContext = provider;
   wizardData->authContext.providerContext = std::make_shared<CProviderContext>(provider->config);
   CBasePropertySheet sheet(Handle(), IDS_ADD_ACCOUNT_CAPTION, 0);
-  if (std::shared_ptr<CAuthDialogPage> first = MakeFirstAddPage(wizardData)) sheet.AddPage(std::move(first));
+  if (std::shared_ptr<CAddWizardStandInPage> first = MakeFirstAddPage(wizardData)) sheet.AddPage(std::move(first));
   sheet.AddPage(std::make_shared<CAddWizFinishPage>(wizardData));
   sheet.m_psh.dwFlags |= PSH_WIZARD;
   sheet.m_psh.hwndParent = GetAncestor(GetForegroundWindow(), GA_ROOTOWNER);

@@ -62,23 +62,15 @@ BOOL CALLBACK FindBox(HWND window, LPARAM parameter) {
   return TRUE;
 }
 
-}  // namespace
-
-void CAuthDialogTest::SetUp() {
-  SoapTransportTest::SetUp();
-  ASSERT_TRUE(service.IsRunning());
-}
-
-CAuthContext CAuthDialogTest::Context(const std::wstring& alias) {
-  auto method = std::make_shared<CPasswordConfig>(nullptr);
-  method->service = ConfigFor(service, L"/vault");
+CAuthContext MakeContext(const std::wstring& alias, std::shared_ptr<CAuthConfig> method,
+                         const CServiceConfig& serviceConfig) {
   CProviderConfig config;
   config.name = L"EXAMPLE";
   config.Name = L"Example Trust Services";
   config.Description = L"Signing service of Example Trust Services";
   config.ToolTipPassword = L"The password you chose when your certificate was issued.";
-  config.service = ConfigFor(service, L"/vault");
-  config.authConfig = method;
+  config.service = serviceConfig;
+  config.authConfig = std::move(method);
   auto provider = std::make_shared<CProviderContext>(config);
 
   auto policy = std::make_shared<CPolicy>();
@@ -100,6 +92,32 @@ CAuthContext CAuthDialogTest::Context(const std::wstring& alias) {
   certificate->pinPolicy.maxPinCacheTime = 3600;
   certificate->pinPolicy.maxPinCacheReuse = 10;
   return CAuthContext(provider, policy, certificate);
+}
+
+}  // namespace
+
+void CAuthDialogTest::SetUp() {
+  SoapTransportTest::SetUp();
+  ASSERT_TRUE(service.IsRunning());
+}
+
+CAuthContext CAuthDialogTest::Context(const std::wstring& alias, const wchar_t* servicePath,
+                                      const wchar_t* loginPath) {
+  auto method = std::make_shared<CPasswordConfig>(nullptr);
+  method->service = ConfigFor(service, loginPath);
+  return MakeContext(alias, method, ConfigFor(service, servicePath));
+}
+
+CAuthContext CAuthDialogTest::OtpContext(const std::wstring& alias) {
+  auto method = std::make_shared<COTPConfig>(nullptr);
+  method->service = ConfigFor(service, L"/login");
+  method->ServiceParameters = {L"user={user}", L"password={password}", L"otp={otp}"};
+  method->HintPassword = L"Password";
+  method->HintOTP = L"Code from your token";
+  method->ToolTipOTP = L"The six digits your token shows now.";
+  CAuthContext context = MakeContext(alias, method, ConfigFor(service, L"/vault"));
+  context.policy->userId = L"anna";  // the one user the service's form login knows
+  return context;
 }
 
 HWND WaitForMessageBox(HWND sheet, DWORD timeoutMs) {

@@ -22,7 +22,13 @@ class CAuthDialogTest : public SoapTransportTest {
   void SetUp() override;
   // A certificate of the test service's (alias "alice" takes "1234"; "blocked" is blocked) that needs
   // a PIN of 4 to 8 characters.
-  CAuthContext Context(const std::wstring& alias);
+  // servicePath: where the provider's calls go; loginPath: the method's own login address, whose
+  // first path segment tells a redirect to it.
+  CAuthContext Context(const std::wstring& alias, const wchar_t* servicePath = L"/vault",
+                       const wchar_t* loginPath = L"/vault");
+  // The same account, of the user "anna", at a one-time-password provider whose form login is the
+  // service's "/login" (it takes the one-time password "123 456").
+  CAuthContext OtpContext(const std::wstring& alias);
 
   CTestSigningService service;
 };

@@ -74,7 +74,7 @@ class MainFrameTest : public ::testing::Test {
     system.runWizard = [this](CBasePropertySheet& sheet) {
       std::vector<std::wstring> names;
       for (int i = 0; i < sheet.GetPageCount(); ++i) {
-        names.push_back(dynamic_cast<CAuthDialogPage&>(*sheet.GetPage(i)).name);
+        names.push_back(dynamic_cast<CAddWizardStandInPage&>(*sheet.GetPage(i)).name);
       }
       wizards.push_back(names);
       EXPECT_NE(sheet.m_psh.dwFlags & PSH_WIZARD, 0u);
