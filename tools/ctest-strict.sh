@@ -56,7 +56,8 @@ EOF
 
 status=0
 while IFS=: read -r number name; do
-  wine_log="${LUMA_WINE_LOG_DIR:-}/$(printf '%s' "$name" | tr '/:' '__').log"
+  # A parameterised test's name goes on with "  # GetParam() = ..."; its filter is the name before.
+  wine_log="${LUMA_WINE_LOG_DIR:-}/$(printf '%s' "${name%%  # *}" | tr '/:' '__').log"
   if [ -n "${LUMA_WINE_LOG_DIR:-}" ] && [ -s "$wine_log" ]; then
     echo "wine-errors: $name ($wine_log, last 40 lines):"
     tail -n 40 "$wine_log" | sed 's/^/  /'
