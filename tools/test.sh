@@ -72,10 +72,18 @@ run_windows_tests() {
   mkdir -p "$LUMA_WINE_LOG_DIR"
   # A private X display for windowed tests. Wine's desktop process is started here, detached from
   # ctest's pipes: started by a test it would outlive the test and hold ctest's output pipe open.
-  local display=90
-  while [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-  Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  # Xvfb picks a free display number itself and names it (-displayfd): runs that start at the same
+  # time on one machine never share a display, which the first of them would take away when it ends.
+  local display_file="$root/$tree/xvfb.display" display=""
+  rm -f "$display_file"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
   xvfb_pid=$!
+  for _ in $(seq 100); do
+    display=$(head -n1 "$display_file" 2>/dev/null || true)
+    [ -z "$display" ] || break
+    sleep 0.1
+  done
+  [ -n "$display" ] || { echo "test: Xvfb did not start"; return 1; }
   export DISPLAY=":$display"
   wineserver -p 600 || true  # one server for all test processes (may already run)
   sleep 1
