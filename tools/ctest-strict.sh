@@ -7,6 +7,11 @@
 #     and flushes it before each test body; this one printed no such line), so the platform failed
 #     to start the test program, and nothing of the test was run:
 #       ctest-restart: <test> (the test body never ran: <what the run left>)
+#   - under CPU emulation (tools/i386-runner.sh), its body ran and passed ("[  PASSED  ]") and the
+#     emulated process was then killed by a signal while it ended: the emulator's known crash at
+#     process exit under load, which no test code reaches (a crash of the program itself ends it
+#     with its exception code, not with a signal):
+#       ctest-retry: <test> (known platform crash: <reason>)
 # A test that ran and failed is never run again. With LUMA_WINE_LOG_DIR set, tools/wine-run.sh keeps
 # Wine's own error output of each test process there; it is printed for every failed test.
 set -uo pipefail
@@ -14,8 +19,11 @@ tree=$1
 shift
 failed_log="$tree/Testing/Temporary/LastTestsFailed.log"
 test_log="$tree/Testing/Temporary/LastTest.log"
+console_log="$tree/Testing/Temporary/ctest-console.log"
 rm -f "$failed_log"  # a list left by an earlier run must not stand for this one
-ctest --test-dir "$tree" --output-on-failure --timeout 300 "$@" && exit 0
+mkdir -p "$(dirname "$console_log")"
+ctest --test-dir "$tree" --output-on-failure --timeout 300 "$@" 2>&1 | tee "$console_log"
+[ "${PIPESTATUS[0]}" -eq 0 ] && exit 0
 [ -s "$failed_log" ] || exit 1
 cp "$test_log" "$test_log.first"  # the reruns below write their own
 
@@ -54,6 +62,28 @@ for block in re.split(r"\n(?=\d+/\d+ Testing: )", text):
 EOF
 }
 
+# Under CPU emulation only: prints why a test whose body passed was still reported failed, when
+# ctest saw its process killed by a signal; prints nothing otherwise.
+killed_after_passing() {
+  [ -n "${LUMA_I386_RUNNER:-}" ] || return 0
+  python3 - "$test_log.first" "$console_log" "$1" <<'EOF'
+import re, sys
+log, console, name = sys.argv[1], sys.argv[2], sys.argv[3]
+killed = any(re.search(r"Test +#\d+: " + re.escape(name) + r" .*Subprocess killed", line)
+             for line in open(console, encoding="utf-8", errors="replace"))
+if not killed:
+    sys.exit()
+text = open(log, encoding="utf-8", errors="replace").read()
+for block in re.split(r"\n(?=\d+/\d+ Testing: )", text):
+    if not re.match(r"\d+/\d+ Testing: " + re.escape(name) + r"\n", block):
+        continue
+    output = re.search(r"\nOutput:\n-+\n(.*?)<end of output>", block, re.S)
+    if output and "[  PASSED  ] 1 test." in output.group(1) and "[  FAILED  ]" not in output.group(1):
+        print("the emulated process was killed by a signal while it ended, after its body passed")
+    break
+EOF
+}
+
 status=0
 while IFS=: read -r number name; do
   # A parameterised test's name goes on with "  # GetParam() = ..."; its filter is the name before.
@@ -63,6 +93,7 @@ while IFS=: read -r number name; do
     tail -n 40 "$wine_log" | sed 's/^/  /'
   fi
   reason=$(awk -F'\t' -v n="$number" '$1 == n { print $3 }' <<<"$known")
+  [ -n "$reason" ] || reason=$(killed_after_passing "$name")
   if [ -n "$reason" ]; then
     echo "ctest-retry: $name (known platform crash: $reason)"
   else
