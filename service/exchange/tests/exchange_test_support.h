@@ -8,10 +8,12 @@
 // after windows.h, which it needs
 #include <wincrypt.h>
 
+#include <memory>
 #include <string>
 
 #include "foundation/core/secure_buffer.h"
 #include "foundation/win/unique_handle.h"
+#include "service/exchange/message_encryption.h"
 
 // A container name no other test process uses, deleted when the object goes.
 class CTestContainer {
@@ -35,6 +37,14 @@ class CTestContainer {
   }
   std::wstring name_;
 };
+
+// An exchange key in the test's own container, ready before the test goes on: a decryption waits
+// only a few seconds for its key, and under CPU emulation and load a new 2048-bit key can take longer.
+inline std::shared_ptr<CMessageEncryption> ReadyExchangeKey(const std::wstring& containerName) {
+  auto key = std::make_shared<CMessageEncryption>(containerName);
+  EXPECT_EQ(key->WaitForKey(120000), 0u) << "the test's exchange key was not made within two minutes";
+  return key;
+}
 
 inline luma::CCertContextHandle CertificateOf(const CSecureBuffer& der) {
   return luma::CCertContextHandle(CertCreateCertificateContext(X509_ASN_ENCODING, der.data, der.size));

@@ -74,7 +74,7 @@ TEST_F(KeyOperationCallTest, RawDecryptionReturnsTheBlockOpenSslEncrypted) {
   call.operation = KeyOperation::kRawDecrypt;
   call.data = dir.Read(L"cipher");
   call.rememberCertificate = false;
-  call.exchangeKey = std::make_shared<CMessageEncryption>(container.name());
+  call.exchangeKey = ReadyExchangeKey(container.name());
   std::wstring errorText;
   const CSecureBuffer block =
       CallKeyOperation(CardCertificate(provider, policy, L"alice"), SessionWithPin(L"1234"), call, errorText);

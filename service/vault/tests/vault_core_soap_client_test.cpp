@@ -89,7 +89,7 @@ TEST_F(VaultClientTest, RawDecryptRoundTripsThroughBothEnvelopes) {
   ASSERT_EQ(256u, cipher.size);
 
   CTestContainer container("vault-decrypt");
-  auto encryption = std::make_shared<CMessageEncryption>(container.name());
+  auto encryption = ReadyExchangeKey(container.name());
   auto client = Client(L"/vault", encryption);
   CSecureBuffer plain;
   ASSERT_EQ(0, client->RsaRawDecrypt(L"alice", Pin(L"1234"), cipher, plain));

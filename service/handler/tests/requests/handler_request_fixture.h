@@ -91,7 +91,7 @@ class HandlerRequestTest : public SoapTransportTest {
     ASSERT_TRUE(service.IsRunning());
     handler = std::make_shared<CScriptedUserHandler>(std::make_shared<CVSCDriverMutex>(UniquePipeName()),
                                                      std::make_unique<CCertStoreConfig>(),
-                                                     std::make_shared<CMessageEncryption>(container.name()));
+                                                     ReadyExchangeKey(container.name()));
     handler->SetUpdateTimingForTesting(0, 0);
     // Wine keeps no property outside its own list; the store's marks are not what is tested here.
     handler->SetCertPropertyWriterForTesting([](PCCERT_CONTEXT, DWORD, DWORD, const void*) { return TRUE; });

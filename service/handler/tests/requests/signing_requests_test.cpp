@@ -210,7 +210,7 @@ TEST_F(SigningRequestTest, WorkerThatThrowsStillAnswersTheClient) {
   server.reset();
   handler = std::make_shared<CThrowingHandler>(std::make_shared<CVSCDriverMutex>(UniquePipeName()),
                                                std::make_unique<CCertStoreConfig>(),
-                                               std::make_shared<CMessageEncryption>(container.name()));
+                                               ReadyExchangeKey(container.name()));
   handler->SetUpdateTimingForTesting(0, 0);
   handler->SetCertPropertyWriterForTesting([](PCCERT_CONTEXT, DWORD, DWORD, const void*) { return TRUE; });
   server = std::make_unique<CVSCServer>(UniquePipeName(), handler, PipeMode::PerUser);
@@ -232,7 +232,7 @@ TEST_F(SigningRequestTest, WorkerThatThrowsStillAnswersTheClient) {
 TEST_F(SigningRequestTest, NonInteractiveHandlerRefusesAProviderThatNeedsTheUser) {
   auto plain = std::make_shared<CVSCProtocolHandler>(std::make_shared<CVSCDriverMutex>(UniquePipeName()),
                                                      std::make_unique<CCertStoreConfig>(),
-                                                     std::make_shared<CMessageEncryption>(container.name()));
+                                                     ReadyExchangeKey(container.name()));
   auto provider = NamedProvider(L"ACME", L"/vault");
   auto anna = AnnaPolicy(*provider);
   ASSERT_NE(anna, nullptr);

@@ -75,7 +75,7 @@ TEST_F(WorkerLimitsTest, PipeAndWorkerThreadsReserveTheirNamedStacks) {
   server.reset();
   auto recording = std::make_shared<CStackRecordingHandler>(
       std::make_shared<CVSCDriverMutex>(UniquePipeName()), std::make_unique<CCertStoreConfig>(),
-      std::make_shared<CMessageEncryption>(container.name()));
+      ReadyExchangeKey(container.name()));
   handler = recording;
   handler->SetUpdateTimingForTesting(0, 0);
   handler->SetCertPropertyWriterForTesting([](PCCERT_CONTEXT, DWORD, DWORD, const void*) { return TRUE; });
