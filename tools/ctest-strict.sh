@@ -8,7 +8,8 @@
 #     to start the test program, and nothing of the test was run:
 #       ctest-restart: <test> (the test body never ran: <what the run left>)
 #   - under CPU emulation (tools/i386-runner.sh), its body ran and passed ("[  PASSED  ]") and the
-#     emulated process was then killed by a signal while it ended: the emulator's known crash at
+#     emulated process was then killed by a signal (ctest: "Subprocess killed", "Exception: SegFault"
+#     or "Exception: Illegal") while it ended: the emulator's known crash at
 #     process exit under load, which no test code reaches (a crash of the program itself ends it
 #     with its exception code, not with a signal):
 #       ctest-retry: <test> (known platform crash: <reason>)
@@ -69,7 +70,7 @@ killed_after_passing() {
   python3 - "$test_log.first" "$console_log" "$1" <<'EOF'
 import re, sys
 log, console, name = sys.argv[1], sys.argv[2], sys.argv[3]
-killed = any(re.search(r"Test +#\d+: " + re.escape(name) + r" .*Subprocess killed", line)
+killed = any(re.search(r"Test +#\d+: " + re.escape(name) + r" .*(Subprocess killed|Exception: SegFault|Exception: Illegal)", line)
              for line in open(console, encoding="utf-8", errors="replace"))
 if not killed:
     sys.exit()
