@@ -113,14 +113,13 @@ export LUMA_REQUIRE_OPENSSL=1  # an OpenSSL interop test that cannot reach the h
 unset DISPLAY
 
 phase "Setup"
+# The packages first: on a fresh machine the 32-bit runner is installed only here, so how the tests
+# run is known only afterwards. The setup also prepares the prefix of the tests this machine runs.
+bash tools/setup.sh
 kind=$(bash tools/wine-arch.sh)
 test_win64=${LUMA_TEST_WIN64:-0}
 [ "$kind" != win64 ] || test_win64=1
-prefixes=()
-[ "$kind" = win64 ] || prefixes+=(win32)
-[ "$test_win64" = 0 ] || prefixes+=(win64)
-bash tools/setup.sh "${prefixes[@]}"
-kind=$(bash tools/wine-arch.sh)  # the setup may have installed the runner
+[ "$test_win64" = 0 ] || [ "$kind" = win64 ] || bash tools/setup.sh win64
 
 phase "Windows build, 32-bit deliverables (build)"
 build_windows build cmake/i686-mingw.cmake
