@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
 # ctest-strict.sh <tree> [ctest options]: runs every test of a tree once; any failed test fails the
-# run. A failed test runs a second time in two cases only, each printed as its own line:
+# run. A failed test runs a second time in these cases only, each printed as its own line:
 #   - it carries the label "known-platform-crash" (with its reason):
 #       ctest-retry: <test> (known platform crash: <reason>)
 #   - its output proves that the test body never ran (a GoogleTest program prints "[ RUN      ]"
 #     and flushes it before each test body; this one printed no such line), so the platform failed
 #     to start the test program, and nothing of the test was run:
-#       ctest-restart: <test> (the test body never ran: <what the run left>)
+#       ctest-restart: <test> (the test body never ran: <what the run left, ctest's verdict>)
 #   - under CPU emulation (tools/i386-runner.sh), its body ran and passed ("[  PASSED  ]") and the
 #     emulated process was then killed by a signal (ctest: "Subprocess killed", "Exception: SegFault"
-#     or "Exception: Illegal") while it ended: the emulator's known crash at
-#     process exit under load, which no test code reaches (a crash of the program itself ends it
-#     with its exception code, not with a signal):
+#     or "Exception: Illegal") while it ended: a known kill at process exit under load (Wine's
+#     server kills a process still there half a second after its Windows side ended; see
+#     docs/testing.md), which no test code reaches (a crash of the program itself ends it with its
+#     exception code, not with a signal):
 #       ctest-retry: <test> (known platform crash: <reason>)
 # A test that ran and failed is never run again. With LUMA_WINE_LOG_DIR set, tools/wine-run.sh keeps
 # Wine's own error output of each test process there; it is printed for every failed test.
@@ -40,11 +41,13 @@ for number, test in enumerate(json.load(sys.stdin)["tests"], 1):
 ')
 
 # Why a test's body never ran, from ctest's record of its run; prints nothing when it did run (or
-# when the test is not a GoogleTest one, whose output proves nothing either way).
+# when the test is not a GoogleTest one, whose output proves nothing either way). ctest's verdict
+# comes from its console line, which alone tells a process killed by a signal ("Subprocess killed")
+# from one that ended with an exit code ("Failed").
 never_ran() {
-  python3 - "$test_log.first" "$1" <<'EOF'
+  python3 - "$test_log.first" "$console_log" "$1" <<'EOF'
 import re, sys
-log, name = sys.argv[1], sys.argv[2]
+log, console, name = sys.argv[1], sys.argv[2], sys.argv[3]
 text = open(log, encoding="utf-8", errors="replace").read()
 for block in re.split(r"\n(?=\d+/\d+ Testing: )", text):
     if not re.match(r"\d+/\d+ Testing: " + re.escape(name) + r"\n", block):
@@ -56,9 +59,13 @@ for block in re.split(r"\n(?=\d+/\d+ Testing: )", text):
     if "[ RUN      ]" in output.group(1):
         break
     words = output.group(1).split()
-    reason = re.search(r"^Test Fail Reason:\n(.*)$|^(Test Failed\.?.*)$", block, re.M)
-    status = next((g for g in (reason.groups() if reason else ()) if g), "failed").strip()
-    print(f"no [ RUN ] line, {len(words)} words of output, {status}")
+    verdict = "failed"
+    for line in open(console, encoding="utf-8", errors="replace"):
+        found = re.search(r"Test +#\d+: " + re.escape(name) + r" \.*\s*(.*?)\s+([\d.]+ sec)", line)
+        if found:
+            parts = [p.strip() for p in found.group(1).split("***") if p.strip() not in ("", "Exception:")]
+            verdict = f"ctest: {', '.join(parts) or 'failed'} after {found.group(2)}"
+    print(f"no [ RUN ] line, {len(words)} words of output, {verdict}")
     break
 EOF
 }
