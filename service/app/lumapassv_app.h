@@ -19,6 +19,7 @@
 #include "service/app/cert_store_registration.h"
 #include "service/app/hidden_main_window.h"
 #include "service/app/win_app.h"
+#include "service/guihandler/gui_vsc_protocol_handler.h"
 #include "service/handler/vsc_protocol_handler.h"
 #include "service/pipe/vsc_driver_mutex.h"
 #include "service/pipe/vsc_server.h"
@@ -27,7 +28,8 @@ namespace luma::app {
 
 class CLumaPassVApp : public CWinAppBase, public ui::CMainFrameHost {
  public:
-  using ProtocolHandler = CVSCProtocolHandler;
+  // The handler that asks the user: authentication and error dialogs on the requests' workers.
+  using ProtocolHandler = ui::CGUIVSCProtocolHandler;
 
   static constexpr wchar_t kAppId[] = L"Nuvak.LumaPassV.1.0";
 

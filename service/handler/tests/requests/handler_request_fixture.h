@@ -82,16 +82,19 @@ inline std::shared_ptr<CPolicy> AccountFor(const CPolicy& anna, const std::wstri
   return policy;
 }
 
-class HandlerRequestTest : public SoapTransportTest {
+// Handler: the handler class served, CScriptedUserHandler for the service-side cases, the
+// interactive handler for the tests of its dialogs.
+template <class Handler>
+class CHandlerRequestTestOf : public SoapTransportTest {
  protected:
   static constexpr wchar_t kRequestTestStore[] = L"lumaPassHandlerRequestTests";
 
   void SetUp() override {
     SoapTransportTest::SetUp();
     ASSERT_TRUE(service.IsRunning());
-    handler = std::make_shared<CScriptedUserHandler>(std::make_shared<CVSCDriverMutex>(UniquePipeName()),
-                                                     std::make_unique<CCertStoreConfig>(),
-                                                     ReadyExchangeKey(container.name()));
+    handler =
+        std::make_shared<Handler>(std::make_shared<CVSCDriverMutex>(UniquePipeName()),
+                                  std::make_unique<CCertStoreConfig>(), ReadyExchangeKey(container.name()));
     handler->SetUpdateTimingForTesting(0, 0);
     // Wine keeps no property outside its own list; the store's marks are not what is tested here.
     handler->SetCertPropertyWriterForTesting([](PCCERT_CONTEXT, DWORD, DWORD, const void*) { return TRUE; });
@@ -130,7 +133,9 @@ class HandlerRequestTest : public SoapTransportTest {
     auto anna = AnnaPolicy(*provider);
     EXPECT_NE(anna, nullptr) << "the vault fixtures are missing";
     if (!anna) return provider;
-    provider->AddPolicy(AccountFor(*anna, name, alias, otherCertificate), false);
+    auto account = AccountFor(*anna, name, alias, otherCertificate);
+    if (adjustCertificate) adjustCertificate(*account->certificatePolicies.front());
+    provider->AddPolicy(account, false);
     EXPECT_TRUE(handler->WaitForUpdateThread(20000));
     return provider;
   }
@@ -171,12 +176,16 @@ class HandlerRequestTest : public SoapTransportTest {
 
   // Set before Provision or NamedProvider: changes the configuration of the providers made after it.
   std::function<void(CProviderConfig&)> adjustProviderConfig;
+  // Set before Provision: changes the certificate of the accounts provisioned after it.
+  std::function<void(CCertificatePolicy&)> adjustCertificate;
   CTestSigningService service;
   CTestContainer container{"handler-requests"};
-  std::shared_ptr<CScriptedUserHandler> handler;
+  std::shared_ptr<Handler> handler;
   std::unique_ptr<CVSCServer> server;
   std::vector<std::shared_ptr<CProviderContext>> providers;
 };
+
+using HandlerRequestTest = CHandlerRequestTestOf<CScriptedUserHandler>;
 
 // One client conversation on its own connection.
 struct CPipeSession {
