@@ -114,16 +114,10 @@ class GuiHandlerSigningTest : public CHandlerRequestTestOf<CGUIVSCProtocolHandle
     if (!COpenSslTool::IsAvailable()) GTEST_SKIP() << "no OpenSSL tool on this host";
     lumaPassVPipe = server->GetPipeName();
     KspModule::SetPipeNameFunction(&LumaPassVPipe);
-    // A password of 4 to 8 characters that is never kept: every signature asks for it.
-    adjustCertificate = [](CCertificatePolicy& certificate) {
-      certificate.pinPolicy.pinConstraints.minLength = 4;
-      certificate.pinPolicy.pinConstraints.maxLength = 8;
-      certificate.pinPolicy.maxPinCacheTime = 0;
-      certificate.pinPolicy.maxPinCacheReuse = 0;
-    };
-    Provision(L"ACME", L"/vault");
+    ConfigureAccount();
+    Provision(L"ACME", L"/vault", alias);
     ASSERT_EQ(0, table.OpenProvider(&provider, L"nuvak lumaPass V Key Storage Provider", 0));
-    ASSERT_EQ(0, table.OpenKey(provider, &key, ContainerOf(L"alice").c_str(), 0, 0));
+    ASSERT_EQ(0, table.OpenKey(provider, &key, ContainerOf(alias).c_str(), 0, 0));
     ASSERT_TRUE(dir.Write(L"alice.pem",
                           luma::service::testing::Bytes(luma::service::testing::VaultFixture(L"alice.pem"))));
     ASSERT_EQ(0u,
@@ -134,6 +128,17 @@ class GuiHandlerSigningTest : public CHandlerRequestTestOf<CGUIVSCProtocolHandle
     if (provider != 0) table.FreeProvider(provider);
     KspModule::SetPipeNameFunction(nullptr);
     CHandlerRequestTestOf::TearDown();
+  }
+
+  // The account's certificate: a password of 4 to 8 characters that is never kept, so that every
+  // signature asks for it.
+  virtual void ConfigureAccount() {
+    adjustCertificate = [](CCertificatePolicy& certificate) {
+      certificate.pinPolicy.pinConstraints.minLength = 4;
+      certificate.pinPolicy.pinConstraints.maxLength = 8;
+      certificate.pinPolicy.maxPinCacheTime = 0;
+      certificate.pinPolicy.maxPinCacheReuse = 0;
+    };
   }
 
   DWORD OpenSsl(const std::wstring& arguments) { return COpenSslTool::Run(dir, arguments); }
@@ -166,6 +171,8 @@ class GuiHandlerSigningTest : public CHandlerRequestTestOf<CGUIVSCProtocolHandle
     return ui_test::SaveWindowPicture(window, name);
   }
 
+  // The service's alias of the certificate (the key is alice's either way).
+  std::wstring alias = L"alice";
   const CSecureBuffer message{41, "Signed through lumaPassKSP with a dialog."};
   NCRYPT_KEY_STORAGE_FUNCTION_TABLE& table = FunctionTable();
   NCRYPT_PROV_HANDLE provider = 0;
@@ -279,6 +286,88 @@ TEST_F(GuiHandlerSigningTest, ShutdownClosesTheDialogAndReleasesTheWaitingReques
   second.Join();
   EXPECT_NE(0, first.status);
   EXPECT_NE(0, second.status);
+  EXPECT_EQ(0u, CountRequests(service.Requests(), "RsaPkcs1Sign"));
+}
+
+// A certificate only other programs may use: the refusal is shown in the error dialog, which waits
+// for no authentication lock, and the application gets the refusal.
+class GuiHandlerRefusedProgramTest : public GuiHandlerSigningTest {
+ protected:
+  void ConfigureAccount() override {
+    adjustCertificate = [](CCertificatePolicy& certificate) {
+      certificate.constraints.processNames = {L"C:\\Program Files\\Other\\other.exe"};
+    };
+  }
+};
+
+TEST_F(GuiHandlerRefusedProgramTest, RefusalIsShownAndTheApplicationIsRefused) {
+  CSigner signer;
+  std::wstring shown;
+  CDialogDriver driver;
+  driver.Start([&](CDialogDriver& d) {
+    HWND window = d.WaitForWindow(kCaption, 30000);
+    ASSERT_NE(window, nullptr);
+    HWND ok = GetDlgItem(window, IDOK);
+    EXPECT_FALSE(ok != nullptr && IsWindowEnabled(ok)) << "only Cancel closes an error";
+    shown = d.Text(CDialogDriver::Control(window, IDC_AUTH_STATUS_TEXT));
+    d.Click(GetDlgItem(window, IDCANCEL));
+  });
+  signer.Start(table, provider, key, Hash());
+  driver.Join();
+  signer.Join();
+  EXPECT_EQ(static_cast<SECURITY_STATUS>(0x8010006A), signer.status);
+  EXPECT_NE(std::wstring::npos, shown.find(L"is not authorized to use the selected certificate")) << shown;
+  EXPECT_EQ(0u, CountRequests(service.Requests(), "RsaPkcs1Sign"));
+}
+
+// A certificate without a password that makes no qualified signatures: nothing to ask when the
+// provider logs in without the user.
+class GuiHandlerUnattendedTest : public GuiHandlerSigningTest {
+ protected:
+  void ConfigureAccount() override {
+    alias = L"nopin";  // the service's key that needs no password
+    adjustCertificate = [](CCertificatePolicy& certificate) {
+      certificate.pinPolicy.pinConstraints = CPinConstraints();
+      certificate.certificateType.flags[CCertificateType::kQualifiedSignature] = false;
+    };
+    adjustProviderConfig = [this](CProviderConfig& config) {
+      config.authConfig = luma::service::testing::MethodOf(
+          interactiveLogin ? AUTH_TYPE_PASSWORD : AUTH_TYPE_NEGOTIATE, interactiveLogin);
+    };
+  }
+  bool interactiveLogin = false;
+};
+
+// A thread that ended while it held the one-dialog-at-a-time lock leaves it abandoned: the next
+// authentications take it over and release it, so signing goes on.
+TEST_F(GuiHandlerUnattendedTest, AbandonedAuthenticationLockIsTakenOverAndReleased) {
+  std::thread([this] { WaitForSingleObject(handler->AuthenticationMutex(), INFINITE); }).join();
+  for (int i = 0; i < 2; ++i) {
+    SCOPED_TRACE(i);
+    CSigner signer;
+    signer.Start(table, provider, key, Hash());
+    signer.Join();
+    ASSERT_EQ(0, signer.status);
+    EXPECT_TRUE(Verifies(signer.signature));
+  }
+  EXPECT_TRUE(AuthenticationWindows().empty()) << "nothing to ask";
+}
+
+// A password login without a login page here, for a certificate without password: the dialog
+// would have no page, so the request is cancelled without showing one.
+class GuiHandlerNoLoginPageTest : public GuiHandlerUnattendedTest {
+ protected:
+  void ConfigureAccount() override {
+    interactiveLogin = true;
+    GuiHandlerUnattendedTest::ConfigureAccount();
+  }
+};
+
+TEST_F(GuiHandlerNoLoginPageTest, LoginMethodWithoutAPageIsCancelledWithoutAWindow) {
+  CSigner signer;
+  signer.Start(table, provider, key, Hash());
+  signer.Join();
+  EXPECT_EQ(kCancelledByUser, signer.status);
   EXPECT_EQ(0u, CountRequests(service.Requests(), "RsaPkcs1Sign"));
 }
 
