@@ -48,6 +48,7 @@ class CLumaPassVApp : public CWinAppBase, public ui::CMainFrameHost {
   void SwitchToRemoteSession() override;
   // The About box (the tray's About command and the account list's About entry).
   void OnAppAbout() override;
+  std::wstring VersionText() const override { return versionText; }
 
   const std::wstring& GetVersionText() const { return versionText; }
   const std::wstring& GetLogFile() const { return logFile; }

@@ -64,8 +64,8 @@ CMainFrame::CMainFrame(const CProviderContextMap& contexts, std::shared_ptr<cons
       system(std::move(systemCalls)),
       trayIcon(*system.shell) {
   if (!system.makeAccountList) {
-    system.makeAccountList = [](HWND parent, const CProviderContextMap& map) {
-      return std::make_unique<CAccountListDialog>(parent, map);
+    system.makeAccountList = [this](HWND parent, const CProviderContextMap& map) {
+      return std::make_unique<CAccountListDialog>(parent, map, settings, this);
     };
   }
   if (!system.runWizard) system.runWizard = [](CBasePropertySheet& sheet) { return sheet.DoModal(); };

@@ -13,14 +13,15 @@
 
 #include "policy/config/lumapassv_config.h"
 #include "service/core/tray_status.h"
-#include "ui/framework/app_window.h"
+#include "service/ui/account_list_dialog.h"
 #include "service/ui/main_frame_host.h"
 #include "service/ui/tray_notify_icon.h"
+#include "ui/framework/app_window.h"
 
 namespace luma {
 namespace ui {
 
-class CMainFrame : public CAppWindow, public CPolicyObserver {
+class CMainFrame : public CAppWindow, public CPolicyObserver, public CAccountListHost {
  public:
   static constexpr const wchar_t* kTitle = L"luma-Pass V {f86c020d-6022-4302-b55a-49f2b2def3b1}";
   static constexpr DWORD kStyle = 0x00CF8000;
@@ -40,7 +41,10 @@ class CMainFrame : public CAppWindow, public CPolicyObserver {
   // Stops observing, session notifications and the timer, then destroys the window.
   void DestroyWindow();
 
-  virtual void UpdateTrayStatus(bool notify);
+  void UpdateTrayStatus(bool notify) override;
+  // The account list's About entries.
+  void OnAppAbout() override { host.OnAppAbout(); }
+  std::wstring VersionText() const override { return host.VersionText(); }
 
   void PolicyAdded(const CPolicyPtr& policy) override;
   void PolicyRemoved(const CPolicyPtr& policy) override;

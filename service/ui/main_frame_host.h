@@ -30,6 +30,8 @@ class CMainFrameHost {
  public:
   // The About box (the tray's About command).
   virtual void OnAppAbout() = 0;
+  // The product name and version, as the account list's about icon tells them.
+  virtual std::wstring VersionText() const { return std::wstring(); }
   virtual void SwitchToConsoleSession() = 0;
   virtual void SwitchToRemoteSession() = 0;
 
