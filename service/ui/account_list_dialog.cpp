@@ -496,6 +496,9 @@ void CAccountListDialog::OnCertificateCheckChanged(int item, bool checked) {
   // The provider's notification comes back as a refresh; skipping it keeps the row as the user left it.
   skipNextRefresh = true;
   provider->SetCertificateEnabled(*certificate, checked);
+  // The row's certificate is the provider's own: unchanged means it was not found and no
+  // notification will come to be skipped.
+  if (certificate->enabled != checked) skipNextRefresh = false;
 }
 
 void CAccountListDialog::OnItemChanged(const NMLISTVIEW& change) {
