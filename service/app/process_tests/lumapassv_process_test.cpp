@@ -314,7 +314,7 @@ TEST_F(LumaPassVProcessTest, SecondInstancesTalkToTheRunningOne) {
   // Without options: the running instance opens its account list; the second one ends once the list
   // is closed (its message returns then).
   CProgram plain(L"");
-  EXPECT_EQ(L"luma-Pass V", CloseNextDialog(first.Id())) << "the account list";
+  EXPECT_EQ(L"luma-Pass V - Registered Accounts", CloseNextDialog(first.Id())) << "the account list";
   EXPECT_EQ(0u, plain.ExitCode());
   EXPECT_TRUE(Logged(L"luma-Pass V is already running"));
 
@@ -322,7 +322,7 @@ TEST_F(LumaPassVProcessTest, SecondInstancesTalkToTheRunningOne) {
   // provider and then its account list.
   CProgram protocol(L"--protocol lumapass://add/LUMATEST");
   EXPECT_EQ(L"luma-Pass V - Add Account", CloseNextDialog(first.Id())) << "the add-account wizard";
-  EXPECT_EQ(L"luma-Pass V", CloseNextDialog(first.Id())) << "the account list";
+  EXPECT_EQ(L"luma-Pass V - Registered Accounts", CloseNextDialog(first.Id())) << "the account list";
   EXPECT_EQ(0u, protocol.ExitCode());
   EXPECT_TRUE(Logged(L"lumaPassV Protocol Handler request received: lumapass://add/LUMATEST"));
   EXPECT_FALSE(first.HasEnded());
