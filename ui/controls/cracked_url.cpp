@@ -9,7 +9,7 @@
 namespace luma {
 namespace ui {
 
-CCrackedUrl::CCrackedUrl(const std::wstring& url) {
+CCrackedUrl::CCrackedUrl(const std::wstring& text) : url(text) {
   URL_COMPONENTSW parts = {};
   parts.dwStructSize = sizeof(parts);
   // Lengths of 1 ask for pointers into the URL itself.

@@ -24,6 +24,14 @@ bool CAppWindow::Create(const wchar_t* title, DWORD style, DWORD extendedStyle) 
                          CW_USEDEFAULT, nullptr, nullptr, GetModuleHandleW(nullptr), this) != nullptr;
 }
 
+bool CAppWindow::Create(const wchar_t* title, DWORD style, DWORD extendedStyle, HWND owner,
+                        const RECT& rect) {
+  if (m_hWnd != nullptr) return true;
+  if (!RegisterWindowClass()) return false;
+  return CreateWindowExW(extendedStyle, kClassName, title, style, rect.left, rect.top, rect.right - rect.left,
+                         rect.bottom - rect.top, owner, nullptr, GetModuleHandleW(nullptr), this) != nullptr;
+}
+
 void CAppWindow::Destroy() {
   if (m_hWnd != nullptr) DestroyWindow(m_hWnd);
 }

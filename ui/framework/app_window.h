@@ -21,6 +21,8 @@ class CAppWindow : public CWnd {
   // Registers the program's window class when needed and creates the window; false (with the last
   // error) when it could not be created.
   bool Create(const wchar_t* title, DWORD style, DWORD extendedStyle = 0);
+  // The same at `rect` (screen coordinates) and owned by `owner` (may be null).
+  bool Create(const wchar_t* title, DWORD style, DWORD extendedStyle, HWND owner, const RECT& rect);
   // Destroys the window when it still exists.
   void Destroy();
 

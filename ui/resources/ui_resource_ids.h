@@ -21,6 +21,14 @@
 #define IDS_WRONG_PASSWORD 10038
 #define IDS_WRONG_PASSWORD_BLOCKED 10040
 
+// Texts of the browser login.
+#define IDS_BROWSER_FOLLOW_DIRECTIONS 10181
+#define IDS_BROWSER_RETRY 10182
+#define IDS_BROWSER_CANCELLED 10185
+#define IDS_BROWSER_LOADING 10186
+#define IDS_BROWSER_HTTP_STATUS 10187
+#define IDS_BROWSER_UNREACHABLE 10188
+
 // Pictures of the tiles and page controls (resources of type "PNG"): the certificate-type
 // pictograms, the page picture, the information icon and the busy indicator's strip.
 #define IDB_CERT_AUTHENTICATION 10004
