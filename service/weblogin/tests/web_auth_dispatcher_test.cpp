@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "foundation/win/resource_string.h"
 #include "foundation/win/system_utils.h"
 #include "foundation/win/windows_exception.h"
 #include "service/weblogin/tests/scripted_browser.h"
@@ -329,6 +330,30 @@ TEST_F(WebAuthDispatcherTest, SettingsReachTheBrowser) {
   EXPECT_TRUE(dispatcher->ShowWaitPage());
   EXPECT_EQ(L"Software\\nuvak\\lumaPassV\\Browser", dispatcher->GetOverrideKeyPath());
   EXPECT_EQ(L"lumaPassV-Login/1.4", dispatcher->GetUserAgent());
+}
+
+// The login's texts exist in English and German with the same placeholders.
+TEST(WebLoginTextsTest, EveryTextInBothLanguages) {
+  const HMODULE program = GetModuleHandleW(nullptr);
+  const LANGID english = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+  const LANGID german = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN);
+  const struct {
+    UINT id;
+    const wchar_t* conversions;
+  } texts[] = {{IDS_BROWSER_FOLLOW_DIRECTIONS, L""}, {IDS_BROWSER_RETRY, L""},
+               {IDS_BROWSER_CANCELLED, L""},         {IDS_BROWSER_LOADING, L""},
+               {IDS_BROWSER_HTTP_STATUS, L"%s%d"},   {IDS_BROWSER_UNREACHABLE, L"%s%s"}};
+  for (const auto& text : texts) {
+    for (const LANGID language : {english, german}) {
+      const std::wstring format = LoadStringResource(program, language, text.id);
+      ASSERT_FALSE(format.empty()) << text.id << " " << language;
+      std::wstring found;
+      for (size_t at = format.find(L'%'); at != std::wstring::npos; at = format.find(L'%', at + 2)) {
+        found += format.substr(at, 2);
+      }
+      EXPECT_EQ(text.conversions, found) << text.id << " " << language;
+    }
+  }
 }
 
 }  // namespace
