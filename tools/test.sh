@@ -85,7 +85,9 @@ run_windows_tests() {
   done
   [ -n "$display" ] || { echo "test: Xvfb did not start"; return 1; }
   export DISPLAY=":$display"
-  wineserver -p 600 || true  # one server for all test processes (may already run)
+  # One server for all test processes (may already run), kept until "wineserver -k" below: a -p
+  # without an attached number keeps it for good, so no test meets a server starting or ending.
+  wineserver -p || true
   sleep 1
   LUMA_WINE_LOG_DIR="" bash tools/wine-run.sh $([ "$arch" = win64 ] && echo --win64) cmd /c exit \
     </dev/null >/dev/null 2>&1 || true
