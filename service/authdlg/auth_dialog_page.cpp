@@ -30,6 +30,18 @@ void CAuthDialogPage::TitleFrom(const std::wstring& title) {
   if (!title.empty()) caption = FormatResourceString(IDS_APP_TITLE) + L" - " + title;
 }
 
+void CAuthDialogPage::ChangeProvider(const std::shared_ptr<CProviderContext>& provider) {
+  if (!provider || provider == context.providerContext) return;
+  context.providerContext = provider;
+  providerTile.SetProvider(&provider->config);
+  HWND control = providerTileControl.Handle();
+  if (control == nullptr) return;  // laid out when the page's window is made
+  RECT client = {};
+  GetClientRect(control, &client);
+  providerTile.Layout(client, providerTileControl.Scale());
+  InvalidateRect(control, nullptr, TRUE);
+}
+
 void CAuthDialogPage::DoDataExchange() {
   CBasePropertyPage::DoDataExchange();
   logo.Bind(m_hWnd, IDC_AUTH_LOGO);

@@ -49,6 +49,9 @@ class CAuthDialogPage : public CBasePropertyPage {
   BOOL OnSetActive() override;
   void OnDestroy() override;
 
+  // A wizard's page made before the user chose the provider: the context and the provider tile
+  // follow the choice.
+  void ChangeProvider(const std::shared_ptr<CProviderContext>& provider);
   // The caption "<program> - <title>" when the title is not empty.
   void TitleFrom(const std::wstring& title);
   void EnableTiles(bool enable);

@@ -13,6 +13,7 @@
 #include "service/authdlg/check_property_page.h"
 #include "service/authdlg/otp_property_page.h"
 #include "service/ui/add_account_wizard.h"
+#include "service/ui/refresh_account_wizard.h"
 #include "service/ui/ui_resource_ids.h"
 
 namespace luma {
@@ -53,29 +54,21 @@ accounts::SignInMethod SignInMethodOf(const CProviderContext& provider) {
 }
 
 CAccountSheet MakeAddAccountWizard(HWND parent, const CProviderContextMap& contexts) {
-  auto data = std::make_shared<CAddWizardData>(contexts);
-  std::vector<accounts::SignInMethod> methods;
-  for (const auto& entry : contexts) methods.push_back(SignInMethodOf(*entry.second));
-  const accounts::AddWizardPlan plan = accounts::PlanAddWizard(methods);
-  if (plan.preselectOnly) {
-    data->providerContext = contexts.begin()->second;
-    data->authContext.providerContext = std::make_shared<CProviderContext>(data->providerContext->config);
+  CAddWizardDataPtr data;
+  std::unique_ptr<CBasePropertySheet> sheet = MakeAddAccountSheet(parent, contexts, nullptr, data);
+  if (sheet->GetPageCount() == 0) {
+    ShowNoProviderMessage(parent);
+    return {nullptr, nullptr};
   }
-  auto sheet = std::make_unique<CBasePropertySheet>(parent, IDS_ADD_ACCOUNT_CAPTION);
-  if (plan.checkPage) sheet->AddPage(std::make_shared<CAddWizCheckPage>(data));
-  if (plan.otpPage) sheet->AddPage(std::make_shared<CAddWizOTPPage>(data));
-  if (plan.browserPage) sheet->AddPage(std::make_shared<CAddWizBrowserPage>(data));
-  sheet->AddPage(std::make_shared<CAddWizFinishPage>(data));
-  sheet->m_psh.dwFlags |= PSH_WIZARD;
   return {std::move(sheet), data};
 }
 
 CAccountSheet MakeRefreshAccountWizard(HWND parent, const CAuthContext& context) {
-  auto sheet = std::make_unique<CBasePropertySheet>(parent, IDS_REFRESH_ACCOUNT_CAPTION);
-  sheet->AddPage(std::make_shared<CAddWizardStandInPage>(IDD_ADD_WIZARD_PAGE, context,
-                                                         IDS_REFRESH_ACCOUNT_CAPTION, L"refresh check"));
-  sheet->m_psh.dwFlags |= PSH_WIZARD;
-  return {std::move(sheet), nullptr};
+  CRefreshWizardDataPtr data;
+  std::unique_ptr<CBasePropertySheet> sheet =
+      MakeRefreshAccountSheet(parent, context.GetProviderContext(), context.GetPolicy(), data);
+  if (sheet->GetPageCount() == 0) return {nullptr, nullptr};
+  return {std::move(sheet), data};
 }
 
 CAccountSheet MakePinChangeSheet(HWND parent, const CAuthContext& context) {

@@ -13,8 +13,8 @@
 #include "service/ui/account_list_dialog.h"
 #include "service/ui/add_account_wizard.h"
 #include "service/ui/copy_data_text.h"
-#include "ui/controls/cracked_url.h"
 #include "service/ui/ui_resource_ids.h"
+#include "ui/controls/cracked_url.h"
 
 namespace luma {
 namespace ui {
@@ -409,15 +409,8 @@ BOOL CMainFrame::OnProtocolRequest(const std::wstring& url) {
     return FALSE;
   }
 
-  auto wizardData = std::make_shared<CAddWizardData>(providerContexts);
-  wizardData->providerContext = provider;
-  wizardData->authContext.providerContext = std::make_shared<CProviderContext>(provider->config);
-  CBasePropertySheet sheet(Handle(), IDS_ADD_ACCOUNT_CAPTION, 0);
-  if (std::shared_ptr<CAddWizardStandInPage> first = MakeFirstAddPage(wizardData)) sheet.AddPage(std::move(first));
-  sheet.AddPage(std::make_shared<CAddWizFinishPage>(wizardData));
-  sheet.m_psh.dwFlags |= PSH_WIZARD;
-  sheet.m_psh.hwndParent = GetAncestor(GetForegroundWindow(), GA_ROOTOWNER);
-  system.runWizard(sheet);
+  CAddAccountWizard wizard(Handle(), providerContexts, provider);
+  system.runWizard(wizard.Sheet());
   OnAccounts();
   return TRUE;
 }

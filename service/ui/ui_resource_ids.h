@@ -38,10 +38,6 @@
 #define IDB_ROW_ACTION 10003
 #define IDB_ROW_ATTENTION 10069
 
-// Stand-in page of the add-account wizard.
-#define IDD_ADD_WIZARD_PAGE 10119
-#define IDC_ADD_WIZARD_TEXT 10120
-
 // Strings.
 #define IDS_REMOVE_ACCOUNT_QUESTION 10009
 #define IDS_VALIDITY_DATE_FORMAT 10010

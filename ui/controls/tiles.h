@@ -104,6 +104,8 @@ class CCertDialogTile : public CDialogTile {
 class CProviderDialogTile : public CDialogTile {
  public:
   CProviderDialogTile(const CProviderConfig* provider, const CPolicy* account);
+  // Another provider for the tile (lay it out again when it has a window).
+  void SetProvider(const CProviderConfig* config) { provider = config; }
   void Layout(const RECT& client, const CDpiScale& scale) override;
   void Paint(HDC dc) override;
 

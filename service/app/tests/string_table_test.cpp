@@ -12,6 +12,7 @@
 #include "service/core/service_text_ids.h"
 #include "service/core/tray_status.h"
 #include "service/ui/ui_resource_ids.h"
+#include "service/ui/wizard_resource_ids.h"
 
 namespace {
 
@@ -22,6 +23,9 @@ std::vector<UINT> IdsTheCodeUses() {
   std::vector<UINT> ids(std::begin(luma::service::kServiceTextIds), std::end(luma::service::kServiceTextIds));
   ids.insert(ids.end(), std::begin(luma::tray::kTrayTextIds), std::end(luma::tray::kTrayTextIds));
   ids.insert(ids.end(), {IDS_ADD_ACCOUNT_CAPTION, IDS_APP_TITLE, IDS_ABOUT_CAPTION});
+  ids.insert(ids.end(), {IDS_WIZ_CHECK_ACCOUNT, IDS_WIZ_WRONG_OTP,
+                         IDS_WIZ_SELECT_PROVIDER, IDS_WIZ_POLICY_ERROR, IDS_WIZ_RETRIEVED,
+                         IDS_WIZ_ACCOUNT_MISMATCH, IDS_WIZ_NO_POLICY, IDS_WIZ_NO_PROVIDER});
   return ids;
 }
 

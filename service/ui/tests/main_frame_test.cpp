@@ -10,6 +10,7 @@
 #include "service/ui/copy_data_text.h"
 #include "service/ui/tests/ui_test_support.h"
 #include "service/ui/ui_resource_ids.h"
+#include "service/ui/wizard_resource_ids.h"
 
 namespace luma {
 namespace ui {
@@ -72,11 +73,9 @@ class MainFrameTest : public ::testing::Test {
       return std::make_unique<CScriptedList>(parent, map, listScript);
     };
     system.runWizard = [this](CBasePropertySheet& sheet) {
-      std::vector<std::wstring> names;
-      for (int i = 0; i < sheet.GetPageCount(); ++i) {
-        names.push_back(dynamic_cast<CAddWizardStandInPage&>(*sheet.GetPage(i)).name);
-      }
-      wizards.push_back(names);
+      std::vector<UINT> pages;
+      for (int i = 0; i < sheet.GetPageCount(); ++i) pages.push_back(sheet.GetPage(i)->PageTemplateId());
+      wizards.push_back(pages);
       EXPECT_NE(sheet.m_psh.dwFlags & PSH_WIZARD, 0u);
       EXPECT_EQ(sheet.GetCaptionId(), static_cast<UINT>(IDS_ADD_ACCOUNT_CAPTION));
       return static_cast<INT_PTR>(IDCANCEL);
@@ -133,7 +132,7 @@ class MainFrameTest : public ::testing::Test {
   int quits = 0;
   int listsMade = 0;
   std::function<INT_PTR()> listScript;
-  std::vector<std::vector<std::wstring>> wizards;
+  std::vector<std::vector<UINT>> wizards;
 };
 
 TEST_F(MainFrameTest, HiddenWindowFoundByTitleWithIconMenuAndNoAccountTip) {
@@ -356,10 +355,11 @@ TEST_F(MainFrameTest, AddRequestRunsTheWizardForTheProviderThenOpensTheAccountLi
   EXPECT_EQ(SendUrl(frame->Handle(), L"lumapassv://add/WEB"), TRUE);
   EXPECT_EQ(SendUrl(frame->Handle(), L"lumapassv://add/Domain"), TRUE);
   ASSERT_EQ(wizards.size(), 4u);
-  EXPECT_EQ(wizards[0], (std::vector<std::wstring>{L"finish"})) << "a password provider: finish page only";
-  EXPECT_EQ(wizards[1], (std::vector<std::wstring>{L"OTP", L"finish"}));
-  EXPECT_EQ(wizards[2], (std::vector<std::wstring>{L"browser", L"finish"}));
-  EXPECT_EQ(wizards[3], (std::vector<std::wstring>{L"check", L"finish"}));
+  using Pages = std::vector<UINT>;
+  EXPECT_EQ(wizards[0], (Pages{IDD_ADD_WIZ_FINISH})) << "a password provider: finish page only";
+  EXPECT_EQ(wizards[1], (Pages{IDD_ADD_WIZ_OTP, IDD_ADD_WIZ_FINISH}));
+  EXPECT_EQ(wizards[2], (Pages{IDD_ADD_WIZ_FINISH})) << "no browser login page yet";
+  EXPECT_EQ(wizards[3], (Pages{IDD_ADD_WIZ_CHECK, IDD_ADD_WIZ_FINISH}));
   EXPECT_EQ(listsMade, 4);
   EXPECT_TRUE(messages.empty());
 }
