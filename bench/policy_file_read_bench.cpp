@@ -14,12 +14,12 @@ int main() {
   const std::wstring path = std::wstring(folder) + L"luma_policy_read_bench.pol";
   CSecureBuffer content(1024 * 1024);
   for (DWORD i = 0; i < content.size; ++i) content.data[i] = static_cast<BYTE>(i * 31);
-  if (WriteFileData(path, content) != ERROR_SUCCESS) return 1;
+  if (luma::WriteFileData(path, content) != ERROR_SUCCESS) return 1;
   constexpr int kRepeats = 200;
   const auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < kRepeats; ++i) {
     CSecureBuffer read;
-    if (ReadFileData(path, read) != ERROR_SUCCESS || read.size != content.size) return 1;
+    if (luma::ReadFileData(path, read) != ERROR_SUCCESS || read.size != content.size) return 1;
   }
   const auto elapsed = std::chrono::steady_clock::now() - start;
   std::printf("ReadFileData 1 MiB: %.3f ms/MiB\n",

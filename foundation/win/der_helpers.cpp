@@ -102,6 +102,8 @@ bool ConvertAltName(const CERT_ALT_NAME_ENTRY& entry, luma::der::AltName& name) 
 }
 }  // namespace
 
+namespace luma {
+
 bool DecodeSequenceOfAny(const CSecureBuffer& encoding, std::vector<CSecureBuffer>& elements) {
   CPlatformBlock decoded;
   if (!Decode(X509_SEQUENCE_OF_ANY, encoding, decoded)) return false;
@@ -277,3 +279,5 @@ bool LookupHashAlgorithm(const std::string& oid, ALG_ID& algId, std::wstring& cn
   }
   return true;
 }
+
+}  // namespace luma

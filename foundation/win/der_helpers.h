@@ -15,6 +15,8 @@
 #include "foundation/core/der_structures.h"
 #include "foundation/core/secure_buffer.h"
 
+namespace luma {
+
 // Decoders: true on success; on false the outputs are unchanged.
 bool DecodeSequenceOfAny(const CSecureBuffer& encoding, std::vector<CSecureBuffer>& elements);  // appends
 bool DecodeOctetString(const CSecureBuffer& encoding, CSecureBuffer& octets);
@@ -42,5 +44,7 @@ bool DecodeSubjectAltName(const CSecureBuffer& encoding, std::vector<luma::der::
 // The CryptoAPI id and CNG name of a hash algorithm OID: false (id 0xFFFFFFFF, empty name) when
 // the platform does not know it. The name comes from a built-in table when the platform has none.
 bool LookupHashAlgorithm(const std::string& oid, ALG_ID& algId, std::wstring& cngName);
+
+}  // namespace luma
 
 #endif  // LUMA_FOUNDATION_WIN_DER_HELPERS_H_

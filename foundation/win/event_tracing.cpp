@@ -17,7 +17,7 @@ struct EventClass {
 constexpr EventClass kEventClasses[CEtwProviderState::kEventClassCount] = {
     {kInformationLevel, kLifecycleKeyword}};
 
-EtwEventWriter g_writer = nullptr;
+luma::EtwEventWriter g_writer = nullptr;
 
 bool IsClassEnabled(const EventClass& eventClass, UCHAR level, ULONGLONG matchAny, ULONGLONG matchAll) {
   if (level != 0 && level < eventClass.level) return false;
@@ -28,8 +28,10 @@ bool IsClassEnabled(const EventClass& eventClass, UCHAR level, ULONGLONG matchAn
   return true;
 }
 
-bool IsLifecycleEnabled() { return EtwProviderState().classEnabled[0]; }
+bool IsLifecycleEnabled() { return luma::EtwProviderState().classEnabled[0]; }
 }  // namespace
+
+namespace luma {
 
 const GUID LumaPassVProviderGuid = {
     0x05def787, 0xf84d, 0x432d, {0x9f, 0x80, 0x80, 0x5c, 0x39, 0x25, 0xe0, 0x21}};
@@ -102,3 +104,5 @@ void EtwTraceStop() {
 }
 
 void SetEtwEventWriterForTesting(EtwEventWriter writer) { g_writer = writer; }
+
+}  // namespace luma

@@ -8,10 +8,14 @@
 // after windows.h
 #include <evntprov.h>
 
+namespace luma {
+
 // {05DEF787-F84D-432D-9F80-805C3925E021}
 extern const GUID LumaPassVProviderGuid;
 extern const EVENT_DESCRIPTOR LumaPassVStartedEvent;  // id 1, "luma-Pass V started"
 extern const EVENT_DESCRIPTOR LumaPassVStoppedEvent;  // id 2, "luma-Pass V stopped"
+
+}  // namespace luma
 
 // One per process. The enable callback writes it without a lock and the writers read it without
 // one: a race only decides whether one event is written.
@@ -25,6 +29,8 @@ struct CEtwProviderState {
   bool enabled = false;
   bool classEnabled[kEventClassCount] = {};
 };
+namespace luma {
+
 CEtwProviderState& EtwProviderState();
 
 // EventRegister once; 0 when already registered, else its result. A failure leaves the handle 0.
@@ -47,5 +53,7 @@ void EtwTraceStop();
 // EventWrite back.
 using EtwEventWriter = ULONG(WINAPI*)(REGHANDLE, PCEVENT_DESCRIPTOR, ULONG, PEVENT_DATA_DESCRIPTOR);
 void SetEtwEventWriterForTesting(EtwEventWriter writer);
+
+}  // namespace luma
 
 #endif  // LUMA_FOUNDATION_WIN_EVENT_TRACING_H_

@@ -33,6 +33,8 @@ constexpr DWORD kRevocationChecks = 0x210;
 
 }  // namespace
 
+namespace luma {
+
 LONG VerifyFileTrust(const std::wstring& path) {
   WINTRUST_FILE_INFO file = {};
   file.cbStruct = sizeof(file);
@@ -69,3 +71,5 @@ CSecureBuffer GetFileSignerCertificate(const std::wstring& path) {
   if (VerifyFileTrust(path) != 0) return CSecureBuffer();
   return ReadFileSignerCertificate(path);
 }
+
+}  // namespace luma

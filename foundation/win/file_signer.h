@@ -8,6 +8,8 @@
 
 #include "foundation/core/secure_buffer.h"
 
+namespace luma {
+
 // The DER encoding of the certificate that signed the file, when the system trusts the file's
 // signature; empty for an unsigned, untrusted, altered or missing file.
 CSecureBuffer GetFileSignerCertificate(const std::wstring& path);
@@ -16,5 +18,7 @@ CSecureBuffer GetFileSignerCertificate(const std::wstring& path);
 // trusted); ReadFileSignerCertificate reads the embedded signature's verified signer, trusted or not.
 LONG VerifyFileTrust(const std::wstring& path);
 CSecureBuffer ReadFileSignerCertificate(const std::wstring& path);
+
+}  // namespace luma
 
 #endif  // LUMA_FOUNDATION_WIN_FILE_SIGNER_H_

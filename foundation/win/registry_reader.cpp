@@ -118,8 +118,6 @@ bool QueryDwordValue(HKEY key, const wchar_t* valueName, DWORD& value) {
   return true;
 }
 
-}  // namespace luma
-
 bool RegReadString(HKEY root, const std::wstring& path, const wchar_t* subKey, const wchar_t* valueName,
                    std::wstring& value) {
   const luma::CRegistryKeyHandle key = luma::OpenRegistryKeyForReading(root, path, subKey);
@@ -156,10 +154,12 @@ DWORD RegEnumValueNames(HKEY root, const std::wstring& path, const wchar_t* subK
   });
 }
 
+}  // namespace luma
+
 DWORD CRegistryReader::GetDWORD(const wchar_t* subKey, const wchar_t* valueName, DWORD defaultValue) const {
   DWORD value = defaultValue;
   for (const Location& location : locations) {
-    if (RegReadDWORD(location.root, location.path, subKey, valueName, value)) break;
+    if (luma::RegReadDWORD(location.root, location.path, subKey, valueName, value)) break;
   }
   return value;
 }
@@ -168,10 +168,12 @@ std::wstring CRegistryReader::GetString(const wchar_t* subKey, const wchar_t* va
                                         const std::wstring& defaultValue) const {
   std::wstring value = defaultValue;
   for (const Location& location : locations) {
-    if (RegReadString(location.root, location.path, subKey, valueName, value)) break;
+    if (luma::RegReadString(location.root, location.path, subKey, valueName, value)) break;
   }
   return value;
 }
+
+namespace luma {
 
 void AddApplicationSettingLocations(CRegistryReader& reader) {
   reader.AddLocation(HKEY_CURRENT_USER, L"SOFTWARE\\Policies\\nuvak\\lumaPassV");
@@ -216,3 +218,5 @@ void RegQueryStringList(HKEY key, const wchar_t* valueName, std::vector<std::wst
   }
   QueryMultiText(key, valueName, values);
 }
+
+}  // namespace luma

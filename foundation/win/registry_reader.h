@@ -23,7 +23,6 @@ CRegistryKeyHandle OpenRegistryKeyForReading(HKEY parent, const std::wstring& pa
 // type or size (two bytes, or eight stored under REG_DWORD) counts as absent: false, and value is
 // left unchanged.
 bool QueryDwordValue(HKEY key, const wchar_t* valueName, DWORD& value);
-}  // namespace luma
 
 // Readers by location: they open root\path (\subKey when subKey is not null) for reading and close
 // it again. On false the output is unchanged. Only REG_SZ is a string: REG_EXPAND_SZ is absent.
@@ -39,6 +38,8 @@ DWORD RegEnumSubKeys(HKEY root, const std::wstring& path, const wchar_t* subKey,
                      std::vector<std::wstring>& names);
 DWORD RegEnumValueNames(HKEY root, const std::wstring& path, const wchar_t* subKey,
                         std::vector<std::wstring>& names);
+
+}  // namespace luma
 
 class CRegistryReader {
  public:
@@ -59,6 +60,8 @@ class CRegistryReader {
   std::vector<Location> locations;
 };
 
+namespace luma {
+
 // The four locations of the application settings, strongest first: the user's policy, the user's
 // setting, the machine's policy, the machine's setting.
 void AddApplicationSettingLocations(CRegistryReader& reader);
@@ -72,5 +75,7 @@ std::wstring RegQueryLocalizedString(HKEY key, const std::wstring& language, con
                                      const wchar_t* valueName);
 // Replaces the list by the trimmed non-empty text of a REG_SZ or the strings of a REG_MULTI_SZ.
 void RegQueryStringList(HKEY key, const wchar_t* valueName, std::vector<std::wstring>& values);
+
+}  // namespace luma
 
 #endif  // LUMA_FOUNDATION_WIN_REGISTRY_READER_H_

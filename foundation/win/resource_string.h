@@ -8,6 +8,8 @@
 #include <cstdarg>
 #include <string>
 
+namespace luma {
+
 // Longest formatted resource text; longer results are cut.
 constexpr size_t kMaxResourceText = 2047;
 
@@ -19,5 +21,7 @@ std::wstring LookupStringResource(HMODULE module, LANGID language, UINT id);
 // LookupStringResource used as a format (%s is a wide string) for the arguments; at most
 // kMaxResourceText characters.
 std::wstring FormatStringResourceV(HMODULE module, LANGID language, UINT id, va_list args);
+
+}  // namespace luma
 
 #endif  // LUMA_FOUNDATION_WIN_RESOURCE_STRING_H_

@@ -36,8 +36,6 @@ bool ComputeDigest(ALG_ID algorithm, const BYTE* data, DWORD length, CSecureBuff
   return true;
 }
 
-}  // namespace luma
-
 bool ComputeSha1(const BYTE* data, DWORD length, CSecureBuffer& digest) {
   CSecureBuffer result;
   if (!luma::ComputeDigest(CALG_SHA1, data, length, result) || result.size != kSha1Size) return false;
@@ -58,3 +56,5 @@ std::wstring Sha1GuidString(const BYTE* data, DWORD length) {
 }
 
 std::wstring Sha1GuidString(const CSecureBuffer& data) { return Sha1GuidString(data.data, data.size); }
+
+}  // namespace luma

@@ -7,6 +7,8 @@
 using luma::CFindHandle;
 using luma::CKernelHandle;
 
+namespace luma {
+
 DWORD CreateDirectoryPath(const std::wstring& path) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) {
@@ -98,3 +100,5 @@ BOOL CALLBACK CollectResourceProc(HMODULE module, LPCWSTR type, LPWSTR name, LON
   }
   return TRUE;
 }
+
+}  // namespace luma

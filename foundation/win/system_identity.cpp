@@ -46,6 +46,8 @@ bool PrincipalFromDomainUser(const std::wstring& name, std::wstring& upn, std::w
 }
 }  // namespace
 
+namespace luma {
+
 std::wstring GetJoinedDomainName() {
   LPWSTR name = nullptr;
   NETSETUP_JOIN_STATUS status = NetSetupUnknownStatus;
@@ -146,3 +148,5 @@ bool IsVirtualReaderPresent() {
   }
   return luma::ContainsVirtualReader(readers.names, length);
 }
+
+}  // namespace luma

@@ -10,6 +10,8 @@ namespace {
 LANGID g_languageOverride = 0;
 }  // namespace
 
+namespace luma {
+
 void SetUILanguageOverride(LANGID language) { g_languageOverride = language; }
 
 LANGID GetUILanguageOverride() { return g_languageOverride; }
@@ -27,16 +29,20 @@ std::wstring GetUILanguageName(const std::wstring& defaultName) {
   return name;
 }
 
+}  // namespace luma
+
 namespace {
 constexpr LANGID kEnglish = 1033;
 constexpr wchar_t kUndefined[] = L"<undefined>";
 
 // The language and module are taken once, on first use, for the life of the process.
 struct CResourceStringCache {
-  LANGID language = GetEffectiveUILanguage();
+  LANGID language = luma::GetEffectiveUILanguage();
   HMODULE module = GetModuleHandleW(nullptr);
 };
 }  // namespace
+
+namespace luma {
 
 std::wstring LoadStringResource(HMODULE module, LANGID language, UINT id) {
   // Strings are stored in blocks of 16, each a length followed by that many characters.
@@ -94,3 +100,5 @@ std::wstring FormatResourceString(UINT id, ...) {
   va_end(args);
   return text;
 }
+
+}  // namespace luma

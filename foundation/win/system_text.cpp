@@ -52,6 +52,8 @@ bool QueryProductPair(const void* block, const wchar_t* table, std::wstring& nam
 
 }  // namespace
 
+namespace luma {
+
 std::wstring ExpandEnvironmentText(const std::wstring& text) {
   wchar_t buffer[kExpandBuffer];
   const DWORD needed = ExpandEnvironmentStringsW(text.c_str(), buffer, kExpandBuffer);
@@ -117,7 +119,7 @@ std::wstring FormatFileTimeDate(const FILETIME& time) {
   return FormatFileTime(time);
 }
 
-luma::CalendarTime luma::CalendarFromSystemTime(const SYSTEMTIME& time) {
+CalendarTime CalendarFromSystemTime(const SYSTEMTIME& time) {
   CalendarTime calendar;
   calendar.year = time.wYear;
   calendar.month = time.wMonth;
@@ -200,3 +202,5 @@ std::wstring GetDisplaySignature(HWND window) {
   text[63] = 0;
   return text;
 }
+
+}  // namespace luma

@@ -19,6 +19,8 @@
 #include "foundation/core/system_utils_core.h"
 #include "foundation/win/windows_exception.h"
 
+namespace luma {
+
 // --- Interface language -------------------------------------------------------------------------
 
 // The process-wide interface language chosen by the settings; 0 (the default) means the user's own
@@ -40,12 +42,12 @@ std::wstring FormatResourceString(UINT id, ...);
 
 DWORD CreateDirectoryPath(const std::wstring& path);
 DWORD WriteFileData(const std::wstring& path, const CSecureBuffer& data);
-namespace luma {
+
 // The largest file ReadFileData reads. Its callers read policy files, which hold a few
 // certificates and an icon (some hundred KiB at most), from a folder the user can write to; the cap
 // bounds what such a file can make the reader allocate while leaving ample room.
 constexpr DWORD kMaxWholeFileSize = 8 * 1024 * 1024;
-}  // namespace luma
+
 // The whole file in one block. A file larger than luma::kMaxWholeFileSize is refused with
 // ERROR_FILE_TOO_LARGE before anything is read. The file is read up to the size it had when it was
 // opened; when it turns out shorter, or a read fails, the bytes read so far stay in data and the
@@ -67,21 +69,20 @@ std::wstring FormatFileTime(const FILETIME& time);
 // The user's short date format; FormatFileTime when that fails.
 std::wstring FormatFileTimeDate(const FILETIME& time);
 __int64 FileTimeToTime64(const FILETIME& time);
-namespace luma {
+
 // The one copy of the system's calendar fields into the program's calendar type.
 CalendarTime CalendarFromSystemTime(const SYSTEMTIME& time);
-}  // namespace luma
+
 void StringToBuffer(const std::wstring& text, CSecureBuffer& buffer);
 void BufferToString(const CSecureBuffer& buffer, std::wstring& text);
 void WipeString(std::wstring& text);
 
 // --- Digests ------------------------------------------------------------------------------------
 
-namespace luma {
 // The one digest routine of the program (SHA-1 and the SHA-2 family, by CryptoAPI algorithm id):
 // true and the digest replaces digest; false leaves it unchanged.
 bool ComputeDigest(ALG_ID algorithm, const BYTE* data, DWORD length, CSecureBuffer& digest);
-}  // namespace luma
+
 bool ComputeSha1(const BYTE* data, DWORD length, CSecureBuffer& digest);
 std::wstring Sha1Hex(const BYTE* data, DWORD length);
 // Key container name of a certificate: the first 16 digest bytes in GUID form.
@@ -100,5 +101,7 @@ bool IsConsoleSession();
 bool IsVirtualReaderPresent();
 std::wstring GetDisplaySignature(HWND window);
 std::wstring GetUrlFirstPathSegment(const std::wstring& url);
+
+}  // namespace luma
 
 #endif  // LUMA_FOUNDATION_WIN_SYSTEM_UTILS_H_

@@ -15,6 +15,8 @@ namespace {
 constexpr DWORD kTokenUserBuffer = 2048;
 }  // namespace
 
+namespace luma {
+
 std::wstring GetCurrentUserSidString() {
   luma::CKernelHandle token;
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return std::wstring();
@@ -28,3 +30,5 @@ std::wstring GetCurrentUserSidString() {
   const luma::CLocalMemoryHandle owned(text);
   return text;
 }
+
+}  // namespace luma

@@ -15,6 +15,8 @@ std::wstring Hex(DWORD code) {
 bool IsSpace(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; }
 }  // namespace
 
+namespace luma {
+
 std::wstring FormatSystemErrorMessage(DWORD code, bool appendCode) {
   wchar_t* buffer = nullptr;
   const DWORD flags = FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER;
@@ -39,7 +41,9 @@ std::wstring FormatSystemErrorMessage(DWORD code, bool appendCode) {
   return text;
 }
 
+}  // namespace luma
+
 CWindowsException::CWindowsException() : CWindowsException(GetLastError()) {}
 
 CWindowsException::CWindowsException(DWORD code)
-    : error(code), message(FormatSystemErrorMessage(code, false)) {}
+    : error(code), message(luma::FormatSystemErrorMessage(code, false)) {}

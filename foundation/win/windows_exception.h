@@ -6,9 +6,13 @@
 
 #include <string>
 
+namespace luma {
+
 // The system's text for a Win32 or HRESULT code (WinINet's texts when that module is loaded), trimmed,
 // with " [0x%08x]" behind it when appendCode is set; "[0x%08x]" alone when no text is known.
 std::wstring FormatSystemErrorMessage(DWORD code, bool appendCode);
+
+}  // namespace luma
 
 class CWindowsException {
  public:
@@ -19,7 +23,7 @@ class CWindowsException {
   DWORD GetError() const { return error; }
   const std::wstring& GetMessage() const { return message; }
   // The text with the code suffix, made anew from the stored code.
-  std::wstring GetErrorText() const { return FormatSystemErrorMessage(error, true); }
+  std::wstring GetErrorText() const { return luma::FormatSystemErrorMessage(error, true); }
 
  private:
   DWORD error;

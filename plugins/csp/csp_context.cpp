@@ -103,7 +103,7 @@ CCSPContext::CCSPContext(const char* container, DWORD flags, const VTableProvStr
 
 void CCSPContext::OpenSession(const std::wstring& reader) {
   if (moduleLog().isOn(kLogTrace)) {
-    moduleLog().print(kLogTrace, "       Process owner SID: %S", GetCurrentUserSidString().c_str());
+    moduleLog().print(kLogTrace, "       Process owner SID: %S", luma::GetCurrentUserSidString().c_str());
   }
   pipeClient = std::make_unique<CUnconnectedNamedPipeClient>(luma::csp::CspModule::CurrentPipeName(),
                                                              kPipeTimeoutMilliseconds);

@@ -18,14 +18,14 @@ const wchar_t kCacheKeySeparator[] = L"::::";
 std::vector<std::wstring> CollectSubKeys(const CRegistryReader& reader, const std::wstring& key) {
   std::vector<std::wstring> names;
   for (const auto& location : reader.GetLocations())
-    RegEnumSubKeys(location.root, location.path, key.c_str(), names);
+    luma::RegEnumSubKeys(location.root, location.path, key.c_str(), names);
   return names;
 }
 
 std::vector<std::wstring> CollectValueNames(const CRegistryReader& reader, const std::wstring& key) {
   std::vector<std::wstring> names;
   for (const auto& location : reader.GetLocations()) {
-    RegEnumValueNames(location.root, location.path, key.c_str(), names);
+    luma::RegEnumValueNames(location.root, location.path, key.c_str(), names);
   }
   return names;
 }
@@ -36,7 +36,7 @@ std::wstring ReadString(const CRegistryReader& reader, const std::wstring& key, 
 
 CRegistryReader ApplicationSettingsReader() {
   CRegistryReader reader;
-  AddApplicationSettingLocations(reader);
+  luma::AddApplicationSettingLocations(reader);
   return reader;
 }
 
@@ -100,7 +100,7 @@ void CCertStoreConfig::ReadProfiles(const CRegistryReader& reader) {
   for (const std::wstring& name : CollectSubKeys(reader, kAppProfilesKey)) {
     const std::wstring key = kAppProfilesKey + L"\\" + name;
     auto profile = std::make_shared<CAppProfileConfig>();
-    profile->ProcessPathSpec = ExpandEnvironmentText(ReadString(reader, key, L"ProcessPathSpec"));
+    profile->ProcessPathSpec = luma::ExpandEnvironmentText(ReadString(reader, key, L"ProcessPathSpec"));
     profile->DefaultProvider = ReadString(reader, key, L"DefaultProvider");
     profile->DefaultCertFilter = ReadString(reader, key, L"DefaultCertFilter");
     for (const std::wstring& ruleName : CollectSubKeys(reader, key)) {

@@ -4,15 +4,15 @@
 
 namespace {
 std::wstring ReadLocalized(HKEY key, const std::wstring& language, const wchar_t* valueName) {
-  return RegQueryLocalizedString(key, language, L"en", valueName);
+  return luma::RegQueryLocalizedString(key, language, L"en", valueName);
 }
 }  // namespace
 
 void CAuthConfig::ReadAutoSettings(HKEY methodKey) {
-  AutoProvision = RegQueryDWORD(0, methodKey, L"AutoProvision") != 0;
-  AutoRefresh = RegQueryDWORD(0, methodKey, L"AutoRefresh") != 0;
-  AutoRefreshInterval = RegQueryDWORD(kDefaultAutoRefreshInterval, methodKey, L"AutoRefreshInterval");
-  AutoMaxConsecutiveErrors = RegQueryDWORD(0, methodKey, L"AutoMaxConsecutiveErrors");
+  AutoProvision = luma::RegQueryDWORD(0, methodKey, L"AutoProvision") != 0;
+  AutoRefresh = luma::RegQueryDWORD(0, methodKey, L"AutoRefresh") != 0;
+  AutoRefreshInterval = luma::RegQueryDWORD(kDefaultAutoRefreshInterval, methodKey, L"AutoRefreshInterval");
+  AutoMaxConsecutiveErrors = luma::RegQueryDWORD(0, methodKey, L"AutoMaxConsecutiveErrors");
 }
 
 void CExplicitAuthConfig::ReadExplicitSettings(HKEY methodKey, const std::wstring& language) {
@@ -31,7 +31,7 @@ CPasswordConfig::CPasswordConfig(HKEY providerKey, const CConfigEnvironment& env
   HintPassword = ReadLocalized(key.get(), language, L"HintPassword");
   ToolTipUserID = ReadLocalized(key.get(), language, L"ToolTipUserID");
   ToolTipPassword = ReadLocalized(key.get(), language, L"ToolTipPassword");
-  RegQueryStringList(key.get(), L"ServiceParameters", ServiceParameters);
+  luma::RegQueryStringList(key.get(), L"ServiceParameters", ServiceParameters);
 }
 
 COTPConfig::COTPConfig(HKEY providerKey, const CConfigEnvironment& environment)
@@ -46,7 +46,7 @@ COTPConfig::COTPConfig(HKEY providerKey, const CConfigEnvironment& environment)
   ToolTipUserID = ReadLocalized(key.get(), language, L"ToolTipUserID");
   ToolTipOTP = ReadLocalized(key.get(), language, L"ToolTipOTP");
   ToolTipPassword = ReadLocalized(key.get(), language, L"ToolTipPassword");
-  RegQueryStringList(key.get(), L"ServiceParameters", ServiceParameters);
+  luma::RegQueryStringList(key.get(), L"ServiceParameters", ServiceParameters);
 }
 
 CSMSConfig::CSMSConfig(HKEY providerKey, const CConfigEnvironment& environment)
@@ -61,7 +61,7 @@ CSMSConfig::CSMSConfig(HKEY providerKey, const CConfigEnvironment& environment)
   ToolTipUserID = ReadLocalized(key.get(), language, L"ToolTipUserID");
   ToolTipSMS = ReadLocalized(key.get(), language, L"ToolTipSMS");
   ToolTipPassword = ReadLocalized(key.get(), language, L"ToolTipPassword");
-  RegQueryStringList(key.get(), L"ServiceParameters", ServiceParameters);
+  luma::RegQueryStringList(key.get(), L"ServiceParameters", ServiceParameters);
 }
 
 CCertificateConfig::CCertificateConfig(HKEY providerKey, const CConfigEnvironment& environment)
@@ -70,9 +70,9 @@ CCertificateConfig::CCertificateConfig(HKEY providerKey, const CConfigEnvironmen
   if (!key) return;
   ReadExplicitSettings(key.get(), environment.GetUILanguageName());
   interactive = !service.ServiceURL.empty();
-  CertStoreName = RegQueryString(key.get(), L"CertStoreName", L"MY");
-  CertStoreType = RegQueryDWORD(kCurrentUserStoreLocation, key.get(), L"CertStoreType");
-  AuthenticationCertificateFilter = RegQueryString(key.get(), L"AuthenticationCertificateFilter");
+  CertStoreName = luma::RegQueryString(key.get(), L"CertStoreName", L"MY");
+  CertStoreType = luma::RegQueryDWORD(kCurrentUserStoreLocation, key.get(), L"CertStoreType");
+  AuthenticationCertificateFilter = luma::RegQueryString(key.get(), L"AuthenticationCertificateFilter");
   filter = CCertificateFilter(L"", AuthenticationCertificateFilter);
 }
 

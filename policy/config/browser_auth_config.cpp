@@ -5,10 +5,10 @@
 
 namespace {
 bool ReadFlag(HKEY key, const wchar_t* valueName, bool defaultValue) {
-  return RegQueryDWORD(defaultValue ? 1 : 0, key, valueName) != 0;
+  return luma::RegQueryDWORD(defaultValue ? 1 : 0, key, valueName) != 0;
 }
 LONG ReadSigned(HKEY key, const wchar_t* valueName, LONG defaultValue) {
-  return static_cast<LONG>(RegQueryDWORD(static_cast<DWORD>(defaultValue), key, valueName));
+  return static_cast<LONG>(luma::RegQueryDWORD(static_cast<DWORD>(defaultValue), key, valueName));
 }
 }  // namespace
 
@@ -17,9 +17,9 @@ CBrowserAuthConfig::CBrowserAuthConfig(HKEY providerKey, const CConfigEnvironmen
   const luma::CRegistryKeyHandle key = luma::OpenRegistryKeyForReading(providerKey, L"Browser");
   if (!key) return;
   ReadExplicitSettings(key.get(), environment.GetUILanguageName());
-  RegistrationURL = RegQueryString(key.get(), L"RegistrationURL", service.ServiceURL.c_str());
-  AuthCookieName = RegQueryString(key.get(), L"AuthCookieName", AuthCookieName.c_str());
-  TrySilentFirst = RegQueryDWORD(0, key.get(), L"TrySilentFirst") != 0;
+  RegistrationURL = luma::RegQueryString(key.get(), L"RegistrationURL", service.ServiceURL.c_str());
+  AuthCookieName = luma::RegQueryString(key.get(), L"AuthCookieName", AuthCookieName.c_str());
+  TrySilentFirst = luma::RegQueryDWORD(0, key.get(), L"TrySilentFirst") != 0;
   ReadFeatures(key.get());
   ReadWindow(key.get());
   ReadUserAgent(key.get(), environment);
@@ -29,7 +29,7 @@ CBrowserAuthConfig::CBrowserAuthConfig(HKEY providerKey, const CConfigEnvironmen
 void CBrowserAuthConfig::ReadFeatures(HKEY browserKey) {
   const luma::CRegistryKeyHandle key = luma::OpenRegistryKeyForReading(browserKey, L"BrowserFeatures");
   if (!key) return;
-  OverrideKeyPath = RegQueryString(key.get(), L"OverrideKeyPath");
+  OverrideKeyPath = luma::RegQueryString(key.get(), L"OverrideKeyPath");
   AllowFormAutofill = ReadFlag(key.get(), L"AllowFormAutofill", AllowFormAutofill);
   EnableScrollbars = ReadFlag(key.get(), L"EnableScrollbars", EnableScrollbars);
   EnableProgressBar = ReadFlag(key.get(), L"EnableProgressBar", EnableProgressBar);
@@ -38,7 +38,7 @@ void CBrowserAuthConfig::ReadFeatures(HKEY browserKey) {
   AllowPopups = ReadFlag(key.get(), L"AllowPopups", AllowPopups);
   UseIEFriendlyErrorPages = ReadFlag(key.get(), L"UseIEFriendlyErrorPages", UseIEFriendlyErrorPages);
   PersistCookies = ReadFlag(key.get(), L"PersistCookies", PersistCookies);
-  AutoCloseOnError = RegQueryDWORD(AutoCloseOnError, key.get(), L"AutoCloseOnError");
+  AutoCloseOnError = luma::RegQueryDWORD(AutoCloseOnError, key.get(), L"AutoCloseOnError");
 }
 
 void CBrowserAuthConfig::ReadWindow(HKEY browserKey) {
@@ -52,23 +52,23 @@ void CBrowserAuthConfig::ReadWindow(HKEY browserKey) {
 void CBrowserAuthConfig::ReadUserAgent(HKEY browserKey, const CConfigEnvironment& environment) {
   const luma::CRegistryKeyHandle key = luma::OpenRegistryKeyForReading(browserKey, L"UserAgent");
   if (!key) return;
-  UserAgent = RegQueryString(key.get(), nullptr);
+  UserAgent = luma::RegQueryString(key.get(), nullptr);
   // A machine without a DNS domain keeps the default text: the empty name is the default value.
   const std::wstring domain = environment.GetComputerDnsDomain();
   if (domain.empty()) return;
-  const std::wstring perDomain = RegQueryString(key.get(), domain.c_str());
+  const std::wstring perDomain = luma::RegQueryString(key.get(), domain.c_str());
   if (!perDomain.empty()) UserAgent = perDomain;
 }
 
 void CBrowserAuthConfig::ReadNavigationDomains(HKEY browserKey) {
   std::vector<std::wstring> names;
-  RegEnumValueNames(browserKey, std::wstring(), L"AllowedNavigationDomains", names);
+  luma::RegEnumValueNames(browserKey, std::wstring(), L"AllowedNavigationDomains", names);
   if (names.empty()) return;
   const luma::CRegistryKeyHandle key =
       luma::OpenRegistryKeyForReading(browserKey, L"AllowedNavigationDomains");
   for (const std::wstring& name : names) {
     // The names only tell the values apart; the texts are the domains.
-    const std::wstring domain = luma::TrimWhitespace(RegQueryString(key.get(), name.c_str()));
+    const std::wstring domain = luma::TrimWhitespace(luma::RegQueryString(key.get(), name.c_str()));
     if (!domain.empty()) AllowedNavigationDomains.push_back(domain);
   }
 }

@@ -10,10 +10,10 @@ constexpr DWORD kDnsDomainBufferLength = 260;
 
 class CSystemConfigEnvironment : public CConfigEnvironment {
  public:
-  std::wstring GetUILanguageName() const override { return ::GetUILanguageName(L"en"); }
+  std::wstring GetUILanguageName() const override { return luma::GetUILanguageName(L"en"); }
   std::wstring GetComputerDnsDomain() const override { return QueryComputerDnsDomain(); }
   DWORD IsCurrentUserInGroup(const std::wstring& group, bool& member) const override {
-    return ::IsCurrentUserInGroup(group, member);
+    return luma::IsCurrentUserInGroup(group, member);
   }
   bool ProductPhysicalStoreExists() const override {
     // Start-up registers the store before the providers are read, so one probe serves the process.

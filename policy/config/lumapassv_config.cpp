@@ -17,7 +17,7 @@ std::wstring LanguageName(LANGID language) {
 }  // namespace
 
 CLumaPassVConfig::CLumaPassVConfig() : languageId(GetUserDefaultUILanguage()) {
-  AddApplicationSettingLocations(registry);
+  luma::AddApplicationSettingLocations(registry);
   ReadAll();
 }
 
@@ -41,7 +41,7 @@ DWORD CLumaPassVConfig::ReadNumber(const wchar_t* valueName, DWORD defaultValue)
 void CLumaPassVConfig::ReadList(const wchar_t* valueName, std::vector<std::wstring>& values) const {
   values.clear();
   for (const CRegistryReader::Location& location : registry.GetLocations()) {
-    if (RegReadMultiString(location.root, location.path, valueName, values)) return;
+    if (luma::RegReadMultiString(location.root, location.path, valueName, values)) return;
   }
 }
 

@@ -48,26 +48,27 @@ CProviderConfig::CProviderConfig(HKEY parent, const std::wstring& subKey,
       authConfig(std::make_shared<CAuthConfig>()) {
   const luma::CRegistryKeyHandle key = luma::OpenRegistryKeyForReading(parent, subKey);
   if (!key) return;
-  disabled = RegQueryDWORD(0, key.get(), L"Disabled");
+  disabled = luma::RegQueryDWORD(0, key.get(), L"Disabled");
   ReadMembership(key.get(), environment);
   const std::wstring language = environment.GetUILanguageName();
-  Name = RegQueryLocalizedString(key.get(), language, L"en", L"Name");
-  Description = RegQueryLocalizedString(key.get(), language, L"en", L"Description");
-  DialogTitlePassword = RegQueryLocalizedString(key.get(), language, L"en", L"DialogTitlePassword");
-  ToolTipPassword = RegQueryLocalizedString(key.get(), language, L"en", L"ToolTipPassword");
-  ToolTipTransportPassword = RegQueryLocalizedString(key.get(), language, L"en", L"ToolTipTransportPassword");
+  Name = luma::RegQueryLocalizedString(key.get(), language, L"en", L"Name");
+  Description = luma::RegQueryLocalizedString(key.get(), language, L"en", L"Description");
+  DialogTitlePassword = luma::RegQueryLocalizedString(key.get(), language, L"en", L"DialogTitlePassword");
+  ToolTipPassword = luma::RegQueryLocalizedString(key.get(), language, L"en", L"ToolTipPassword");
+  ToolTipTransportPassword =
+      luma::RegQueryLocalizedString(key.get(), language, L"en", L"ToolTipTransportPassword");
   service = CServiceConfig(key.get());
-  AccountManagementURL = RegQueryString(key.get(), L"AccountManagementURL");
+  AccountManagementURL = luma::RegQueryString(key.get(), L"AccountManagementURL");
   ReadTargetStore(key.get(), environment);
-  FriendlyNamePrefix = RegQueryString(key.get(), L"FriendlyNamePrefix");
-  TargetProviderName = RegQueryString(key.get(), L"TargetProviderName", kDefaultTargetProviderName);
-  TargetProviderType = RegQueryDWORD(kDefaultTargetProviderType, key.get(), L"TargetProviderType");
-  CardReaderImage = RegQueryString(key.get(), L"CardReaderImage");
+  FriendlyNamePrefix = luma::RegQueryString(key.get(), L"FriendlyNamePrefix");
+  TargetProviderName = luma::RegQueryString(key.get(), L"TargetProviderName", kDefaultTargetProviderName);
+  TargetProviderType = luma::RegQueryDWORD(kDefaultTargetProviderType, key.get(), L"TargetProviderType");
+  CardReaderImage = luma::RegQueryString(key.get(), L"CardReaderImage");
   ReadAuthentication(key.get(), environment);
-  PolicyStore = ExpandEnvironmentText(RegQueryString(key.get(), L"PolicyStore"));
-  PolicySignerValidationPolicy = RegQueryDWORD(0, key.get(), L"PolicySignerValidationPolicy");
+  PolicyStore = luma::ExpandEnvironmentText(luma::RegQueryString(key.get(), L"PolicyStore"));
+  PolicySignerValidationPolicy = luma::RegQueryDWORD(0, key.get(), L"PolicySignerValidationPolicy");
   PolicySignerCertificateFilter =
-      CCertificateFilter(L"", RegQueryString(key.get(), L"PolicySignerCertificateFilter"));
+      CCertificateFilter(L"", luma::RegQueryString(key.get(), L"PolicySignerCertificateFilter"));
 }
 
 void CProviderConfig::ReadMembership(HKEY key, const CConfigEnvironment& environment) {
@@ -88,16 +89,16 @@ void CProviderConfig::ReadMembership(HKEY key, const CConfigEnvironment& environ
 void CProviderConfig::ReadTargetStore(HKEY key, const CConfigEnvironment& environment) {
   if (environment.ProductPhysicalStoreExists()) {
     // The product's own store lives in the current user's "MY": its location is fixed.
-    TargetCertStoreName = RegQueryString(key, L"TargetCertStoreName", kProductStoreName);
+    TargetCertStoreName = luma::RegQueryString(key, L"TargetCertStoreName", kProductStoreName);
     TargetCertStoreType = kCurrentUserStoreLocation;
   } else {
-    TargetCertStoreName = RegQueryString(key, L"TargetCertStoreName", L"MY");
-    TargetCertStoreType = RegQueryDWORD(kCurrentUserStoreLocation, key, L"TargetCertStoreType");
+    TargetCertStoreName = luma::RegQueryString(key, L"TargetCertStoreName", L"MY");
+    TargetCertStoreType = luma::RegQueryDWORD(kCurrentUserStoreLocation, key, L"TargetCertStoreType");
   }
 }
 
 void CProviderConfig::ReadAuthentication(HKEY key, const CConfigEnvironment& environment) {
-  const AuthType type = AuthTypeFromName(RegQueryString(key, L"AuthenticationType"));
+  const AuthType type = AuthTypeFromName(luma::RegQueryString(key, L"AuthenticationType"));
   if (type == AUTH_TYPE_NONE) return;
   authConfig = MakeAuthConfig(type, key, environment);
   // The integrated logins use the provider's own connection, which must answer their challenges.

@@ -5,14 +5,14 @@
 #include "policy/core/setting_list.h"
 
 CServiceConfig::CServiceConfig(HKEY key)
-    : ServiceURL(RegQueryString(key, L"ServiceURL")),
-      ServiceTimeout(RegQueryDWORD(kDefaultServiceTimeout, key, L"ServiceTimeout")),
-      ServiceSecurityFlags(RegQueryDWORD(0, key, L"ServiceSecurityFlags")) {
+    : ServiceURL(luma::RegQueryString(key, L"ServiceURL")),
+      ServiceTimeout(luma::RegQueryDWORD(kDefaultServiceTimeout, key, L"ServiceTimeout")),
+      ServiceSecurityFlags(luma::RegQueryDWORD(0, key, L"ServiceSecurityFlags")) {
   RegQuerySplitList(key, L"ServiceIssuerFingerprints", ServiceIssuerFingerprints);
-  ServiceNegotiateSupport = RegQueryDWORD(0, key, L"ServiceNegotiateSupport") != 0;
-  ServiceProxyNames = RegQueryString(key, L"ServiceProxyNames");
-  ServiceProxyUser = RegQueryString(key, L"ServiceProxyUser");
-  ServiceProxyPassword = RegQueryString(key, L"ServiceProxyPassword");
+  ServiceNegotiateSupport = luma::RegQueryDWORD(0, key, L"ServiceNegotiateSupport") != 0;
+  ServiceProxyNames = luma::RegQueryString(key, L"ServiceProxyNames");
+  ServiceProxyUser = luma::RegQueryString(key, L"ServiceProxyUser");
+  ServiceProxyPassword = luma::RegQueryString(key, L"ServiceProxyPassword");
 }
 
 CServiceConfig::CServiceConfig(const CServiceConfig& other) = default;
@@ -26,15 +26,15 @@ CServiceConfig& CServiceConfig::operator=(const CServiceConfig& other) {
   ServiceNegotiateSupport = other.ServiceNegotiateSupport;
   ServiceProxyNames = other.ServiceProxyNames;
   ServiceProxyUser = other.ServiceProxyUser;
-  WipeString(ServiceProxyPassword);
+  luma::WipeString(ServiceProxyPassword);
   ServiceProxyPassword = other.ServiceProxyPassword;
   return *this;
 }
 
-CServiceConfig::~CServiceConfig() { WipeString(ServiceProxyPassword); }
+CServiceConfig::~CServiceConfig() { luma::WipeString(ServiceProxyPassword); }
 
 void RegQuerySplitList(HKEY key, const wchar_t* valueName, std::vector<std::wstring>& values) {
   std::vector<std::wstring> entries;
-  RegQueryStringList(key, valueName, entries);
+  luma::RegQueryStringList(key, valueName, entries);
   values = SplitSettingList(entries);
 }

@@ -71,7 +71,7 @@ WString FallbackUserPrincipalName(PCCERT_CONTEXT certificate) {
   const CERT_EXTENSION* extension = FindExtension(certificate, szOID_SUBJECT_ALT_NAME2);
   if (extension == nullptr) return WString();
   std::vector<luma::der::AltName> names;
-  if (!DecodeSubjectAltName(CSecureBuffer(extension->Value.cbData, extension->Value.pbData), names)) {
+  if (!luma::DecodeSubjectAltName(CSecureBuffer(extension->Value.cbData, extension->Value.pbData), names)) {
     return WString();
   }
   for (const auto& name : names) {

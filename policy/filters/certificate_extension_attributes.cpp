@@ -29,7 +29,7 @@ std::vector<WString> CollectAltNames(PCCERT_CONTEXT certificate, std::int32_t ki
       luma::cert_filters::FindCertExtension(certificate, szOID_SUBJECT_ALT_NAME2);
   if (extension == nullptr) return found;
   std::vector<luma::der::AltName> names;
-  if (!DecodeSubjectAltName(CSecureBuffer(extension->Value.cbData, extension->Value.pbData), names)) {
+  if (!luma::DecodeSubjectAltName(CSecureBuffer(extension->Value.cbData, extension->Value.pbData), names)) {
     return found;
   }
   const DWORD choice = AltNameChoiceOf(kind);

@@ -88,7 +88,8 @@ bool CCertTemplateFilter::GetValue(const CertFilterItem& certificate, WString& t
   if (extension == nullptr) return false;
   // The DER helper answers with the portable reader where the platform lacks the structure.
   luma::der::CertificateTemplate value;
-  if (!DecodeCertificateTemplate(CSecureBuffer(extension->Value.cbData, extension->Value.pbData), value)) {
+  if (!luma::DecodeCertificateTemplate(CSecureBuffer(extension->Value.cbData, extension->Value.pbData),
+                                       value)) {
     return false;
   }
   text = luma::NarrowToWide(value.oid);

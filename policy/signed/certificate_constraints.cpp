@@ -12,7 +12,7 @@ CCertificateConstraints::CCertificateConstraints(const CSecureBuffer& encoded)
 CCertificateConstraints::CCertificateConstraints(const luma::policy::CertificateConstraintsFields& fields)
     : version(fields.version) {
   for (const std::wstring& pattern : fields.processNames)
-    processNames.push_back(ExpandEnvironmentText(pattern));
+    processNames.push_back(luma::ExpandEnvironmentText(pattern));
 }
 
 bool CCertificateConstraints::IsProcessAllowed(const std::wstring& processPath) const {

@@ -15,7 +15,7 @@ CCertificatePolicy::CCertificatePolicy(const std::wstring& accountKey, const CSe
   policyNotification = fields.policyNotification;
   constraints = CCertificateConstraints(fields.constraints);
   certificateType = fields.certificateType;
-  containerName = Sha1GuidString(fields.certificate);
+  containerName = luma::Sha1GuidString(fields.certificate);
   descriptor = CCertificateDescriptor(containerName, fields.certificate);
   enabled = true;
 }

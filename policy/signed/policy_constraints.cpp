@@ -10,9 +10,9 @@ CPolicyConstraints::CPolicyConstraints(const luma::policy::PolicyConstraintsFiel
     : version(fields.version), domain(fields.domain), hostname(fields.hostname) {}
 
 bool CPolicyConstraints::IsDomainAllowed() const {
-  return domain.empty() || luma::policy::IsNameAllowed(domain, GetJoinedDomainName());
+  return domain.empty() || luma::policy::IsNameAllowed(domain, luma::GetJoinedDomainName());
 }
 
 bool CPolicyConstraints::IsHostAllowed() const {
-  return hostname.empty() || luma::policy::IsNameAllowed(hostname, GetLocalComputerName());
+  return hostname.empty() || luma::policy::IsNameAllowed(hostname, luma::GetLocalComputerName());
 }

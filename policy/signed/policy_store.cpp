@@ -24,7 +24,7 @@ std::wstring FileNameOf(const std::wstring& path) {
 }
 
 std::wstring CertificateValueName(const CSecureBuffer& encodedCertificate) {
-  return Sha1Hex(encodedCertificate.data, encodedCertificate.size);
+  return luma::Sha1Hex(encodedCertificate.data, encodedCertificate.size);
 }
 
 // The data reaches the disk before the rename makes it the policy file.
@@ -53,12 +53,12 @@ CPolicyProviderSettings MakePolicyProviderSettings(const CProviderConfig& config
 void LoadPolicyFiles(const CProviderConfig& config, const std::list<CSecureBuffer>& trustedSigners,
                      std::list<CPolicyPtr>& policies) {
   std::list<std::wstring> files;
-  FindFiles(config.PolicyStore, config.name + L"-*.policy", files);
+  luma::FindFiles(config.PolicyStore, config.name + L"-*.policy", files);
   const CPolicyProviderSettings settings = MakePolicyProviderSettings(config);
   for (const std::wstring& path : files) {
     if (!IsPolicyFileNameOf(config.name, FileNameOf(path))) continue;
     CSecureBuffer bytes;  // wiped when it goes
-    if (ReadFileData(path, bytes) != ERROR_SUCCESS) continue;
+    if (luma::ReadFileData(path, bytes) != ERROR_SUCCESS) continue;
     try {
       policies.push_back(std::make_shared<CPolicy>(settings, trustedSigners, bytes));
     } catch (const CPolicyException&) {
@@ -70,8 +70,8 @@ void LoadPolicyFiles(const CProviderConfig& config, const std::list<CSecureBuffe
 std::wstring GetPolicyFileName(const std::wstring& folder, const std::wstring& providerName,
                                const std::wstring& userId) {
   const std::wstring upper = luma::ToUpperCase(userId);
-  const std::wstring digest = Sha1Hex(reinterpret_cast<const BYTE*>(upper.data()),
-                                      static_cast<DWORD>(upper.size() * sizeof(wchar_t)));
+  const std::wstring digest = luma::Sha1Hex(reinterpret_cast<const BYTE*>(upper.data()),
+                                            static_cast<DWORD>(upper.size() * sizeof(wchar_t)));
   return MakePolicyFilePath(folder, providerName, digest);
 }
 
@@ -80,11 +80,11 @@ void GetPolicyFileName(const CPolicy& policy, std::wstring& path, const CProvide
 }
 
 void SavePolicyFile(const CProviderConfig& config, const CPolicy& policy) {
-  CreateDirectoryPath(config.PolicyStore);
+  luma::CreateDirectoryPath(config.PolicyStore);
   std::wstring path;
   GetPolicyFileName(policy, path, config);
   const std::wstring pending = path + kPendingSuffix;
-  if (WriteFileData(pending, policy.raw) != ERROR_SUCCESS || !FlushFile(pending) ||
+  if (luma::WriteFileData(pending, policy.raw) != ERROR_SUCCESS || !FlushFile(pending) ||
       !MoveFileExW(pending.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     DeleteFileW(pending.c_str());
   }

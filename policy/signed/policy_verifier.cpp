@@ -25,7 +25,7 @@ using CertificateHandle = luma::CCertContextHandle;
 using ChainHandle = luma::CCertChainHandle;
 
 [[noreturn]] void FailWithSystemText(DWORD code) {
-  throw CPolicyException(FormatSystemErrorMessage(code, false));
+  throw CPolicyException(luma::FormatSystemErrorMessage(code, false));
 }
 
 MessageHandle OpenDecodedMessage(const CSecureBuffer& encoded) {
@@ -94,7 +94,7 @@ void CheckContentDigest(const CSecureBuffer& encoded, const BYTE* content, DWORD
   ALG_ID algorithm = 0;
   std::wstring cngName;
   if (signerInfo->HashAlgorithm.pszObjId == nullptr ||
-      !LookupHashAlgorithm(signerInfo->HashAlgorithm.pszObjId, algorithm, cngName)) {
+      !luma::LookupHashAlgorithm(signerInfo->HashAlgorithm.pszObjId, algorithm, cngName)) {
     FailWithSystemText(static_cast<DWORD>(NTE_BAD_ALGID));
   }
   // The digest covers the content octets; a platform may still hand them back in their OCTET STRING.

@@ -22,7 +22,7 @@ class CResourceModule {
 
   void Collect(const wchar_t* type, std::list<CSecureBuffer>& resources) const {
     if (!module) return;
-    EnumResourceNamesW(module.get(), type, CollectResourceProc, reinterpret_cast<LONG_PTR>(&resources));
+    EnumResourceNamesW(module.get(), type, luma::CollectResourceProc, reinterpret_cast<LONG_PTR>(&resources));
   }
 
  private:
@@ -51,7 +51,7 @@ std::wstring ProviderPrefixFromResource(const CSecureBuffer& resource) {
 }
 
 CPolicySignerTrustConfig::CPolicySignerTrustConfig(const std::wstring& path)
-    : CPolicySignerTrustConfig(path, GetFileSignerCertificate) {}
+    : CPolicySignerTrustConfig(path, luma::GetFileSignerCertificate) {}
 
 CPolicySignerTrustConfig::CPolicySignerTrustConfig(const std::wstring& path,
                                                    const FileSignerReader& readSigner) {
@@ -84,13 +84,13 @@ bool CPolicySignerTrustConfig::AppliesTo(const std::wstring& providerName) const
 }
 
 std::list<std::shared_ptr<CPolicySignerTrustConfig>> LoadPolicySignerTrusts(const std::wstring& folder) {
-  return LoadPolicySignerTrusts(folder, GetFileSignerCertificate);
+  return LoadPolicySignerTrusts(folder, luma::GetFileSignerCertificate);
 }
 
 std::list<std::shared_ptr<CPolicySignerTrustConfig>> LoadPolicySignerTrusts(
     const std::wstring& folder, const FileSignerReader& readSigner) {
   std::list<std::wstring> files;
-  FindFiles(folder, kTrustDllPattern, files);
+  luma::FindFiles(folder, kTrustDllPattern, files);
   std::list<std::shared_ptr<CPolicySignerTrustConfig>> trusts;
   for (const std::wstring& file : files) {
     auto trust = std::make_shared<CPolicySignerTrustConfig>(file, readSigner);

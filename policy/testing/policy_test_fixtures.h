@@ -32,7 +32,7 @@ inline std::wstring FixturePath(const std::wstring& relative) {
 
 inline CSecureBuffer ReadFixture(const std::wstring& relative) {
   CSecureBuffer bytes;
-  ReadFileData(FixturePath(relative), bytes);
+  luma::ReadFileData(FixturePath(relative), bytes);
   return bytes;
 }
 
@@ -61,7 +61,7 @@ inline bool FileExists(const std::wstring& path) {
 
 inline CSecureBuffer FileBytes(const std::wstring& path) {
   CSecureBuffer bytes;
-  ReadFileData(path, bytes);
+  luma::ReadFileData(path, bytes);
   return bytes;
 }
 

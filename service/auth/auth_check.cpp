@@ -98,7 +98,7 @@ void CAuthCheck::CheckSession() {
                                   nullptr);
       helper.PrepareClient(client, false);
       context->GetToken(token);
-      BufferToString(token, cookie);
+      luma::BufferToString(token, cookie);
       client.proxy.SetCookie(cookie.c_str());
       if (observer) observer(client);
       client.IsAlive();
@@ -113,7 +113,7 @@ void CAuthCheck::CheckSession() {
     context->RemoveToken();
     context->RemovePin();
   }
-  WipeString(cookie);
+  luma::WipeString(cookie);
 }
 
 void CAuthCheck::TakeCachedPin() {

@@ -23,8 +23,8 @@ CImplicitAuthHelper::CImplicitAuthHelper(HWND owner, std::shared_ptr<CProviderCo
     : providerContext(std::move(providerContext)),
       policy(std::move(policy)),
       authenticationType(AuthTypeOf(*this->providerContext)),
-      filter(owner, FormatResourceString(luma::service::kStrAuthenticationTitle),
-             FormatResourceString(luma::service::kStrSelectAuthCertificate)) {}
+      filter(owner, luma::FormatResourceString(luma::service::kStrAuthenticationTitle),
+             luma::FormatResourceString(luma::service::kStrSelectAuthCertificate)) {}
 
 CImplicitAuthHelper::CImplicitAuthHelper(HWND owner, std::shared_ptr<CProviderContext> providerContext)
     : CImplicitAuthHelper(owner, std::move(providerContext), nullptr) {}
@@ -43,7 +43,7 @@ void CImplicitAuthHelper::PrepareClient(CVaultCoreSOAPClient& client, bool silen
                                                     method->filter, remembered, silent);
   if (!chosen) {
     throw CSOAPServiceException(kNoCertificateStatus, kNoSuchCertificate,
-                                FormatResourceString(luma::service::kStrNoAuthCertificate));
+                                luma::FormatResourceString(luma::service::kStrNoAuthCertificate));
   }
   client.proxy.SetClientCertificate(filter.GetChosen());
 }

@@ -93,7 +93,7 @@ bool CVaultCoreCallContext::Call(AVaultCoreCallExecutor& executor, CSecureBuffer
     CVaultCoreSOAPClient client(providerContext->config.service,
                                 policy ? policy->issuerEncCert : noCertificate, nullptr);
     helper.PrepareClient(client, silent);
-    BufferToString(token, cookie);
+    luma::BufferToString(token, cookie);
     client.proxy.SetCookie(cookie.c_str());
     if (clientObserver) clientObserver(client, helper);
     executor.Execute(client);
@@ -110,7 +110,7 @@ bool CVaultCoreCallContext::Call(AVaultCoreCallExecutor& executor, CSecureBuffer
       if (policy) providerContext->tokenCache.RemoveToken(*policy);
       executor.SetAuthError(
           CAuthenticationException(luma::auth::kSessionRedirectStatus, ERROR_NOT_AUTHENTICATED,
-                                   FormatSystemErrorMessage(ERROR_NOT_AUTHENTICATED, false)));
+                                   luma::FormatSystemErrorMessage(ERROR_NOT_AUTHENTICATED, false)));
     }
     executor.SetServiceError(error);
   } catch (const CWindowsException& error) {
@@ -119,7 +119,7 @@ bool CVaultCoreCallContext::Call(AVaultCoreCallExecutor& executor, CSecureBuffer
   } catch (...) {
     executor.SetServiceError(CSOAPServiceException(kInternalStatus, ERROR_INTERNAL_ERROR, L"Internal Error"));
   }
-  WipeString(cookie);
+  luma::WipeString(cookie);
   return completed;
 }
 
@@ -130,14 +130,14 @@ bool CVaultCoreCallContext::LoginWithCredentials(
   std::wstring password = TextOf(values, luma::calls::kFieldPassword);
   std::wstring oneTimePassword = TextOf(values, luma::calls::kFieldOneTimePassword);
   const auto wipeAll = [&]() {
-    WipeString(user);
-    WipeString(password);
-    WipeString(oneTimePassword);
+    luma::WipeString(user);
+    luma::WipeString(password);
+    luma::WipeString(oneTimePassword);
   };
   if (user.empty() || password.empty() || oneTimePassword.empty()) {
-    login.SetAuthError(
-        CAuthenticationException(kLoginRefusedStatus, ERROR_INVALID_PARAMETER,
-                                 FormatResourceString(luma::service::kStrOtpLoginFailed, user.c_str())));
+    login.SetAuthError(CAuthenticationException(
+        kLoginRefusedStatus, ERROR_INVALID_PARAMETER,
+        luma::FormatResourceString(luma::service::kStrOtpLoginFailed, user.c_str())));
     wipeAll();
     return false;
   }
@@ -151,8 +151,8 @@ bool CVaultCoreCallContext::LoginWithCredentials(
       CVaultOTPAuthClient client(method->GetServiceConfig(), method->ServiceParameters);
       cookie = client.Authenticate(user, password, oneTimePassword);
     }
-    StringToBuffer(cookie, login.token);
-    WipeString(cookie);
+    luma::StringToBuffer(cookie, login.token);
+    luma::WipeString(cookie);
   } catch (const CAuthenticationException& error) {
     login.SetAuthError(error);
   } catch (const CWindowsException& error) {

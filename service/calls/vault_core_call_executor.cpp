@@ -59,10 +59,10 @@ void CGetPolicyVaultCoreCallExecutor::Execute(CVaultCoreSOAPClient& client) {
     providerContext->CreatePolicy(decoded, downloaded);
     policy = decoded;
     if (!policy->constraints.IsDomainAllowed()) {
-      throw CPolicyException(FormatResourceString(luma::service::kStrDomainNotAllowed));
+      throw CPolicyException(luma::FormatResourceString(luma::service::kStrDomainNotAllowed));
     }
     if (!policy->constraints.IsHostAllowed()) {
-      throw CPolicyException(FormatResourceString(luma::service::kStrHostNotAllowed));
+      throw CPolicyException(luma::FormatResourceString(luma::service::kStrHostNotAllowed));
     }
   } catch (const CPolicyException& error) {
     policyError = error;

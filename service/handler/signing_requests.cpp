@@ -69,7 +69,7 @@ void RunKeyOperation(CVSCProtocolHandler& handler, const CCertContext& context, 
   CDebugLog::Log(LOG_INFO, texts.failure, errorText.c_str());
   response.SetStatus(luma::service::kKeyOperationFailed);  // set first: the dialog may fail
   handler.ShowError(CAuthContext(context.providerContext, context.policy, context.certificatePolicy),
-                    FormatResourceString(texts.message, errorText.c_str()));
+                    luma::FormatResourceString(texts.message, errorText.c_str()));
 }
 
 }  // namespace

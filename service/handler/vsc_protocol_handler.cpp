@@ -38,7 +38,7 @@ CVSCProtocolHandler::CVSCProtocolHandler(std::shared_ptr<CVSCDriverMutex> signal
   stopEvent.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   authenticationMutex.reset(CreateMutexW(nullptr, FALSE, nullptr));
   dataExchangeKey = exchangeKey ? std::move(exchangeKey) : std::make_shared<CMessageEncryption>();
-  computerName = GetLocalComputerName();
+  computerName = luma::GetLocalComputerName();
 }
 
 CVSCProtocolHandler::~CVSCProtocolHandler() {
@@ -286,7 +286,8 @@ bool CVSCProtocolHandler::IsAllowedRequest(const std::shared_ptr<CAuthContext>& 
   const std::wstring processPath = session.GetProcessPath();
   if (!context->certificatePolicy->constraints.IsProcessAllowed(processPath)) {
     CDebugLog::Log(LOG_ERROR, L"Certificate is not allowed for requested process %s", processPath.c_str());
-    ShowError(*context, FormatResourceString(luma::service::kStrProcessNotAuthorized, processPath.c_str()));
+    ShowError(*context,
+              luma::FormatResourceString(luma::service::kStrProcessNotAuthorized, processPath.c_str()));
     return false;
   }
   const std::shared_ptr<CAuthConfig> method = context->providerContext->config.GetAuthConfig();

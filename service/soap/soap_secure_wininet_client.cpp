@@ -42,7 +42,7 @@ bool WideToCodePage(UINT codePage, const wchar_t* text, std::string& converted) 
 
 // Wipes a secret and empties it: a wiped but non-empty text would still be sent.
 void WipeAndClear(std::wstring& text) {
-  WipeString(text);
+  luma::WipeString(text);
   text.clear();
 }
 
@@ -348,7 +348,7 @@ HRESULT CSoapSecureWininetClient::SendRequest(const wchar_t* actionLine) {
     if (!BuildHeaders(actionLine, headers)) return Finish(E_OUTOFMEMORY);
     struct HeaderWipe {
       std::wstring& text;
-      ~HeaderWipe() { WipeString(text); }  // the cookie travels in the headers
+      ~HeaderWipe() { luma::WipeString(text); }  // the cookie travels in the headers
     } headerWipe{headers};
 
     CloseRequest();
@@ -465,5 +465,5 @@ DWORD CSoapSecureWininetClient::GetErrorText(std::wstring& text) const {
     outcome.statusText = GetStatusText();
   }
   return DescribeSoapOutcome(
-      outcome, [](std::uint32_t code) { return FormatSystemErrorMessage(code, true); }, text);
+      outcome, [](std::uint32_t code) { return luma::FormatSystemErrorMessage(code, true); }, text);
 }

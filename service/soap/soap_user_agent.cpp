@@ -45,8 +45,8 @@ std::wstring CSoapSecureWininetClient::BuildUserAgent() {
   const DWORD length = GetModuleFileNameW(nullptr, path.data(), kModulePathCharacters);
   std::wstring productName, productVersion, legalNotice;
   if (length > 0 && length < kModulePathCharacters &&
-      GetFileVersionStrings(std::wstring(path.data(), length), productName, productVersion, legalNotice) ==
-          ERROR_SUCCESS &&
+      luma::GetFileVersionStrings(std::wstring(path.data(), length), productName, productVersion,
+                                  legalNotice) == ERROR_SUCCESS &&
       !productName.empty() && !productVersion.empty()) {
     return productName + L"/" + productVersion + WindowsPart();
   }

@@ -29,7 +29,7 @@ std::wstring CVaultOTPAuthClient::Authenticate(const std::wstring& user, const s
   if (sent == S_OK && status == 200) {
     std::wstring header = transport.GetSetCookieHeader();
     std::wstring cookie = luma::service::SessionCookieFromSetCookie(header);
-    WipeString(header);
+    luma::WipeString(header);
     return cookie;
   }
 

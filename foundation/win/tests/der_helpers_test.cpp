@@ -10,34 +10,34 @@ namespace {
 
 TEST(DerHelpersTest, DecodersOfTheEdgeCaseTable) {
   std::vector<CSecureBuffer> elements{Bytes({0x01})};
-  ASSERT_TRUE(DecodeSequenceOfAny(Bytes({0x30, 0x06, 0x02, 0x01, 0x01, 0x04, 0x01, 0xAA}), elements));
+  ASSERT_TRUE(luma::DecodeSequenceOfAny(Bytes({0x30, 0x06, 0x02, 0x01, 0x01, 0x04, 0x01, 0xAA}), elements));
   ASSERT_EQ(elements.size(), 3u);  // appended, not replaced
   EXPECT_EQ(elements[1], Bytes({0x02, 0x01, 0x01}));
   EXPECT_EQ(elements[2], Bytes({0x04, 0x01, 0xAA}));
-  EXPECT_FALSE(DecodeSequenceOfAny(Bytes({0x30, 0x05, 0x02, 0x01}), elements));
+  EXPECT_FALSE(luma::DecodeSequenceOfAny(Bytes({0x30, 0x05, 0x02, 0x01}), elements));
   EXPECT_EQ(elements.size(), 3u);
 
   LONG value = 7;
-  ASSERT_TRUE(DecodeInteger(Bytes({0x02, 0x01, 0xFF}), value));
+  ASSERT_TRUE(luma::DecodeInteger(Bytes({0x02, 0x01, 0xFF}), value));
   EXPECT_EQ(value, -1);
-  EXPECT_FALSE(DecodeInteger(Bytes({0x02, 0x05, 0x01, 0x00, 0x00, 0x00, 0x00}), value));
+  EXPECT_FALSE(luma::DecodeInteger(Bytes({0x02, 0x05, 0x01, 0x00, 0x00, 0x00, 0x00}), value));
   EXPECT_EQ(value, -1);
 
   CSecureBuffer octets = Bytes({0x99});
-  ASSERT_TRUE(DecodeOctetString(Bytes({0x04, 0x02, 0xAA, 0xBB}), octets));
+  ASSERT_TRUE(luma::DecodeOctetString(Bytes({0x04, 0x02, 0xAA, 0xBB}), octets));
   EXPECT_EQ(octets, Bytes({0xAA, 0xBB}));
-  EXPECT_FALSE(DecodeOctetString(Bytes({0x03, 0x01, 0x00}), octets));
+  EXPECT_FALSE(luma::DecodeOctetString(Bytes({0x03, 0x01, 0x00}), octets));
   EXPECT_EQ(octets, Bytes({0xAA, 0xBB}));
 
   std::wstring text;
-  ASSERT_TRUE(DecodeUnicodeString(Bytes({0x16, 0x03, 'a', 'b', 'c'}), text));
+  ASSERT_TRUE(luma::DecodeUnicodeString(Bytes({0x16, 0x03, 'a', 'b', 'c'}), text));
   EXPECT_EQ(text, L"abc");
-  ASSERT_TRUE(DecodeUnicodeString(Bytes({0x0C, 0x02, 0xC3, 0xA4}), text));
+  ASSERT_TRUE(luma::DecodeUnicodeString(Bytes({0x0C, 0x02, 0xC3, 0xA4}), text));
   EXPECT_EQ(text, L"\u00e4");
 
   CSecureBuffer bits;
   DWORD unused = 0;
-  ASSERT_TRUE(DecodeBitString(Bytes({0x03, 0x02, 0x05, 0xA0}), bits, unused));
+  ASSERT_TRUE(luma::DecodeBitString(Bytes({0x03, 0x02, 0x05, 0xA0}), bits, unused));
   EXPECT_EQ(bits, Bytes({0xA0}));
   EXPECT_EQ(unused, 5u);
 }
@@ -45,11 +45,11 @@ TEST(DerHelpersTest, DecodersOfTheEdgeCaseTable) {
 TEST(DerHelpersTest, ContextTagIsReTaggedAndOnlyTheLowTagFormIsRead) {
   DWORD tag = 99;
   CSecureBuffer inner = Bytes({0x42});
-  ASSERT_TRUE(DecodeContextTag(Bytes({0xA1, 0x05, 0x16, 0x03, 'a', 'b', 'c'}), tag, inner));
+  ASSERT_TRUE(luma::DecodeContextTag(Bytes({0xA1, 0x05, 0x16, 0x03, 'a', 'b', 'c'}), tag, inner));
   EXPECT_EQ(tag, 1u);
   EXPECT_EQ(inner, Bytes({0x16, 0x03, 'a', 'b', 'c'}));
   std::wstring text;
-  ASSERT_TRUE(DecodeUnicodeString(inner, text));
+  ASSERT_TRUE(luma::DecodeUnicodeString(inner, text));
   EXPECT_EQ(text, L"abc");
 
   const CSecureBuffer rejected[] = {
@@ -60,7 +60,7 @@ TEST(DerHelpersTest, ContextTagIsReTaggedAndOnlyTheLowTagFormIsRead) {
       Bytes({0xA2, 0x05, 0x02, 0x01}),              // length beyond the data
   };
   for (const CSecureBuffer& bad : rejected) {
-    EXPECT_FALSE(DecodeContextTag(bad, tag, inner)) << ::testing::PrintToString(bad);
+    EXPECT_FALSE(luma::DecodeContextTag(bad, tag, inner)) << ::testing::PrintToString(bad);
     EXPECT_EQ(tag, 1u);
   }
 }
@@ -73,8 +73,8 @@ TEST(DerHelpersTest, TimeInBothFormsGivesTheSameInstant) {
   utcEncoding.Append(13, utcText);
   CSecureBuffer generalizedEncoding = Bytes({0x18, 15});
   generalizedEncoding.Append(15, generalizedText);
-  ASSERT_TRUE(DecodeTime(utcEncoding, utc));
-  ASSERT_TRUE(DecodeTime(generalizedEncoding, generalized));
+  ASSERT_TRUE(luma::DecodeTime(utcEncoding, utc));
+  ASSERT_TRUE(luma::DecodeTime(generalizedEncoding, generalized));
   EXPECT_EQ(utc.dwLowDateTime, generalized.dwLowDateTime);
   EXPECT_EQ(utc.dwHighDateTime, generalized.dwHighDateTime);
   SYSTEMTIME st = {};
@@ -84,27 +84,27 @@ TEST(DerHelpersTest, TimeInBothFormsGivesTheSameInstant) {
   EXPECT_EQ(st.wDay, 5);
   EXPECT_EQ(st.wHour, 14);
   EXPECT_EQ(st.wSecond, 9);
-  EXPECT_FALSE(DecodeTime(Bytes({0x04, 0x01, 0x00}), utc));
+  EXPECT_FALSE(luma::DecodeTime(Bytes({0x04, 0x01, 0x00}), utc));
 }
 
 TEST(DerHelpersTest, EncodersOfTheEdgeCaseTable) {
   CSecureBuffer out;
-  ASSERT_TRUE(EncodeIA5String(std::wstring(L"abc"), out));
+  ASSERT_TRUE(luma::EncodeIA5String(std::wstring(L"abc"), out));
   EXPECT_EQ(out, Bytes({0x16, 0x03, 0x61, 0x62, 0x63}));
   const std::wstring abc = L"abc";
-  ASSERT_TRUE(EncodeUTF8String(CSecureBuffer(6, abc.data()), out));
+  ASSERT_TRUE(luma::EncodeUTF8String(CSecureBuffer(6, abc.data()), out));
   EXPECT_EQ(out, Bytes({0x0C, 0x03, 0x61, 0x62, 0x63}));
   const std::wstring umlaut = L"\u00e4";
-  ASSERT_TRUE(EncodeUTF8String(CSecureBuffer(2, umlaut.data()), out));
+  ASSERT_TRUE(luma::EncodeUTF8String(CSecureBuffer(2, umlaut.data()), out));
   EXPECT_EQ(out, Bytes({0x0C, 0x02, 0xC3, 0xA4}));
-  EXPECT_FALSE(EncodeIA5String(umlaut, out));  // outside IA5
+  EXPECT_FALSE(luma::EncodeIA5String(umlaut, out));  // outside IA5
   EXPECT_EQ(out, Bytes({0x0C, 0x02, 0xC3, 0xA4}));
 
-  ASSERT_TRUE(EncodeOctetString(CSecureBuffer(), out));
+  ASSERT_TRUE(luma::EncodeOctetString(CSecureBuffer(), out));
   EXPECT_EQ(out, Bytes({0x04, 0x00}));
-  ASSERT_TRUE(EncodeSequenceOfAny({}, out));
+  ASSERT_TRUE(luma::EncodeSequenceOfAny({}, out));
   EXPECT_EQ(out, Bytes({0x30, 0x00}));
-  ASSERT_TRUE(EncodeSequenceOfAny({Bytes({0x02, 0x01, 0x01}), Bytes({0x04, 0x01, 0xAA})}, out));
+  ASSERT_TRUE(luma::EncodeSequenceOfAny({Bytes({0x02, 0x01, 0x01}), Bytes({0x04, 0x01, 0xAA})}, out));
   EXPECT_EQ(out, Bytes({0x30, 0x06, 0x02, 0x01, 0x01, 0x04, 0x01, 0xAA}));
 }
 
@@ -116,18 +116,18 @@ TEST(DerHelpersTest, MemoryFailureIsAFailureNeverAnEmptySuccess) {
   const CSecureBuffer tagged = Bytes({0xA1, 0x03, 0x02, 0x01, 0x05});
   CSecureBuffer out = before;
   luma::testing::FailNextHeapAllocations(1);
-  EXPECT_FALSE(EncodeOctetString(octets, out));
+  EXPECT_FALSE(luma::EncodeOctetString(octets, out));
   EXPECT_EQ(out, before);
   luma::testing::FailNextHeapAllocations(1);
-  EXPECT_FALSE(DecodeOctetString(octetString, out));
+  EXPECT_FALSE(luma::DecodeOctetString(octetString, out));
   EXPECT_EQ(out, before);
   std::vector<CSecureBuffer> elements;
   luma::testing::FailNextHeapAllocations(1);
-  EXPECT_FALSE(DecodeSequenceOfAny(sequence, elements));
+  EXPECT_FALSE(luma::DecodeSequenceOfAny(sequence, elements));
   EXPECT_TRUE(elements.empty());
   DWORD tag = 0;
   luma::testing::FailNextHeapAllocations(1);
-  EXPECT_FALSE(DecodeContextTag(tagged, tag, out));
+  EXPECT_FALSE(luma::DecodeContextTag(tagged, tag, out));
   EXPECT_EQ(out, before);
   luma::testing::FailNextHeapAllocations(0);
 }
@@ -136,12 +136,12 @@ TEST(DerHelpersTest, AlgorithmIdentifierMatchesTheDigestInfoOpenSslWrote) {
   const CSecureBuffer openSslIdentifier =
       Bytes({0x30, 0x0D, 0x06, 0x09, 0x60, 0x86, 0x48, 0x01, 0x65, 0x03, 0x04, 0x02, 0x01, 0x05, 0x00});
   CSecureBuffer encoding;
-  ASSERT_TRUE(EncodeAlgorithmIdentifier("2.16.840.1.101.3.4.2.1", encoding));
+  ASSERT_TRUE(luma::EncodeAlgorithmIdentifier("2.16.840.1.101.3.4.2.1", encoding));
   EXPECT_EQ(encoding, openSslIdentifier);
   std::string oid;
-  ASSERT_TRUE(DecodeAlgorithmIdentifier(openSslIdentifier, oid));
+  ASSERT_TRUE(luma::DecodeAlgorithmIdentifier(openSslIdentifier, oid));
   EXPECT_EQ(oid, "2.16.840.1.101.3.4.2.1");
-  EXPECT_FALSE(DecodeAlgorithmIdentifier(Bytes({0x30, 0x03, 0x02, 0x01, 0x01}), oid));
+  EXPECT_FALSE(luma::DecodeAlgorithmIdentifier(Bytes({0x30, 0x03, 0x02, 0x01, 0x01}), oid));
   EXPECT_EQ(oid, "2.16.840.1.101.3.4.2.1");
 
   // The DigestInfo inside an OpenSSL signature, taken apart with the helpers.
@@ -150,11 +150,11 @@ TEST(DerHelpersTest, AlgorithmIdentifierMatchesTheDigestInfoOpenSslWrote) {
   CSecureBuffer digestInfo(block.size - 205, block.data + 205);  // 00 01, 202 x FF, 00
   ASSERT_EQ(digestInfo.data[0], 0x30);
   std::vector<CSecureBuffer> parts;
-  ASSERT_TRUE(DecodeSequenceOfAny(digestInfo, parts));
+  ASSERT_TRUE(luma::DecodeSequenceOfAny(digestInfo, parts));
   ASSERT_EQ(parts.size(), 2u);
   EXPECT_EQ(parts[0], openSslIdentifier);
   CSecureBuffer digest;
-  ASSERT_TRUE(DecodeOctetString(parts[1], digest));
+  ASSERT_TRUE(luma::DecodeOctetString(parts[1], digest));
   EXPECT_EQ(digest, ReadTestData("sha256_digest.bin"));
 }
 
@@ -173,13 +173,13 @@ TEST(DerHelpersTest, HashAlgorithmsHaveTheirCngNames) {
   for (const auto& c : cases) {
     ALG_ID algId = 0;
     std::wstring name;
-    ASSERT_TRUE(LookupHashAlgorithm(c.oid, algId, name)) << c.oid;
+    ASSERT_TRUE(luma::LookupHashAlgorithm(c.oid, algId, name)) << c.oid;
     EXPECT_EQ(algId, c.algId) << c.oid;
     EXPECT_EQ(name, c.name) << c.oid;
   }
   ALG_ID algId = 0;
   std::wstring name = L"x";
-  EXPECT_FALSE(LookupHashAlgorithm("1.2.3.4", algId, name));
+  EXPECT_FALSE(luma::LookupHashAlgorithm("1.2.3.4", algId, name));
   EXPECT_EQ(algId, 0xFFFFFFFFu);
   EXPECT_TRUE(name.empty());
 }
@@ -200,7 +200,7 @@ TEST(DerHelpersTest, CertificateNamesAndTemplateAsOpenSslReadsThem) {
   ASSERT_FALSE(certificate.empty()) << TestDataPath("alt_names.der");
 
   std::vector<luma::der::AltName> names;
-  ASSERT_TRUE(DecodeSubjectAltName(PlatformExtension(certificate, szOID_SUBJECT_ALT_NAME2), names));
+  ASSERT_TRUE(luma::DecodeSubjectAltName(PlatformExtension(certificate, szOID_SUBJECT_ALT_NAME2), names));
   std::vector<std::vector<std::string>> seen;
   for (const auto& name : names) {
     if (name.choice == CERT_ALT_NAME_RFC822_NAME) seen.push_back({"rfc822", Narrow(name.text)});
@@ -209,7 +209,7 @@ TEST(DerHelpersTest, CertificateNamesAndTemplateAsOpenSslReadsThem) {
     if (name.choice == CERT_ALT_NAME_OTHER_NAME && name.oid == luma::der::kUpnOtherNameOid) {
       seen.push_back({"upn", Narrow(name.text)});
       std::wstring upn;  // the value decodes as a Unicode string, as the filters decode it
-      ASSERT_TRUE(DecodeUnicodeString(name.value, upn));
+      ASSERT_TRUE(luma::DecodeUnicodeString(name.value, upn));
       EXPECT_EQ(upn, name.text);
     }
     if (name.choice == CERT_ALT_NAME_IP_ADDRESS) {
@@ -224,7 +224,8 @@ TEST(DerHelpersTest, CertificateNamesAndTemplateAsOpenSslReadsThem) {
   const auto expected = ExpectedLines("template");
   ASSERT_EQ(expected.size(), 1u);
   luma::der::CertificateTemplate value;
-  ASSERT_TRUE(DecodeCertificateTemplate(PlatformExtension(certificate, szOID_CERTIFICATE_TEMPLATE), value));
+  ASSERT_TRUE(
+      luma::DecodeCertificateTemplate(PlatformExtension(certificate, szOID_CERTIFICATE_TEMPLATE), value));
   EXPECT_EQ(value.oid, expected[0].at(0));
   EXPECT_EQ(std::to_string(value.majorVersion), expected[0].at(1));
   EXPECT_TRUE(value.hasMinorVersion);
@@ -232,7 +233,7 @@ TEST(DerHelpersTest, CertificateNamesAndTemplateAsOpenSslReadsThem) {
 
   // A certificate without an otherName takes the platform's own path.
   names.clear();
-  ASSERT_TRUE(DecodeSubjectAltName(
+  ASSERT_TRUE(luma::DecodeSubjectAltName(
       PlatformExtension(ReadTestData("key_encipherment.der"), szOID_SUBJECT_ALT_NAME2), names));
   ASSERT_EQ(names.size(), 1u);
   EXPECT_EQ(Narrow(names[0].text), ExpectedLines("san2").at(0).at(1));

@@ -25,17 +25,18 @@ class EventTracingTest : public ::testing::Test {
   void SetUp() override { Reset(); }
   void TearDown() override {
     Reset();
-    SetEtwEventWriterForTesting(nullptr);
+    luma::SetEtwEventWriterForTesting(nullptr);
   }
   static void Reset() {
-    EtwUnregisterProvider();
-    EtwEnableCallback(nullptr, 0, 0, 0, 0, nullptr, &EtwProviderState());
+    luma::EtwUnregisterProvider();
+    luma::EtwEnableCallback(nullptr, 0, 0, 0, 0, nullptr, &luma::EtwProviderState());
     g_written.clear();
-    SetEtwEventWriterForTesting(RecordEvent);
+    luma::SetEtwEventWriterForTesting(RecordEvent);
   }
   // The platform may never call the enable callback itself; a listening session is simulated.
   static void SessionListens(UCHAR level, ULONGLONG matchAny, ULONGLONG matchAll) {
-    EtwEnableCallback(&LumaPassVProviderGuid, 1, level, matchAny, matchAll, nullptr, &EtwProviderState());
+    luma::EtwEnableCallback(&luma::LumaPassVProviderGuid, 1, level, matchAny, matchAll, nullptr,
+                            &luma::EtwProviderState());
   }
 };
 
@@ -52,7 +53,7 @@ TEST(EtwEnableCallbackTest, EnableBitFollowsLevelAndKeywords) {
   };
   for (const auto& c : cases) {
     CEtwProviderState state;
-    EtwEnableCallback(nullptr, 1, c.level, c.matchAny, c.matchAll, nullptr, &state);
+    luma::EtwEnableCallback(nullptr, 1, c.level, c.matchAny, c.matchAll, nullptr, &state);
     EXPECT_TRUE(state.enabled);
     EXPECT_EQ(state.level, c.level);
     EXPECT_EQ(state.matchAnyKeyword, c.matchAny);
@@ -63,12 +64,12 @@ TEST(EtwEnableCallbackTest, EnableBitFollowsLevelAndKeywords) {
 
 TEST(EtwEnableCallbackTest, DisableClearsAndOtherCodesChangeNothing) {
   CEtwProviderState state;
-  EtwEnableCallback(nullptr, 1, 4, kLifecycle, 0, nullptr, &state);
-  EtwEnableCallback(nullptr, 2, 1, 0, 0, nullptr, &state);  // capture state
+  luma::EtwEnableCallback(nullptr, 1, 4, kLifecycle, 0, nullptr, &state);
+  luma::EtwEnableCallback(nullptr, 2, 1, 0, 0, nullptr, &state);  // capture state
   EXPECT_TRUE(state.classEnabled[0]);
   EXPECT_EQ(state.level, 4);
-  EtwEnableCallback(nullptr, 1, 4, kLifecycle, 0, nullptr, nullptr);  // no context: nothing to do
-  EtwEnableCallback(nullptr, 0, 4, kLifecycle, 0, nullptr, &state);
+  luma::EtwEnableCallback(nullptr, 1, 4, kLifecycle, 0, nullptr, nullptr);  // no context: nothing to do
+  luma::EtwEnableCallback(nullptr, 0, 4, kLifecycle, 0, nullptr, &state);
   EXPECT_FALSE(state.enabled);
   EXPECT_FALSE(state.classEnabled[0]);
   EXPECT_EQ(state.level, 0);
@@ -77,48 +78,49 @@ TEST(EtwEnableCallbackTest, DisableClearsAndOtherCodesChangeNothing) {
 }
 
 TEST_F(EventTracingTest, StartAndStopEventsAreWrittenOnlyWhileASessionListens) {
-  EtwTraceStart();
-  EtwTraceStop();
+  luma::EtwTraceStart();
+  luma::EtwTraceStop();
   EXPECT_TRUE(g_written.empty());  // nobody listens
 
-  ASSERT_EQ(EtwRegisterProvider(), 0u);
-  const REGHANDLE handle = EtwProviderState().registrationHandle;
+  ASSERT_EQ(luma::EtwRegisterProvider(), 0u);
+  const REGHANDLE handle = luma::EtwProviderState().registrationHandle;
   ASSERT_NE(handle, 0u);
   SessionListens(4, kLifecycle, 0);
-  EtwTraceStart();  // already registered: not registered twice
-  EXPECT_EQ(EtwProviderState().registrationHandle, handle);
-  EtwTraceStop();
+  luma::EtwTraceStart();  // already registered: not registered twice
+  EXPECT_EQ(luma::EtwProviderState().registrationHandle, handle);
+  luma::EtwTraceStop();
   EXPECT_EQ(g_written, (std::vector<USHORT>{1, 2}));
   EXPECT_EQ(g_writtenHandle, handle);
-  EXPECT_EQ(EtwProviderState().registrationHandle, 0u);
+  EXPECT_EQ(luma::EtwProviderState().registrationHandle, 0u);
 
   g_written.clear();
-  EtwRegisterProvider();
+  luma::EtwRegisterProvider();
   SessionListens(3, kLifecycle, 0);
-  EtwTraceStart();
-  EtwTraceStop();
+  luma::EtwTraceStart();
+  luma::EtwTraceStop();
   EXPECT_TRUE(g_written.empty());
 }
 
 TEST_F(EventTracingTest, EventsCarryTheirDescriptorsAndWriteThroughThePlatform) {
-  EXPECT_EQ(LumaPassVStartedEvent.Id, 1);
-  EXPECT_EQ(LumaPassVStoppedEvent.Id, 2);
-  for (const EVENT_DESCRIPTOR* e : {&LumaPassVStartedEvent, &LumaPassVStoppedEvent}) {
+  EXPECT_EQ(luma::LumaPassVStartedEvent.Id, 1);
+  EXPECT_EQ(luma::LumaPassVStoppedEvent.Id, 2);
+  for (const EVENT_DESCRIPTOR* e : {&luma::LumaPassVStartedEvent, &luma::LumaPassVStoppedEvent}) {
     EXPECT_EQ(e->Version, 0);
     EXPECT_EQ(e->Channel, 16);
     EXPECT_EQ(e->Level, 4);
     EXPECT_EQ(e->Task, 1);
     EXPECT_EQ(e->Keyword, kLifecycle);
   }
-  EXPECT_EQ(LumaPassVStartedEvent.Opcode, 1);
-  EXPECT_EQ(LumaPassVStoppedEvent.Opcode, 2);
+  EXPECT_EQ(luma::LumaPassVStartedEvent.Opcode, 1);
+  EXPECT_EQ(luma::LumaPassVStoppedEvent.Opcode, 2);
 
-  SetEtwEventWriterForTesting(nullptr);
-  ASSERT_EQ(EtwRegisterProvider(), 0u);
-  EXPECT_EQ(EtwWriteEvent(LumaPassVStartedEvent), 0u);  // the real call, with or without a consumer
-  EtwUnregisterProvider();
-  EXPECT_EQ(EtwProviderState().registrationHandle, 0u);
-  EtwUnregisterProvider();  // a second time does nothing
+  luma::SetEtwEventWriterForTesting(nullptr);
+  ASSERT_EQ(luma::EtwRegisterProvider(), 0u);
+  EXPECT_EQ(luma::EtwWriteEvent(luma::LumaPassVStartedEvent),
+            0u);  // the real call, with or without a consumer
+  luma::EtwUnregisterProvider();
+  EXPECT_EQ(luma::EtwProviderState().registrationHandle, 0u);
+  luma::EtwUnregisterProvider();  // a second time does nothing
 }
 
 TEST(EventTracingResourcesTest, MessageTableHoldsTheProviderTexts) {

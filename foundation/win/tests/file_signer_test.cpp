@@ -13,36 +13,36 @@ std::wstring Fixture(const char* name) {
 }
 
 TEST(FileSignerTest, UnsignedMissingAndAlteredFilesHaveNoSigner) {
-  EXPECT_TRUE(GetFileSignerCertificate(Fixture("unsigned.dll")).empty());
-  EXPECT_NE(VerifyFileTrust(Fixture("unsigned.dll")), 0);
-  EXPECT_TRUE(ReadFileSignerCertificate(Fixture("unsigned.dll")).empty());
+  EXPECT_TRUE(luma::GetFileSignerCertificate(Fixture("unsigned.dll")).empty());
+  EXPECT_NE(luma::VerifyFileTrust(Fixture("unsigned.dll")), 0);
+  EXPECT_TRUE(luma::ReadFileSignerCertificate(Fixture("unsigned.dll")).empty());
 
-  EXPECT_TRUE(GetFileSignerCertificate(Fixture("no_such_file.dll")).empty());
-  EXPECT_TRUE(GetFileSignerCertificate(L"").empty());
+  EXPECT_TRUE(luma::GetFileSignerCertificate(Fixture("no_such_file.dll")).empty());
+  EXPECT_TRUE(luma::GetFileSignerCertificate(L"").empty());
 
-  EXPECT_NE(VerifyFileTrust(Fixture("tampered.dll")), 0);
-  EXPECT_TRUE(GetFileSignerCertificate(Fixture("tampered.dll")).empty());
+  EXPECT_NE(luma::VerifyFileTrust(Fixture("tampered.dll")), 0);
+  EXPECT_TRUE(luma::GetFileSignerCertificate(Fixture("tampered.dll")).empty());
 }
 
 TEST(FileSignerTest, TheEmbeddedSignerIsTheCertificateThatSigned) {
   const CSecureBuffer signer = ReadTestData("signer.der");
   ASSERT_FALSE(signer.empty()) << TestDataPath("signer.der");
   // Read without the trust decision, the signer is there whoever issued it.
-  EXPECT_EQ(ReadFileSignerCertificate(Fixture("signed.dll")), signer);
+  EXPECT_EQ(luma::ReadFileSignerCertificate(Fixture("signed.dll")), signer);
 }
 
 TEST(FileSignerTest, TrustedSignedFileGivesItsSigner) {
-  if (VerifyFileTrust(Fixture("signed.dll")) != 0) {
+  if (luma::VerifyFileTrust(Fixture("signed.dll")) != 0) {
     GTEST_SKIP() << "the throw-away test root is not trusted on this machine";
   }
-  EXPECT_EQ(GetFileSignerCertificate(Fixture("signed.dll")), ReadTestData("signer.der"));
+  EXPECT_EQ(luma::GetFileSignerCertificate(Fixture("signed.dll")), ReadTestData("signer.der"));
 }
 
 TEST(FileSignerTest, SignerUnderAnUntrustedRootIsRefused) {
-  if (VerifyFileTrust(Fixture("signed.dll")) == 0) {
+  if (luma::VerifyFileTrust(Fixture("signed.dll")) == 0) {
     GTEST_SKIP() << "this platform's WinVerifyTrust accepts a signature under an untrusted root";
   }
-  EXPECT_TRUE(GetFileSignerCertificate(Fixture("signed.dll")).empty());
+  EXPECT_TRUE(luma::GetFileSignerCertificate(Fixture("signed.dll")).empty());
 }
 
 }  // namespace

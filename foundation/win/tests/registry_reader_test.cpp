@@ -55,7 +55,7 @@ class RegistryReaderTest : public ::testing::Test {
 // The application-setting locations themselves, with value names no other test uses.
 TEST(RegistryApplicationLocationsTest, FirstLocationHoldingTheValueWithItsTypeWins) {
   CRegistryReader reader;
-  AddApplicationSettingLocations(reader);
+  luma::AddApplicationSettingLocations(reader);
   const auto& locations = reader.GetLocations();
   ASSERT_EQ(locations.size(), 4u);
   struct Written {
@@ -137,30 +137,30 @@ TEST_F(RegistryReaderTest, MalformedValuesAreBoundedByTheirDataOrAbsent) {
   };
   for (const auto& c : texts) {
     std::wstring text = L"unchanged";
-    EXPECT_EQ(RegReadString(HKEY_CURRENT_USER, path, nullptr, c.name, text), c.found) << c.name;
+    EXPECT_EQ(luma::RegReadString(HKEY_CURRENT_USER, path, nullptr, c.name, text), c.found) << c.name;
     EXPECT_EQ(text, c.found ? c.text : L"unchanged") << c.name;
   }
 
   DWORD number = 0xAAAA;
-  EXPECT_FALSE(RegReadDWORD(HKEY_CURRENT_USER, path, nullptr, L"ShortNumber", number));
+  EXPECT_FALSE(luma::RegReadDWORD(HKEY_CURRENT_USER, path, nullptr, L"ShortNumber", number));
   EXPECT_EQ(number, 0xAAAAu);
   // A number is exactly four bytes: eight bytes stored as REG_DWORD are no setting either.
-  EXPECT_FALSE(RegReadDWORD(HKEY_CURRENT_USER, path, nullptr, L"LongNumber", number));
+  EXPECT_FALSE(luma::RegReadDWORD(HKEY_CURRENT_USER, path, nullptr, L"LongNumber", number));
   EXPECT_EQ(number, 0xAAAAu);
 
   std::vector<std::wstring> list;
-  EXPECT_TRUE(RegReadMultiString(HKEY_CURRENT_USER, path, L"MultiUnterminated", list));
+  EXPECT_TRUE(luma::RegReadMultiString(HKEY_CURRENT_USER, path, L"MultiUnterminated", list));
   EXPECT_EQ(list, (std::vector<std::wstring>{L"x", L"y"}));
   list.clear();
-  EXPECT_TRUE(RegReadMultiString(HKEY_CURRENT_USER, path, L"MultiOdd", list));
+  EXPECT_TRUE(luma::RegReadMultiString(HKEY_CURRENT_USER, path, L"MultiOdd", list));
   EXPECT_EQ(list, (std::vector<std::wstring>{L"x"}));
 
   const luma::CRegistryKeyHandle key = OpenTestKey();
-  EXPECT_EQ(RegQueryDWORD(5, key.get(), L"ShortNumber"), 5u);
-  EXPECT_EQ(RegQueryDWORD(5, key.get(), L"LongNumber"), 5u);
-  EXPECT_EQ(RegQueryString(key.get(), L"NoTerminator", L"d"), L"ab");
-  EXPECT_EQ(RegQueryString(key.get(), L"ShortNumber", L"d"), L"d");
-  EXPECT_EQ(RegQueryString(key.get(), L"Missing"), L"");
+  EXPECT_EQ(luma::RegQueryDWORD(5, key.get(), L"ShortNumber"), 5u);
+  EXPECT_EQ(luma::RegQueryDWORD(5, key.get(), L"LongNumber"), 5u);
+  EXPECT_EQ(luma::RegQueryString(key.get(), L"NoTerminator", L"d"), L"ab");
+  EXPECT_EQ(luma::RegQueryString(key.get(), L"ShortNumber", L"d"), L"d");
+  EXPECT_EQ(luma::RegQueryString(key.get(), L"Missing"), L"");
 }
 
 TEST_F(RegistryReaderTest, MultiStringStopsAtTheFirstEmptyStringAndAppends) {
@@ -171,20 +171,20 @@ TEST_F(RegistryReaderTest, MultiStringStopsAtTheFirstEmptyStringAndAppends) {
   SetNumber(HKEY_CURRENT_USER, path, L"Number", 3);
 
   std::vector<std::wstring> list{L"kept"};
-  EXPECT_TRUE(RegReadMultiString(HKEY_CURRENT_USER, path, L"List", list));
+  EXPECT_TRUE(luma::RegReadMultiString(HKEY_CURRENT_USER, path, L"List", list));
   EXPECT_EQ(list, (std::vector<std::wstring>{L"kept", L"a", L"b"}));
-  EXPECT_FALSE(RegReadMultiString(HKEY_CURRENT_USER, path, L"Single", list));
+  EXPECT_FALSE(luma::RegReadMultiString(HKEY_CURRENT_USER, path, L"Single", list));
   EXPECT_EQ(list.size(), 3u);
 
   const luma::CRegistryKeyHandle key = OpenTestKey();
-  RegQueryStringList(key.get(), L"List", list);
+  luma::RegQueryStringList(key.get(), L"List", list);
   EXPECT_EQ(list, (std::vector<std::wstring>{L"a", L"b"}));
-  RegQueryStringList(key.get(), L"Single", list);
+  luma::RegQueryStringList(key.get(), L"Single", list);
   EXPECT_EQ(list, (std::vector<std::wstring>{L"x"}));
-  RegQueryStringList(key.get(), L"Blank", list);
+  luma::RegQueryStringList(key.get(), L"Blank", list);
   EXPECT_TRUE(list.empty());
   list = {L"old"};
-  RegQueryStringList(key.get(), L"Number", list);
+  luma::RegQueryStringList(key.get(), L"Number", list);
   EXPECT_TRUE(list.empty());
 }
 
@@ -194,12 +194,14 @@ TEST_F(RegistryReaderTest, LocalisedTextFallsBackToEnglishAndTurnsBackslashNInto
   SetText(HKEY_CURRENT_USER, path + L"\\fr", L"Title", L"");
   SetText(HKEY_CURRENT_USER, path + L"\\de", L"Title", L"Titel");
   const luma::CRegistryKeyHandle key = OpenTestKey();
-  EXPECT_EQ(RegQueryLocalizedString(key.get(), L"de", L"en", L"Hint"),
+  EXPECT_EQ(luma::RegQueryLocalizedString(key.get(), L"de", L"en", L"Hint"),
             L"Enter the\ncode");  // no such value in "de"
-  EXPECT_EQ(RegQueryLocalizedString(key.get(), L"it", L"en", L"Hint"), L"Enter the\ncode");  // no "it" subkey
-  EXPECT_EQ(RegQueryLocalizedString(key.get(), L"de", L"en", L"Title"), L"Titel");
-  EXPECT_EQ(RegQueryLocalizedString(key.get(), L"fr", L"en", L"Title"), L"Title");  // empty counts as missing
-  EXPECT_EQ(RegQueryLocalizedString(key.get(), L"de", L"en", L"Missing"), L"");
+  EXPECT_EQ(luma::RegQueryLocalizedString(key.get(), L"it", L"en", L"Hint"),
+            L"Enter the\ncode");  // no "it" subkey
+  EXPECT_EQ(luma::RegQueryLocalizedString(key.get(), L"de", L"en", L"Title"), L"Titel");
+  EXPECT_EQ(luma::RegQueryLocalizedString(key.get(), L"fr", L"en", L"Title"),
+            L"Title");  // empty counts as missing
+  EXPECT_EQ(luma::RegQueryLocalizedString(key.get(), L"de", L"en", L"Missing"), L"");
 }
 
 TEST_F(RegistryReaderTest, EnumerationAppendsNamesAndSkipsOverlongOnes) {
@@ -211,12 +213,12 @@ TEST_F(RegistryReaderTest, EnumerationAppendsNamesAndSkipsOverlongOnes) {
   SetNumber(HKEY_CURRENT_USER, path, L"Last", 3);
 
   std::vector<std::wstring> names{L"kept"};
-  EXPECT_EQ(RegEnumSubKeys(HKEY_CURRENT_USER, path, L"Providers", names), 3u);
+  EXPECT_EQ(luma::RegEnumSubKeys(HKEY_CURRENT_USER, path, L"Providers", names), 3u);
   EXPECT_EQ(names, (std::vector<std::wstring>{L"kept", L"One", L"Two"}));
   names.clear();
-  EXPECT_EQ(RegEnumValueNames(HKEY_CURRENT_USER, path, nullptr, names), 2u);
+  EXPECT_EQ(luma::RegEnumValueNames(HKEY_CURRENT_USER, path, nullptr, names), 2u);
   EXPECT_EQ(names, (std::vector<std::wstring>{L"First", L"Last"}));
-  EXPECT_EQ(RegEnumSubKeys(HKEY_CURRENT_USER, path, L"Missing", names), 2u);
+  EXPECT_EQ(luma::RegEnumSubKeys(HKEY_CURRENT_USER, path, L"Missing", names), 2u);
 }
 
 }  // namespace

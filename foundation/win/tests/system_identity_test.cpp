@@ -17,21 +17,21 @@ TEST(SystemIdentityTest, ComputerAndUserSid) {
   wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
   DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
   ASSERT_TRUE(GetComputerNameW(name, &size));
-  EXPECT_EQ(name, GetLocalComputerName());
+  EXPECT_EQ(name, luma::GetLocalComputerName());
 
-  const std::wstring sid = GetCurrentUserSidString();
+  const std::wstring sid = luma::GetCurrentUserSidString();
   EXPECT_EQ(0u, sid.rfind(L"S-1-", 0)) << sid.c_str();
-  EXPECT_EQ(sid, GetCurrentUserSidString());
+  EXPECT_EQ(sid, luma::GetCurrentUserSidString());
 }
 
 TEST(SystemIdentityTest, LogonAndPrincipalNamesAgree) {
   std::wstring user, domain;
-  GetCurrentUserLogonName(user, domain);
+  luma::GetCurrentUserLogonName(user, domain);
   ASSERT_FALSE(user.empty());
   ASSERT_FALSE(domain.empty());
 
   std::wstring upn, upnUser, upnDomain;
-  GetCurrentUserUPN(upn, upnUser, upnDomain);
+  luma::GetCurrentUserUPN(upn, upnUser, upnDomain);
   ASSERT_FALSE(upn.empty());
   EXPECT_EQ(upnUser + L"@" + upnDomain, upn);
   wchar_t principal[260];
@@ -44,7 +44,7 @@ TEST(SystemIdentityTest, LogonAndPrincipalNamesAgree) {
 }
 
 TEST(SystemIdentityTest, DomainMembershipMatchesTheJoinState) {
-  const std::wstring domain = GetJoinedDomainName();
+  const std::wstring domain = luma::GetJoinedDomainName();
   wchar_t dns[256];
   DWORD size = 256;
   if (!GetComputerNameExW(ComputerNameDnsDomain, dns, &size) || size == 0) {
@@ -54,10 +54,10 @@ TEST(SystemIdentityTest, DomainMembershipMatchesTheJoinState) {
 
 TEST(SystemIdentityTest, GroupMembership) {
   bool member = true;
-  EXPECT_NE(0u, IsCurrentUserInGroup(L"no such group 7f3a", member));
+  EXPECT_NE(0u, luma::IsCurrentUserInGroup(L"no such group 7f3a", member));
   EXPECT_FALSE(member);
   // Everyone holds every token.
-  DWORD result = IsCurrentUserInGroup(L"Everyone", member);
+  DWORD result = luma::IsCurrentUserInGroup(L"Everyone", member);
   if (result == ERROR_NONE_MAPPED) GTEST_SKIP() << "the system cannot look up well-known group names";
   ASSERT_EQ(0u, result);
   EXPECT_TRUE(member);
@@ -67,7 +67,7 @@ TEST(SystemIdentityTest, ActiveConsoleSessionIsTheConsole) {
   DWORD session = 0;
   ASSERT_TRUE(ProcessIdToSessionId(GetCurrentProcessId(), &session));
   if (session != WTSGetActiveConsoleSessionId()) GTEST_SKIP() << "running in a remote session";
-  EXPECT_TRUE(IsConsoleSession());
+  EXPECT_TRUE(luma::IsConsoleSession());
 }
 
 TEST(SystemIdentityTest, NoSmartCardServiceMeansNoVirtualReader) {
@@ -76,11 +76,11 @@ TEST(SystemIdentityTest, NoSmartCardServiceMeansNoVirtualReader) {
     SCardReleaseContext(context);
     GTEST_SKIP() << "a smart card service runs; its readers decide";
   }
-  EXPECT_FALSE(IsVirtualReaderPresent());
+  EXPECT_FALSE(luma::IsVirtualReaderPresent());
 }
 
 TEST(SystemIdentityTest, DisplaySignatureOfTheDesktop) {
-  const std::wstring signature = GetDisplaySignature(GetDesktopWindow());
+  const std::wstring signature = luma::GetDisplaySignature(GetDesktopWindow());
   if (signature.empty()) GTEST_SKIP() << "no monitor (headless)";
   EXPECT_NE(std::wstring::npos, signature.find(L'x'));
   EXPECT_NE(std::wstring::npos, signature.find(L'@'));

@@ -85,7 +85,7 @@ TEST(VersionStringsTest, NeutralPairFirstThenEnglish) {
                                .Add(Text(L"ProductVersion", L"1.0"))
                                .Add(Text(L"LegalCopyright", L"(e)")));
   std::wstring name, version, legal;
-  ASSERT_EQ(0u, ReadVersionStrings(block.data(), name, version, legal));
+  ASSERT_EQ(0u, luma::ReadVersionStrings(block.data(), name, version, legal));
   EXPECT_EQ(L"Neutral", name);
   EXPECT_EQ(L"2.0", version);
   EXPECT_EQ(L"(n)", legal);
@@ -102,7 +102,7 @@ TEST(VersionStringsTest, ZeroLengthValueCountsAsMissing) {
                                .Add(Text(L"ProductVersion", L"1.0"))
                                .Add(Text(L"LegalCopyright", L"(e)")));
   std::wstring name, version, legal;
-  ASSERT_EQ(0u, ReadVersionStrings(block.data(), name, version, legal));
+  ASSERT_EQ(0u, luma::ReadVersionStrings(block.data(), name, version, legal));
   EXPECT_EQ(L"English", name);
   EXPECT_EQ(L"1.0", version);
   EXPECT_EQ(L"(e)", legal);
@@ -112,7 +112,7 @@ TEST(VersionStringsTest, NoCompletePairIsAnError) {
   const auto block = Block(CVersionNode(L"040004b0", 1).Add(Text(L"ProductName", L"Neutral")),
                            CVersionNode(L"040904b0", 1).Add(Text(L"ProductVersion", L"1.0", 0)));
   std::wstring name = L"x", version = L"x", legal = L"x";
-  EXPECT_NE(0u, ReadVersionStrings(block.data(), name, version, legal));
+  EXPECT_NE(0u, luma::ReadVersionStrings(block.data(), name, version, legal));
   EXPECT_EQ(L"", name);
   EXPECT_EQ(L"", version);
   EXPECT_EQ(L"", legal);
@@ -123,7 +123,7 @@ TEST(VersionStringsTest, EmptyTextIsPresent) {
       Block(CVersionNode(L"040004b0", 1).Add(Text(L"ProductName", L"")).Add(Text(L"ProductVersion", L"3.1")),
             CVersionNode(L"040904b0", 1));
   std::wstring name = L"x", version, legal = L"x";
-  ASSERT_EQ(0u, ReadVersionStrings(block.data(), name, version, legal));
+  ASSERT_EQ(0u, luma::ReadVersionStrings(block.data(), name, version, legal));
   EXPECT_EQ(L"", name);
   EXPECT_EQ(L"3.1", version);
   EXPECT_EQ(L"", legal);

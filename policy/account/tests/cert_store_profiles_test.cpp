@@ -89,7 +89,7 @@ std::wstring Describe(const std::shared_ptr<CCertificateFilterConfig>& filter) {
 TEST_F(CertStoreProfilesTest, ResolvesProcessesByPathVersionAndProfileNameOrder) {
   WriteConfiguration();
   CCertStoreConfig config(reader);
-  const std::wstring system32 = ExpandEnvironmentText(L"%SystemRoot%") + L"\\System32\\";
+  const std::wstring system32 = luma::ExpandEnvironmentText(L"%SystemRoot%") + L"\\System32\\";
 
   const struct {
     std::wstring path;

@@ -169,7 +169,7 @@ TEST_F(ProviderContextTest, DisablingACertificateNotifiesOnceAndReachesEveryAcco
 
 TEST_F(ProviderContextTest, LoadingTakesTheFilesForThisComputerOnly) {
   for (const wchar_t* name : {L"alice", L"bob", L"elsewhere"}) SavePolicyFile(config, *Policy(name));
-  ASSERT_EQ(WriteFileData(dir / L"acme-00000000.policy", Text("not a policy")), 0u);
+  ASSERT_EQ(luma::WriteFileData(dir / L"acme-00000000.policy", Text("not a policy")), 0u);
   SetCertificateDisabled(*Policy(L"alice")->certificatePolicies[1], true);
 
   EXPECT_EQ(context->LoadPolicies(), 2);

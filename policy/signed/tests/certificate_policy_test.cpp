@@ -67,7 +67,7 @@ TEST(CertificatePolicyTest, EqualityComparesEveryFieldButEnabled) {
 
 TEST(CertificatePolicyTest, ProcessPatterns) {
   const CCertificatePolicy sign = *ValidCertificatePolicies()[0];
-  const std::wstring notepad = ExpandEnvironmentText(L"%SystemRoot%\\notepad.exe");
+  const std::wstring notepad = luma::ExpandEnvironmentText(L"%SystemRoot%\\notepad.exe");
   struct Case {
     std::wstring path;
     bool allowed;

@@ -17,9 +17,9 @@ CPolicyConstraints Constraints(const std::wstring& domain, const std::wstring& h
 }
 
 TEST(PolicyConstraintsTest, ThisComputerAndDomain) {
-  const std::wstring computer = GetLocalComputerName();
+  const std::wstring computer = luma::GetLocalComputerName();
   ASSERT_FALSE(computer.empty());
-  const std::wstring domain = GetJoinedDomainName();
+  const std::wstring domain = luma::GetJoinedDomainName();
   struct Case {
     CPolicyConstraints constraints;
     bool domainAllowed, hostAllowed;

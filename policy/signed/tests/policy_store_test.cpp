@@ -57,14 +57,14 @@ TEST_F(PolicyStoreTest, OnlyValidFilesOfThisProviderAreLoaded) {
   SavePolicyFile(config, *alice);
   const std::wstring folder = config.PolicyStore;
   const std::wstring garbage = folder + L"\\acme-00000000.policy";
-  ASSERT_EQ(WriteFileData(garbage, CSecureBuffer(3, "bad")), 0u);
+  ASSERT_EQ(luma::WriteFileData(garbage, CSecureBuffer(3, "bad")), 0u);
   const std::wstring untrusted = folder + L"\\acme-11111111.policy";
-  ASSERT_EQ(WriteFileData(untrusted, ReadFixture(L"untrusted.p7")), 0u);
+  ASSERT_EQ(luma::WriteFileData(untrusted, ReadFixture(L"untrusted.p7")), 0u);
   // A provider whose name begins with "ACME-": its valid policy must not become one of ACME's.
   const std::wstring foreign = folder + L"\\acme-eu-22222222.policy";
-  ASSERT_EQ(WriteFileData(foreign, SignedPolicy(L"bob")), 0u);
+  ASSERT_EQ(luma::WriteFileData(foreign, SignedPolicy(L"bob")), 0u);
   const std::wstring leftover = PathOf(*alice) + L".new";
-  ASSERT_EQ(WriteFileData(leftover, SignedPolicy(L"bob")), 0u);
+  ASSERT_EQ(luma::WriteFileData(leftover, SignedPolicy(L"bob")), 0u);
   ASSERT_TRUE(CreateDirectoryW((folder + L"\\acme-33333333.policy").c_str(), nullptr));
 
   std::list<CPolicyPtr> loaded;
@@ -100,7 +100,7 @@ class DisabledCertificatesTest : public ::testing::Test {
  protected:
   CUserRegistryOverride userRegistry;
   const CSecureBuffer certificate{5, "cert1"};
-  const std::wstring valueName = Sha1Hex(certificate.data, certificate.size);
+  const std::wstring valueName = luma::Sha1Hex(certificate.data, certificate.size);
   luma::CRegistryKeyHandle key;
 
   void SetUp() override {

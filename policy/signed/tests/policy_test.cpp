@@ -42,7 +42,7 @@ TEST(PolicyTest, ValidPolicyDecodesToItsObjects) {
   EXPECT_EQ(L"Alice signature", sign.friendlyName);
   EXPECT_EQ(L"Sign with care", sign.policyNotification);
   EXPECT_TRUE(sign.enabled);
-  EXPECT_EQ(Sha1GuidString(signCertificate), sign.containerName);
+  EXPECT_EQ(luma::Sha1GuidString(signCertificate), sign.containerName);
   EXPECT_EQ(36u, sign.containerName.size());
   EXPECT_EQ(signCertificate, sign.GetEncodedCertificate());
   EXPECT_EQ(sign.containerName, sign.descriptor.containerName);
@@ -50,7 +50,7 @@ TEST(PolicyTest, ValidPolicyDecodesToItsObjects) {
   EXPECT_TRUE(sign.pinPolicy.IsTransportPin());  // nextPinChange 1990
   EXPECT_TRUE(sign.pinPolicy.IsPinChangeDue());
   ASSERT_EQ(2u, sign.constraints.processNames.size());
-  EXPECT_EQ(ExpandEnvironmentText(L"%SystemRoot%\\notepad.exe"), sign.constraints.processNames[0]);
+  EXPECT_EQ(luma::ExpandEnvironmentText(L"%SystemRoot%\\notepad.exe"), sign.constraints.processNames[0]);
   EXPECT_EQ(std::wstring::npos, sign.constraints.processNames[0].find(L'%'));
   EXPECT_TRUE(sign.certificateType.flags[CCertificateType::kQualifiedSignature]);
   EXPECT_TRUE(sign.certificateType.flags[CCertificateType::kStandardSignature]);

@@ -24,7 +24,7 @@ std::wstring VerifyError(const std::string& fixture, const std::list<CSecureBuff
   return std::wstring();
 }
 
-const std::wstring kUntrustedRoot = FormatSystemErrorMessage(0x800B0109, false);
+const std::wstring kUntrustedRoot = luma::FormatSystemErrorMessage(0x800B0109, false);
 
 TEST(PolicyVerifierTest, ContentTypeOfSignedMessages) {
   EXPECT_EQ(luma::NarrowToWide(kPolicyContentType), GetSignedContentType(ReadPolicyFixture("valid.p7")));
@@ -109,7 +109,7 @@ TEST(PolicyVerifierTest, SignerFilterWithoutTrustedSigners) {
   settings.signerValidationPolicy = CPolicyProviderSettings::kValidateChain;
   const std::wstring error = VerifyError("untrusted.p7", {}, settings);
   EXPECT_FALSE(error.empty());
-  EXPECT_NE(FormatSystemErrorMessage(0, false), error);
+  EXPECT_NE(luma::FormatSystemErrorMessage(0, false), error);
 }
 
 }  // namespace

@@ -132,7 +132,7 @@ TEST_F(TrustDllTest, UntrustedSignerAddsNothing) {
 }
 
 TEST_F(TrustDllTest, TheSystemsSignatureCheckDecidesInTheFolder) {
-  if (VerifyFileTrust(TrustDll("acme-trust-0-0-1.dll")) != 0) {
+  if (luma::VerifyFileTrust(TrustDll("acme-trust-0-0-1.dll")) != 0) {
     GTEST_SKIP() << "the throw-away test root is not trusted on this machine";
   }
   const auto trusts = LoadPolicySignerTrusts(TrustPath("Provider"));

@@ -45,8 +45,8 @@ TEST(StringTableTest, EveryTextOfTheCodeExistsInBothLanguagesWithTheSamePlacehol
   const HMODULE program = GetModuleHandleW(nullptr);
   for (const UINT id : IdsTheCodeUses()) {
     SCOPED_TRACE(id);
-    const std::wstring english = LoadStringResource(program, kEnglish, id);
-    const std::wstring german = LoadStringResource(program, kGerman, id);
+    const std::wstring english = luma::LoadStringResource(program, kEnglish, id);
+    const std::wstring german = luma::LoadStringResource(program, kGerman, id);
     EXPECT_FALSE(english.empty());
     EXPECT_FALSE(german.empty());
     EXPECT_EQ(Conversions(english), Conversions(german));
@@ -61,11 +61,11 @@ TEST(StringTableTest, EveryNameOfGermanFindsTheGermanTexts) {
   for (const LANGID language : languages) {
     SCOPED_TRACE(language);
     EXPECT_EQ(L"Das Zertifikat ist gesperrt",
-              LookupStringResource(program, language, luma::service::kStrCertificateBlocked));
+              luma::LookupStringResource(program, language, luma::service::kStrCertificateBlocked));
   }
   EXPECT_EQ(L"The certificate is blocked",
-            LookupStringResource(program, MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH),
-                                 luma::service::kStrCertificateBlocked));
+            luma::LookupStringResource(program, MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH),
+                                       luma::service::kStrCertificateBlocked));
 }
 
 TEST(StringTableTest, TheServiceSpeaksTheEnglishItAlwaysHas) {
@@ -100,7 +100,7 @@ TEST(StringTableTest, TheServiceSpeaksTheEnglishItAlwaysHas) {
   };
   ASSERT_EQ(std::size(rows), std::size(kServiceTextIds));
   for (const Row& row : rows) {
-    EXPECT_EQ(row.text, LoadStringResource(GetModuleHandleW(nullptr), kEnglish, row.id)) << row.id;
+    EXPECT_EQ(row.text, luma::LoadStringResource(GetModuleHandleW(nullptr), kEnglish, row.id)) << row.id;
   }
 }
 
