@@ -50,15 +50,15 @@ std::shared_ptr<CVariableProvider> MakeVariables() {
 }
 
 void CheckLegacyList(const WString& text) {
-  const auto items = ParseLegacyFilterList(text);
+  const auto items = luma::policy::ParseLegacyFilterList(text);
   if (items.size() > text.size() / 3 + 1) std::abort();  // an item takes a name, an operator and ";"
   for (const auto& item : items) {
     if (item.value.size() > text.size()) std::abort();
     if (static_cast<int>(item.op) < 0 || static_cast<int>(item.op) > 3) std::abort();
-    KeyUsageMaskOf(item.value);
-    EnhancedKeyUsageOidOf(item.value);
-    MatchLegacyText(item.op, text, LegacyTextValue(item.value));
-    MatchLegacyNumber(item.op, 2048, LegacyNumberValue(item.value));
+    luma::policy::KeyUsageMaskOf(item.value);
+    luma::policy::EnhancedKeyUsageOidOf(item.value);
+    luma::policy::MatchLegacyText(item.op, text, luma::policy::LegacyTextValue(item.value));
+    luma::policy::MatchLegacyNumber(item.op, 2048, luma::policy::LegacyNumberValue(item.value));
   }
 }
 
@@ -86,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   item.size = 2048;
   if (filter->Parse(text)) {
     if (filter->ErrorPosition() != 0 || !filter->ErrorText().empty()) std::abort();
-    if (CheckTree(*filter) > kMaxFilterNesting) std::abort();
+    if (CheckTree(*filter) > luma::policy::kMaxFilterNesting) std::abort();
     filter->Match(item);
     item.name.clear();
     filter->Match(item);

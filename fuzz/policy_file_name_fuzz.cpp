@@ -14,14 +14,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t i = 1; i < size; ++i) {
     (i <= split ? provider : fileName).push_back(static_cast<WCHAR>(data[i]));
   }
-  IsPolicyFileNameOf(provider, fileName);
+  luma::policy::IsPolicyFileNameOf(provider, fileName);
 
   if (provider.find('\\') != WString::npos) return 0;
   static const char kHex[] = "0123456789abcdef";
   WString digest;
   for (std::size_t i = 0; i < 8; ++i)
     digest.push_back(static_cast<WCHAR>(kHex[(fileName.size() + i * 7) % 16]));
-  const WString path = MakePolicyFilePath(WSTR("C:\\store"), provider, digest);
-  if (!IsPolicyFileNameOf(provider, path.substr(path.rfind('\\') + 1))) std::abort();
+  const WString path = luma::policy::MakePolicyFilePath(WSTR("C:\\store"), provider, digest);
+  if (!luma::policy::IsPolicyFileNameOf(provider, path.substr(path.rfind('\\') + 1))) std::abort();
   return 0;
 }

@@ -58,7 +58,7 @@ bool CAppProfileConfig::Match(const std::wstring& path, const CVersion& version,
   if (ProcessPathSpec.empty() || !PathMatchSpecW(path.c_str(), ProcessPathSpec.c_str())) return false;
   providerName = DefaultProvider;
   filterName = DefaultCertFilter;
-  ApplyVersionRules(rules, version, providerName, filterName);
+  luma::policy::ApplyVersionRules(rules, version, providerName, filterName);
   return true;
 }
 
@@ -109,7 +109,7 @@ void CCertStoreConfig::ReadProfiles(const CRegistryReader& reader) {
                                   ReadString(reader, ruleKey, L"Provider"),
                                   ReadString(reader, ruleKey, L"CertFilter"));
     }
-    OrderVersionRules(profile->rules);
+    luma::policy::OrderVersionRules(profile->rules);
     profiles[name] = profile;
   }
 }

@@ -2,9 +2,13 @@
 
 #include <algorithm>
 
+namespace luma::policy {
+
 CPinCacheLimits PinCacheLimitsOf(const CPinPolicy& pinPolicy) {
   return CPinCacheLimits{pinPolicy.maxPinCacheTime, pinPolicy.maxPinCacheReuse};
 }
+
+}  // namespace luma::policy
 
 CPinCache::CPinCache(luma::CacheClock clock) : pins(std::move(clock)) {}
 
@@ -14,11 +18,11 @@ bool CPinCache::StorePin(const CCertificatePolicy& certificate, const CSecureBuf
 }
 
 bool CPinCache::IsPinCached(const CCertificatePolicy& certificate) {
-  return IsPinCached(certificate.alias, PinCacheLimitsOf(certificate.pinPolicy));
+  return IsPinCached(certificate.alias, luma::policy::PinCacheLimitsOf(certificate.pinPolicy));
 }
 
 bool CPinCache::GetPin(const CCertificatePolicy& certificate, CSecureBuffer& pin) {
-  return GetPin(certificate.alias, PinCacheLimitsOf(certificate.pinPolicy), pin);
+  return GetPin(certificate.alias, luma::policy::PinCacheLimitsOf(certificate.pinPolicy), pin);
 }
 
 bool CPinCache::StorePin(const std::wstring& alias, const CSecureBuffer& pin, bool emptyPinAllowed) {
@@ -35,7 +39,7 @@ bool CPinCache::LookupValidPin(const std::wstring& alias, const CPinCacheLimits&
                                CTimedCacheEntry<CSecureBuffer>& entry) {
   return pins.LookupValid(alias, entry, countUse,
                           [&limits](const CTimedCacheEntry<CSecureBuffer>& e, luma::CacheTime now) {
-                            return IsCachedPinValid(limits, e.created, now, e.uses);
+                            return luma::policy::IsCachedPinValid(limits, e.created, now, e.uses);
                           });
 }
 

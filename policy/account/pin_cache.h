@@ -14,7 +14,11 @@
 #include "policy/core/timed_cache.h"
 #include "policy/signed/certificate_policy.h"
 
+namespace luma::policy {
+
 CPinCacheLimits PinCacheLimitsOf(const CPinPolicy& pinPolicy);
+
+}  // namespace luma::policy
 
 class CPinCache {
  public:

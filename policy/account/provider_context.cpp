@@ -10,7 +10,7 @@ namespace {
 // Called under the context's lock.
 void MarkDisabledCertificates(CPolicy& policy) {
   for (const CCertificatePolicyPtr& certificate : policy.certificatePolicies) {
-    if (IsCertificateDisabled(*certificate)) certificate->enabled = false;
+    if (luma::policy::IsCertificateDisabled(*certificate)) certificate->enabled = false;
   }
 }
 
@@ -28,8 +28,8 @@ CProviderContext::CProviderContext(const CProviderConfig& providerConfig, luma::
 CPolicyList<CPolicy>::Hooks CProviderContext::MakeHooks() {
   CPolicyList<CPolicy>::Hooks hooks;
   hooks.prepare = MarkDisabledCertificates;
-  hooks.saveFile = [this](const CPolicy& policy) { SavePolicyFile(config, policy); };
-  hooks.deleteFile = [this](const CPolicy& policy) { DeletePolicyFile(config, policy); };
+  hooks.saveFile = [this](const CPolicy& policy) { luma::policy::SavePolicyFile(config, policy); };
+  hooks.deleteFile = [this](const CPolicy& policy) { luma::policy::DeletePolicyFile(config, policy); };
   hooks.logout = [this](const CPolicy& policy) { Logout(policy); };
   hooks.notify = [this](PolicyChange change, const CPolicyPtr& policy) { Notify(change, policy); };
   return hooks;
@@ -62,7 +62,9 @@ void CProviderContext::Notify(PolicyChange change, const CPolicyPtr& policy) {
 
 int CProviderContext::LoadPolicies() {
   return policies.Load(
-      [this](std::list<CPolicyPtr>& loaded) { LoadPolicyFiles(config, trustedSigners, loaded); },
+      [this](std::list<CPolicyPtr>& loaded) {
+        luma::policy::LoadPolicyFiles(config, trustedSigners, loaded);
+      },
       [](const CPolicy& policy) {
         // A policy for another place stays in its file but not in memory.
         return policy.constraints.IsDomainAllowed() && policy.constraints.IsHostAllowed();
@@ -71,7 +73,8 @@ int CProviderContext::LoadPolicies() {
 
 void CProviderContext::CreatePolicy(CPolicyPtr& policy, const CSecureBuffer& encoded) const {
   // trustedSigners is filled at start-up, before any other thread uses the context.
-  policy = std::make_shared<CPolicy>(MakePolicyProviderSettings(config), trustedSigners, encoded);
+  policy =
+      std::make_shared<CPolicy>(luma::policy::MakePolicyProviderSettings(config), trustedSigners, encoded);
 }
 
 bool CProviderContext::AddPolicy(const CPolicyPtr& policy, bool persist) {
@@ -90,7 +93,7 @@ void CProviderContext::SetCertificateEnabled(const CCertificatePolicy& certifica
     for (const CCertificatePolicyPtr& stored : policy.certificatePolicies) {
       if (stored->enabled != enabled && *stored == certificate) {
         stored->enabled = enabled;
-        SetCertificateDisabled(certificate, !enabled);
+        luma::policy::SetCertificateDisabled(certificate, !enabled);
         return true;
       }
     }
@@ -123,10 +126,10 @@ bool CProviderContext::IsAutoUpdateSuspended() const {
 bool CProviderContext::IsAutoProvisionDue() {
   const std::shared_ptr<CAuthConfig> auth = AuthConfig();
   if (!auth || IsAutoUpdateSuspended()) return false;
-  const DWORD interval =
-      auth->AutoRefreshInterval != 0 ? auth->AutoRefreshInterval : kDefaultAutoProvisionInterval;
+  const DWORD interval = auth->AutoRefreshInterval != 0 ? auth->AutoRefreshInterval
+                                                        : luma::policy::kDefaultAutoProvisionInterval;
   return policies.IsEmpty() && !auth->interactive && auth->AutoProvision &&
-         IsIntervalPast(OleDateFromTime(clock()), lastAutoUpdate, interval);
+         luma::policy::IsIntervalPast(luma::policy::OleDateFromTime(clock()), lastAutoUpdate, interval);
 }
 
 bool CProviderContext::IsAutoRefreshEnabled() {
@@ -138,10 +141,11 @@ bool CProviderContext::IsAutoRefreshDue() const {
   const std::shared_ptr<CAuthConfig> auth = AuthConfig();
   if (!auth || IsAutoUpdateSuspended()) return false;
   return auth->AutoRefresh && auth->AutoRefreshInterval != 0 &&
-         IsIntervalPast(OleDateFromTime(clock()), lastAutoUpdate, auth->AutoRefreshInterval);
+         luma::policy::IsIntervalPast(luma::policy::OleDateFromTime(clock()), lastAutoUpdate,
+                                      auth->AutoRefreshInterval);
 }
 
 void CProviderContext::RecordAutoUpdateSuccess() {
-  lastAutoUpdate = OleDateFromTime(clock());
+  lastAutoUpdate = luma::policy::OleDateFromTime(clock());
   autoUpdateAttempts = 0;
 }

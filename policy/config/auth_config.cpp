@@ -11,7 +11,8 @@ std::wstring ReadLocalized(HKEY key, const std::wstring& language, const wchar_t
 void CAuthConfig::ReadAutoSettings(HKEY methodKey) {
   AutoProvision = luma::RegQueryDWORD(0, methodKey, L"AutoProvision") != 0;
   AutoRefresh = luma::RegQueryDWORD(0, methodKey, L"AutoRefresh") != 0;
-  AutoRefreshInterval = luma::RegQueryDWORD(kDefaultAutoRefreshInterval, methodKey, L"AutoRefreshInterval");
+  AutoRefreshInterval =
+      luma::RegQueryDWORD(luma::policy::kDefaultAutoRefreshInterval, methodKey, L"AutoRefreshInterval");
   AutoMaxConsecutiveErrors = luma::RegQueryDWORD(0, methodKey, L"AutoMaxConsecutiveErrors");
 }
 
@@ -71,7 +72,7 @@ CCertificateConfig::CCertificateConfig(HKEY providerKey, const CConfigEnvironmen
   ReadExplicitSettings(key.get(), environment.GetUILanguageName());
   interactive = !service.ServiceURL.empty();
   CertStoreName = luma::RegQueryString(key.get(), L"CertStoreName", L"MY");
-  CertStoreType = luma::RegQueryDWORD(kCurrentUserStoreLocation, key.get(), L"CertStoreType");
+  CertStoreType = luma::RegQueryDWORD(luma::policy::kCurrentUserStoreLocation, key.get(), L"CertStoreType");
   AuthenticationCertificateFilter = luma::RegQueryString(key.get(), L"AuthenticationCertificateFilter");
   filter = CCertificateFilter(L"", AuthenticationCertificateFilter);
 }

@@ -15,9 +15,13 @@
 #include "policy/core/auth_type.h"
 #include "policy/filters/certificate_filter_holder.h"
 
+namespace luma::policy {
+
 constexpr DWORD kDefaultAutoRefreshInterval = 28800;  // seconds
 // CERT_SYSTEM_STORE_CURRENT_USER: the current user's certificate stores.
 constexpr DWORD kCurrentUserStoreLocation = 0x10000;
+
+}  // namespace luma::policy
 
 class CAuthConfig {
  public:
@@ -54,8 +58,8 @@ class CExplicitAuthConfig : public CAuthConfig {
 
 class CPasswordConfig : public CExplicitAuthConfig {
  public:
-  explicit CPasswordConfig(HKEY providerKey,
-                           const CConfigEnvironment& environment = GetSystemConfigEnvironment());
+  explicit CPasswordConfig(
+      HKEY providerKey, const CConfigEnvironment& environment = luma::policy::GetSystemConfigEnvironment());
   bool IsValid() const override { return CExplicitAuthConfig::IsValid() && !ServiceParameters.empty(); }
 
   std::wstring HintUserID, HintPassword;
@@ -65,7 +69,8 @@ class CPasswordConfig : public CExplicitAuthConfig {
 
 class COTPConfig : public CExplicitAuthConfig {
  public:
-  explicit COTPConfig(HKEY providerKey, const CConfigEnvironment& environment = GetSystemConfigEnvironment());
+  explicit COTPConfig(HKEY providerKey,
+                      const CConfigEnvironment& environment = luma::policy::GetSystemConfigEnvironment());
   bool IsValid() const override { return CExplicitAuthConfig::IsValid() && !ServiceParameters.empty(); }
 
   std::wstring HintUserID, HintOTP, HintPassword;
@@ -75,7 +80,8 @@ class COTPConfig : public CExplicitAuthConfig {
 
 class CSMSConfig : public CExplicitAuthConfig {
  public:
-  explicit CSMSConfig(HKEY providerKey, const CConfigEnvironment& environment = GetSystemConfigEnvironment());
+  explicit CSMSConfig(HKEY providerKey,
+                      const CConfigEnvironment& environment = luma::policy::GetSystemConfigEnvironment());
 
   std::wstring HintUserID, HintSMS, HintPassword;
   std::wstring ToolTipUserID, ToolTipSMS, ToolTipPassword;
@@ -85,8 +91,8 @@ class CSMSConfig : public CExplicitAuthConfig {
 // Login with a client certificate; without a ServiceURL of its own the login happens silently.
 class CCertificateConfig : public CExplicitAuthConfig {
  public:
-  explicit CCertificateConfig(HKEY providerKey,
-                              const CConfigEnvironment& environment = GetSystemConfigEnvironment());
+  explicit CCertificateConfig(
+      HKEY providerKey, const CConfigEnvironment& environment = luma::policy::GetSystemConfigEnvironment());
   bool IsValid() const override {
     return CAuthConfig::IsValid() && !AuthenticationCertificateFilter.empty() && !CertStoreName.empty();
   }
@@ -94,7 +100,7 @@ class CCertificateConfig : public CExplicitAuthConfig {
   std::wstring AuthenticationCertificateFilter;  // filter text choosing the client certificate
   CCertificateFilter filter{L"", L""};           // built from that text
   std::wstring CertStoreName = L"MY";
-  DWORD CertStoreType = kCurrentUserStoreLocation;
+  DWORD CertStoreType = luma::policy::kCurrentUserStoreLocation;
 };
 
 // The platform's integrated logins: no dialog and no service settings of their own.

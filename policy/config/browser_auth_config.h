@@ -13,8 +13,8 @@
 
 class CBrowserAuthConfig : public CExplicitAuthConfig {
  public:
-  explicit CBrowserAuthConfig(HKEY providerKey,
-                              const CConfigEnvironment& environment = GetSystemConfigEnvironment());
+  explicit CBrowserAuthConfig(
+      HKEY providerKey, const CConfigEnvironment& environment = luma::policy::GetSystemConfigEnvironment());
   bool IsValid() const override {
     return CExplicitAuthConfig::IsValid() && !AuthCookieName.empty() && !RegistrationURL.empty();
   }

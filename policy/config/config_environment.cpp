@@ -11,17 +11,19 @@ constexpr DWORD kDnsDomainBufferLength = 260;
 class CSystemConfigEnvironment : public CConfigEnvironment {
  public:
   std::wstring GetUILanguageName() const override { return luma::GetUILanguageName(L"en"); }
-  std::wstring GetComputerDnsDomain() const override { return QueryComputerDnsDomain(); }
+  std::wstring GetComputerDnsDomain() const override { return luma::policy::QueryComputerDnsDomain(); }
   DWORD IsCurrentUserInGroup(const std::wstring& group, bool& member) const override {
     return luma::IsCurrentUserInGroup(group, member);
   }
   bool ProductPhysicalStoreExists() const override {
     // Start-up registers the store before the providers are read, so one probe serves the process.
-    static const bool exists = ProbeProductPhysicalStore();
+    static const bool exists = luma::policy::ProbeProductPhysicalStore();
     return exists;
   }
 };
 }  // namespace
+
+namespace luma::policy {
 
 const CConfigEnvironment& GetSystemConfigEnvironment() {
   static const CSystemConfigEnvironment environment;
@@ -43,3 +45,5 @@ bool ProbeProductPhysicalStore() {
                     L"MY\\lumaPassV"));
   return static_cast<bool>(store);
 }
+
+}  // namespace luma::policy

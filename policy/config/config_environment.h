@@ -21,6 +21,8 @@ class CConfigEnvironment {
   virtual bool ProductPhysicalStoreExists() const = 0;
 };
 
+namespace luma::policy {
+
 // The environment of the running system. Its store probe runs once per process, on first use, and
 // the answer serves every later question.
 const CConfigEnvironment& GetSystemConfigEnvironment();
@@ -28,5 +30,7 @@ const CConfigEnvironment& GetSystemConfigEnvironment();
 // The real calls behind the system environment.
 std::wstring QueryComputerDnsDomain();
 bool ProbeProductPhysicalStore();
+
+}  // namespace luma::policy
 
 #endif  // LUMA_POLICY_CONFIG_CONFIG_ENVIRONMENT_H_

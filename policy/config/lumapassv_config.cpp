@@ -75,7 +75,8 @@ void CLumaPassVConfig::ReadAll() {
 
 void CLumaPassVConfig::ResolveLanguage() {
   const std::wstring systemName = UILanguage.empty() ? LanguageName(languageId) : std::wstring();
-  const CInterfaceLanguage language = ResolveInterfaceLanguage(UILanguage, systemName, languageId);
+  const CInterfaceLanguage language =
+      luma::policy::ResolveInterfaceLanguage(UILanguage, systemName, languageId);
   UILanguage = language.name;
   languageId = language.id;
 }

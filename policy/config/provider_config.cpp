@@ -42,7 +42,7 @@ CProviderConfig::CProviderConfig(HKEY parent, const std::wstring& subKey,
                                  const CConfigEnvironment& environment)
     : name(luma::ToUpperCase(subKey)),
       TargetCertStoreName(L"MY"),
-      TargetCertStoreType(kCurrentUserStoreLocation),
+      TargetCertStoreType(luma::policy::kCurrentUserStoreLocation),
       TargetProviderName(kDefaultTargetProviderName),
       TargetProviderType(kDefaultTargetProviderType),
       authConfig(std::make_shared<CAuthConfig>()) {
@@ -73,7 +73,7 @@ CProviderConfig::CProviderConfig(HKEY parent, const std::wstring& subKey,
 
 void CProviderConfig::ReadMembership(HKEY key, const CConfigEnvironment& environment) {
   std::vector<std::wstring> groups;
-  RegQuerySplitList(key, L"EnableOnlyForMembersOf", groups);
+  luma::policy::RegQuerySplitList(key, L"EnableOnlyForMembersOf", groups);
   if (groups.empty()) return;
   member = false;
   for (const std::wstring& group : groups) {
@@ -90,19 +90,20 @@ void CProviderConfig::ReadTargetStore(HKEY key, const CConfigEnvironment& enviro
   if (environment.ProductPhysicalStoreExists()) {
     // The product's own store lives in the current user's "MY": its location is fixed.
     TargetCertStoreName = luma::RegQueryString(key, L"TargetCertStoreName", kProductStoreName);
-    TargetCertStoreType = kCurrentUserStoreLocation;
+    TargetCertStoreType = luma::policy::kCurrentUserStoreLocation;
   } else {
     TargetCertStoreName = luma::RegQueryString(key, L"TargetCertStoreName", L"MY");
-    TargetCertStoreType = luma::RegQueryDWORD(kCurrentUserStoreLocation, key, L"TargetCertStoreType");
+    TargetCertStoreType =
+        luma::RegQueryDWORD(luma::policy::kCurrentUserStoreLocation, key, L"TargetCertStoreType");
   }
 }
 
 void CProviderConfig::ReadAuthentication(HKEY key, const CConfigEnvironment& environment) {
-  const AuthType type = AuthTypeFromName(luma::RegQueryString(key, L"AuthenticationType"));
+  const AuthType type = luma::policy::AuthTypeFromName(luma::RegQueryString(key, L"AuthenticationType"));
   if (type == AUTH_TYPE_NONE) return;
   authConfig = MakeAuthConfig(type, key, environment);
   // The integrated logins use the provider's own connection, which must answer their challenges.
-  if (IsIntegratedAuthType(type)) service.ServiceNegotiateSupport = true;
+  if (luma::policy::IsIntegratedAuthType(type)) service.ServiceNegotiateSupport = true;
 }
 
 bool CProviderConfig::GetServiceURL(std::wstring& url) const {

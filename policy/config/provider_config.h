@@ -20,7 +20,7 @@ class CProviderConfig {
   CProviderConfig();
   // Reads parent\subKey; a key that does not open leaves the defaults (an invalid definition).
   CProviderConfig(HKEY parent, const std::wstring& subKey,
-                  const CConfigEnvironment& environment = GetSystemConfigEnvironment());
+                  const CConfigEnvironment& environment = luma::policy::GetSystemConfigEnvironment());
   // Copies share the authentication method.
   CProviderConfig(const CProviderConfig& other) = default;
   CProviderConfig& operator=(const CProviderConfig& other) = default;

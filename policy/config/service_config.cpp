@@ -6,9 +6,9 @@
 
 CServiceConfig::CServiceConfig(HKEY key)
     : ServiceURL(luma::RegQueryString(key, L"ServiceURL")),
-      ServiceTimeout(luma::RegQueryDWORD(kDefaultServiceTimeout, key, L"ServiceTimeout")),
+      ServiceTimeout(luma::RegQueryDWORD(luma::policy::kDefaultServiceTimeout, key, L"ServiceTimeout")),
       ServiceSecurityFlags(luma::RegQueryDWORD(0, key, L"ServiceSecurityFlags")) {
-  RegQuerySplitList(key, L"ServiceIssuerFingerprints", ServiceIssuerFingerprints);
+  luma::policy::RegQuerySplitList(key, L"ServiceIssuerFingerprints", ServiceIssuerFingerprints);
   ServiceNegotiateSupport = luma::RegQueryDWORD(0, key, L"ServiceNegotiateSupport") != 0;
   ServiceProxyNames = luma::RegQueryString(key, L"ServiceProxyNames");
   ServiceProxyUser = luma::RegQueryString(key, L"ServiceProxyUser");
@@ -33,8 +33,12 @@ CServiceConfig& CServiceConfig::operator=(const CServiceConfig& other) {
 
 CServiceConfig::~CServiceConfig() { luma::WipeString(ServiceProxyPassword); }
 
+namespace luma::policy {
+
 void RegQuerySplitList(HKEY key, const wchar_t* valueName, std::vector<std::wstring>& values) {
   std::vector<std::wstring> entries;
   luma::RegQueryStringList(key, valueName, entries);
   values = SplitSettingList(entries);
 }
+
+}  // namespace luma::policy

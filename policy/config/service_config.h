@@ -9,7 +9,11 @@
 #include <string>
 #include <vector>
 
+namespace luma::policy {
+
 constexpr DWORD kDefaultServiceTimeout = 60000;
+
+}  // namespace luma::policy
 
 class CServiceConfig {
  public:
@@ -22,7 +26,7 @@ class CServiceConfig {
   virtual ~CServiceConfig();
 
   std::wstring ServiceURL;
-  DWORD ServiceTimeout = kDefaultServiceTimeout;  // milliseconds for connect, send and receive
+  DWORD ServiceTimeout = luma::policy::kDefaultServiceTimeout;  // milliseconds for connect, send and receive
   DWORD ServiceSecurityFlags = 0;
   std::vector<std::wstring> ServiceIssuerFingerprints;  // SHA-1 of accepted issuing CAs, hexadecimal
   bool ServiceNegotiateSupport = false;
@@ -31,8 +35,12 @@ class CServiceConfig {
   std::wstring ServiceProxyPassword;
 };
 
+namespace luma::policy {
+
 // Replaces the list by the items of the value: the entries of a REG_SZ or REG_MULTI_SZ, without
 // blanks, split at "," and ";", empty items left out.
 void RegQuerySplitList(HKEY key, const wchar_t* valueName, std::vector<std::wstring>& values);
+
+}  // namespace luma::policy
 
 #endif  // LUMA_POLICY_CONFIG_SERVICE_CONFIG_H_

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace luma::policy {
+
 void OrderVersionRules(std::vector<CAppProfileVersionRule>& rules) {
   std::stable_sort(rules.begin(), rules.end(),
                    [](const CAppProfileVersionRule& a, const CAppProfileVersionRule& b) {
@@ -20,3 +22,5 @@ bool ApplyVersionRules(const std::vector<CAppProfileVersionRule>& rules, const C
   }
   return false;
 }
+
+}  // namespace luma::policy

@@ -19,6 +19,8 @@ class CAppProfileVersionRule {
   WString CertFilter;          // replaces the profile's filter when not empty
 };
 
+namespace luma::policy {
+
 // Puts the rules into matching order: a stable ascending sort by their conditions, then reversed. So
 // rules whose first part is a wildcard or missing are tried first, then the others from the highest
 // version down, and among equal leading numbers the shorter condition first. Configurations rely on
@@ -29,5 +31,7 @@ void OrderVersionRules(std::vector<CAppProfileVersionRule>& rules);
 // at. Empty names of the rule leave the outputs alone. False when no rule accepts the version.
 bool ApplyVersionRules(const std::vector<CAppProfileVersionRule>& rules, const CVersion& version,
                        WString& provider, WString& certFilter);
+
+}  // namespace luma::policy
 
 #endif  // LUMA_POLICY_CORE_APP_PROFILE_RULES_H_

@@ -1,5 +1,7 @@
 #include "policy/core/attribute_filter.h"
 
+namespace luma::policy {
+
 WString AttributeFilterOperatorText(AttributeFilterOperator op) {
   switch (op) {
     case AttributeFilterOperator::NONE:
@@ -17,3 +19,5 @@ WString AttributeFilterOperatorText(AttributeFilterOperator op) {
   }
   return WString();
 }
+
+}  // namespace luma::policy

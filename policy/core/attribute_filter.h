@@ -20,8 +20,12 @@ enum class AttributeFilterOperator : std::int32_t {
   LESS_OR_EQUAL = 5,
 };
 
+namespace luma::policy {
+
 // The operator as ToString writes it: " EQUALS ", " PRESENT", ...; empty outside the known values.
 WString AttributeFilterOperatorText(AttributeFilterOperator op);
+
+}  // namespace luma::policy
 
 template <typename T>
 class CAttributeFilter {
@@ -41,7 +45,7 @@ class CAttributeFilter {
   virtual WString ToString() const {
     WString text = attributeName;
     if (!parameter.empty()) text += WSTR("{") + parameter + WSTR("}");
-    return text + AttributeFilterOperatorText(filterOperator) + value;
+    return text + luma::policy::AttributeFilterOperatorText(filterOperator) + value;
   }
 
   const WString& AttributeName() const { return attributeName; }

@@ -2,6 +2,8 @@
 
 #include "foundation/core/string_utils.h"
 
+namespace luma::policy {
+
 AuthType AuthTypeFromName(const WString& name) {
   static const struct {
     const WCHAR* name;
@@ -17,3 +19,5 @@ AuthType AuthTypeFromName(const WString& name) {
   }
   return AUTH_TYPE_NONE;
 }
+
+}  // namespace luma::policy

@@ -16,6 +16,8 @@ enum AuthType : int {
   AUTH_TYPE_BROWSER = 7,
 };
 
+namespace luma::policy {
+
 // The method named by the text, compared without regard to the case of A to Z; AUTH_TYPE_NONE for
 // any other text.
 AuthType AuthTypeFromName(const WString& name);
@@ -24,5 +26,7 @@ AuthType AuthTypeFromName(const WString& name);
 inline bool IsIntegratedAuthType(int type) {
   return type == AUTH_TYPE_KERBEROS || type == AUTH_TYPE_NEGOTIATE;
 }
+
+}  // namespace luma::policy
 
 #endif  // LUMA_POLICY_CORE_AUTH_TYPE_H_

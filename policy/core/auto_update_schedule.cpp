@@ -15,6 +15,8 @@ bool InRange(double days) { return days >= kMinDays && days < kMaxDays; }
 
 }  // namespace
 
+namespace luma::policy {
+
 COleDate OleDateFromTime(luma::CacheTime time) {
   COleDate date;
   date.days =
@@ -30,3 +32,5 @@ bool IsIntervalPast(const COleDate& now, const COleDate& last, DWORD intervalSec
   const double due = last.days + span;
   return InRange(due) && now.days > due;
 }
+
+}  // namespace luma::policy

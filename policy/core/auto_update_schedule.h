@@ -11,6 +11,8 @@ struct COleDate {
   bool valid = true;
 };
 
+namespace luma::policy {
+
 // Invalid outside the years 100 to 9999.
 COleDate OleDateFromTime(luma::CacheTime time);
 
@@ -19,5 +21,7 @@ bool IsIntervalPast(const COleDate& now, const COleDate& last, DWORD intervalSec
 
 // The interval of automatic provisioning when the refresh interval is 0.
 constexpr DWORD kDefaultAutoProvisionInterval = 14400;
+
+}  // namespace luma::policy
 
 #endif  // LUMA_POLICY_CORE_AUTO_UPDATE_SCHEDULE_H_

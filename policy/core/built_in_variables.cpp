@@ -64,8 +64,12 @@ void AddLoginName(const CSystemNameSource& source, std::map<WString, WString>& v
 
 }  // namespace
 
+namespace luma::policy {
+
 void GetBuiltInVariables(const CSystemNameSource& source, std::map<WString, WString>& variables) {
   AddComputerNames(source, variables);
   AddPrincipalName(source, variables);
   AddLoginName(source, variables);
 }
+
+}  // namespace luma::policy

@@ -32,8 +32,12 @@ class CSystemNameSource {
   virtual bool QueryUserName(UserNameFormat format, WString& name) const = 0;
 };
 
+namespace luma::policy {
+
 // Fills `variables` with the built-in variables the source can answer; a query that fails leaves the
 // variables it would have defined undefined.
 void GetBuiltInVariables(const CSystemNameSource& source, std::map<WString, WString>& variables);
+
+}  // namespace luma::policy
 
 #endif  // LUMA_POLICY_CORE_BUILT_IN_VARIABLES_H_

@@ -18,8 +18,12 @@
 #include "policy/core/variable_expansion.h"
 #include "policy/core/variable_provider.h"
 
+namespace luma::policy {
+
 // Parse and Match recurse once per level of brackets: deeper texts are refused.
 constexpr int kMaxFilterNesting = 64;
+
+}  // namespace luma::policy
 
 enum class CompoundFilterType : std::int32_t {
   UNKNOWN = 0,
@@ -75,7 +79,7 @@ class CCompoundFilter {
   // Resolves the value's references through this node's provider; false when the bound was reached.
   bool ExpandVariables(const WString& value, WString& expanded) const {
     expanded = value;
-    return !variableProvider || ExpandFilterVariables(value, *variableProvider, expanded);
+    return !variableProvider || luma::policy::ExpandFilterVariables(value, *variableProvider, expanded);
   }
   bool MapOperator(const WString& leafText, const WString& operatorText, const WString& value,
                    AttributeFilterOperator& op);
@@ -111,7 +115,8 @@ bool CCompoundFilter<T>::Parse(const WString& filterText) {
       ++depth;
       buffer += c;
       if (type != CompoundFilterType::ATTRIBUTE) {
-        if (nestingLevel + depth > kMaxFilterNesting) return Fail(i, Quoted(kFilterNestedTooDeeply, text));
+        if (nestingLevel + depth > luma::policy::kMaxFilterNesting)
+          return Fail(i, Quoted(luma::policy::kFilterNestedTooDeeply, text));
         if (depth == 2) buffer.assign(1, c);  // a sub filter starts
       }
     } else if (c == WSTR(')')) {
@@ -127,7 +132,7 @@ bool CCompoundFilter<T>::Parse(const WString& filterText) {
         subFilters.push_back(std::move(sub));
       }
     } else if (depth == 0) {
-      if (!IsWhiteSpace(c)) return Fail(i, Quoted(kNothingBeforeFilter, text));
+      if (!IsWhiteSpace(c)) return Fail(i, Quoted(luma::policy::kNothingBeforeFilter, text));
     } else if (type == CompoundFilterType::UNKNOWN) {
       if (IsWhiteSpace(c)) continue;
       if (c == WSTR('!')) {
@@ -143,7 +148,7 @@ bool CCompoundFilter<T>::Parse(const WString& filterText) {
     } else if (type == CompoundFilterType::ATTRIBUTE || depth != 1) {
       buffer += c;
     } else if (!IsWhiteSpace(c)) {
-      return Fail(i, Quoted(kNothingBetweenSubFilters, text));
+      return Fail(i, Quoted(luma::policy::kNothingBetweenSubFilters, text));
     }
   }
   return Finish(depth);
@@ -151,16 +156,16 @@ bool CCompoundFilter<T>::Parse(const WString& filterText) {
 
 template <typename T>
 bool CCompoundFilter<T>::Finish(std::ptrdiff_t depth) {
-  if (depth != 0) return Fail(0, Quoted(kUnbalancedBrackets, text));
+  if (depth != 0) return Fail(0, Quoted(luma::policy::kUnbalancedBrackets, text));
   switch (type) {
     case CompoundFilterType::NOT:
-      if (subFilters.size() > 1) return Fail(0, Quoted(kNotNeedsSingleSubFilter, text));
+      if (subFilters.size() > 1) return Fail(0, Quoted(luma::policy::kNotNeedsSingleSubFilter, text));
       if (subFilters.empty()) return Fail(0, WString());
       return true;
     case CompoundFilterType::ATTRIBUTE:
-      return leaf ? true : Fail(0, Quoted(kUnbalancedBrackets, text));
+      return leaf ? true : Fail(0, Quoted(luma::policy::kUnbalancedBrackets, text));
     default:
-      if (subFilters.size() < 2) return Fail(0, Quoted(kMultipleSubFiltersRequired, text));
+      if (subFilters.size() < 2) return Fail(0, Quoted(luma::policy::kMultipleSubFiltersRequired, text));
       return true;
   }
 }
@@ -213,11 +218,11 @@ bool CCompoundFilter<T>::ParseLeaf(const WString& leafText) {
 
   auto filter = factory ? factory->Create(name, parameter, op, value) : nullptr;
   if (!filter) {
-    errorText = Quoted(kUnsupportedAttribute, name);
+    errorText = Quoted(luma::policy::kUnsupportedAttribute, name);
     return false;
   }
   if (!filter->IsValid()) {
-    errorText = Quoted(kInvalidParameterOrOperation, leafText);
+    errorText = Quoted(luma::policy::kInvalidParameterOrOperation, leafText);
     return false;
   }
   leaf = std::move(filter);
@@ -231,7 +236,7 @@ bool CCompoundFilter<T>::MapOperator(const WString& leafText, const WString& ope
     op = AttributeFilterOperator::EQUALS;
   } else if (operatorText == WSTR("=*")) {
     if (!value.empty()) {
-      errorText = Quoted(kWildCardNotSupported, leafText);
+      errorText = Quoted(luma::policy::kWildCardNotSupported, leafText);
       return false;
     }
     op = AttributeFilterOperator::PRESENT;
@@ -242,11 +247,11 @@ bool CCompoundFilter<T>::MapOperator(const WString& leafText, const WString& ope
   } else if (operatorText == WSTR("<=")) {
     op = AttributeFilterOperator::LESS_OR_EQUAL;
   } else {
-    errorText = Quoted(kUnsupportedFilterType, leafText);
+    errorText = Quoted(luma::policy::kUnsupportedFilterType, leafText);
     return false;
   }
   if (op != AttributeFilterOperator::PRESENT && value.empty()) {
-    errorText = Quoted(kValueMissing, leafText);
+    errorText = Quoted(luma::policy::kValueMissing, leafText);
     return false;
   }
   return true;

@@ -1,5 +1,7 @@
 #include "policy/core/filter_messages.h"
 
+namespace luma::policy {
+
 const WCHAR* const kNothingBeforeFilter = WSTR("No non-white space character allowed before filter '");
 const WCHAR* const kNothingBetweenSubFilters =
     WSTR("No non-white space character allowed between sub filters '");
@@ -13,3 +15,5 @@ const WCHAR* const kValueMissing = WSTR("Value missing for filter '");
 const WCHAR* const kUnsupportedAttribute = WSTR("Unsupported attribute '");
 const WCHAR* const kInvalidParameterOrOperation =
     WSTR("Invalid parameter or unsupported operation for filter '");
+
+}  // namespace luma::policy

@@ -4,6 +4,8 @@
 
 #include "foundation/core/platform.h"
 
+namespace luma::policy {
+
 extern const WCHAR* const kNothingBeforeFilter;
 extern const WCHAR* const kNothingBetweenSubFilters;
 extern const WCHAR* const kUnbalancedBrackets;
@@ -15,5 +17,7 @@ extern const WCHAR* const kUnsupportedFilterType;
 extern const WCHAR* const kValueMissing;
 extern const WCHAR* const kUnsupportedAttribute;
 extern const WCHAR* const kInvalidParameterOrOperation;
+
+}  // namespace luma::policy
 
 #endif  // LUMA_POLICY_CORE_FILTER_MESSAGES_H_

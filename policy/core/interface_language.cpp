@@ -2,6 +2,8 @@
 
 #include "foundation/core/string_utils.h"
 
+namespace luma::policy {
+
 CInterfaceLanguage ResolveInterfaceLanguage(const WString& configured, const WString& systemName,
                                             std::uint16_t userLanguageId) {
   CInterfaceLanguage language;
@@ -15,3 +17,5 @@ CInterfaceLanguage ResolveInterfaceLanguage(const WString& configured, const WSt
   }
   return language;
 }
+
+}  // namespace luma::policy

@@ -12,6 +12,8 @@ struct CInterfaceLanguage {
   std::uint16_t id = 0;  // language identifier of the interface
 };
 
+namespace luma::policy {
+
 constexpr std::uint16_t kLanguageIdEnglishUS = 1033;
 constexpr std::uint16_t kLanguageIdGerman = 7;
 
@@ -19,5 +21,7 @@ constexpr std::uint16_t kLanguageIdGerman = 7;
 // interface language, empty when it could not be read; userLanguageId: that language's identifier.
 CInterfaceLanguage ResolveInterfaceLanguage(const WString& configured, const WString& systemName,
                                             std::uint16_t userLanguageId);
+
+}  // namespace luma::policy
 
 #endif  // LUMA_POLICY_CORE_INTERFACE_LANGUAGE_H_

@@ -21,6 +21,8 @@ LegacyFilterOperator OperatorOf(WCHAR c) {
 
 }  // namespace
 
+namespace luma::policy {
+
 bool LegacyFilterAttributeOf(const WString& name, LegacyFilterAttribute& attribute) {
   static const struct {
     const WCHAR* name;
@@ -61,3 +63,5 @@ std::vector<LegacyFilterItem> ParseLegacyFilterList(const WString& text) {
   }
   return items;
 }
+
+}  // namespace luma::policy

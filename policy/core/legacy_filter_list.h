@@ -35,6 +35,8 @@ struct LegacyFilterItem {
   WString value;  // trimmed, otherwise as written
 };
 
+namespace luma::policy {
+
 // The attribute of a short name; false for any other name (the names are case-sensitive).
 bool LegacyFilterAttributeOf(const WString& name, LegacyFilterAttribute& attribute);
 
@@ -42,5 +44,7 @@ bool LegacyFilterAttributeOf(const WString& name, LegacyFilterAttribute& attribu
 // message: empty ones, ones that do not begin with a capital letter, unknown names, and a name with
 // nothing after it (no operator to read).
 std::vector<LegacyFilterItem> ParseLegacyFilterList(const WString& text);
+
+}  // namespace luma::policy
 
 #endif  // LUMA_POLICY_CORE_LEGACY_FILTER_LIST_H_

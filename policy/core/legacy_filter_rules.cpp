@@ -20,6 +20,8 @@ std::uint32_t DaysBetween(std::uint64_t earlier, std::uint64_t later) {
 
 }  // namespace
 
+namespace luma::policy {
+
 bool MatchLegacyKeyUsage(LegacyFilterOperator op, std::uint32_t keyUsage, std::uint32_t mask) {
   if (mask == 0) return false;
   switch (op) {
@@ -115,3 +117,5 @@ std::uint32_t CertificateLifetimeDays(std::uint64_t notBefore, std::uint64_t not
 std::uint32_t CertificateRemainingDays(std::uint64_t now, std::uint64_t notAfter) {
   return DaysBetween(now, notAfter);
 }
+
+}  // namespace luma::policy

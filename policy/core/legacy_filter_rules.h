@@ -9,6 +9,8 @@
 #include "foundation/core/platform.h"
 #include "policy/core/legacy_filter_list.h"
 
+namespace luma::policy {
+
 // Key usage: "+" any bit of the mask set, "-" none set, "=" exactly the mask, "!" anything else. A mask
 // of 0 (no keyword) matches nothing.
 bool MatchLegacyKeyUsage(LegacyFilterOperator op, std::uint32_t keyUsage, std::uint32_t mask);
@@ -40,5 +42,7 @@ std::int32_t LegacyNumberValue(const WString& value);
 std::uint32_t CertificateLifetimeDays(std::uint64_t notBefore, std::uint64_t notAfter);
 // 0 once `now` has reached notAfter; a certificate that expires within a day also has 0.
 std::uint32_t CertificateRemainingDays(std::uint64_t now, std::uint64_t notAfter);
+
+}  // namespace luma::policy
 
 #endif  // LUMA_POLICY_CORE_LEGACY_FILTER_RULES_H_

@@ -50,6 +50,8 @@ const std::map<WString, WString>& EnhancedKeyUsageTable() {
 
 }  // namespace
 
+namespace luma::policy {
+
 std::uint32_t KeyUsageMaskOf(const WString& keyword) {
   const auto& table = KeyUsageTable();
   const auto found = table.find(luma::ToUpperCase(keyword));
@@ -61,3 +63,5 @@ WString EnhancedKeyUsageOidOf(const WString& keyword) {
   const auto found = table.find(luma::ToUpperCase(keyword));
   return found == table.end() ? keyword : found->second;
 }
+
+}  // namespace luma::policy

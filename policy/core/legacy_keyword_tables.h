@@ -7,6 +7,8 @@
 
 #include "foundation/core/platform.h"
 
+namespace luma::policy {
+
 // The bit of a key-usage keyword in the 32-bit value CertGetIntendedKeyUsage fills (first byte of the
 // bit string lowest, so "decipherOnly" is 0x8000); 0 for a word outside the table.
 std::uint32_t KeyUsageMaskOf(const WString& keyword);
@@ -14,5 +16,7 @@ std::uint32_t KeyUsageMaskOf(const WString& keyword);
 // The object identifier of an enhanced-key-usage keyword; a word outside the table is taken as an
 // object identifier itself and given back as written.
 WString EnhancedKeyUsageOidOf(const WString& keyword);
+
+}  // namespace luma::policy
 
 #endif  // LUMA_POLICY_CORE_LEGACY_KEYWORD_TABLES_H_

@@ -1,5 +1,7 @@
 #include "policy/core/pin_cache_rule.h"
 
+namespace luma::policy {
+
 bool IsCachedPinValid(const CPinCacheLimits& limits, luma::CacheTime created, luma::CacheTime now,
                       DWORD uses) {
   if (limits.maxPinCacheTime == 0 && limits.maxPinCacheReuse == 0) return false;
@@ -9,3 +11,5 @@ bool IsCachedPinValid(const CPinCacheLimits& limits, luma::CacheTime created, lu
   }
   return limits.maxPinCacheReuse == 0 || uses < limits.maxPinCacheReuse;
 }
+
+}  // namespace luma::policy

@@ -10,9 +10,13 @@ struct CPinCacheLimits {
   DWORD maxPinCacheReuse = 0;  // reads; 0: no read limit
 };
 
+namespace luma::policy {
+
 // Valid while younger than the time limit and read fewer times than the reuse limit; never with both
 // limits 0, and never when the clock was set back before it was stored.
 bool IsCachedPinValid(const CPinCacheLimits& limits, luma::CacheTime created, luma::CacheTime now,
                       DWORD uses);
+
+}  // namespace luma::policy
 
 #endif  // LUMA_POLICY_CORE_PIN_CACHE_RULE_H_

@@ -3,6 +3,10 @@
 #ifndef LUMA_POLICY_CORE_POLICY_CONTENT_TYPE_H_
 #define LUMA_POLICY_CORE_POLICY_CONTENT_TYPE_H_
 
+namespace luma::policy {
+
 constexpr char kPolicyContentType[] = "1.3.6.1.4.1.58213.400.1";
+
+}  // namespace luma::policy
 
 #endif  // LUMA_POLICY_CORE_POLICY_CONTENT_TYPE_H_

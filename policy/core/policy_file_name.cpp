@@ -17,6 +17,8 @@ bool IsHexDigit(WCHAR c) {
 
 }  // namespace
 
+namespace luma::policy {
+
 WString MakePolicyFilePath(const WString& folder, const WString& providerName,
                            const WString& userIdDigestHex) {
   return luma::ToLowerCase(folder + WSTR("\\") + providerName + WSTR("-") +
@@ -38,3 +40,5 @@ bool IsPolicyFileNameOf(const WString& providerName, const WString& fileName) {
   }
   return luma::EqualsIgnoreCase(fileName.substr(prefix + kDigestDigits), Extension());
 }
+
+}  // namespace luma::policy

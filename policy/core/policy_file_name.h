@@ -5,6 +5,8 @@
 
 #include "foundation/core/platform.h"
 
+namespace luma::policy {
+
 // folder + "\" + provider + "-" + the first 8 digits of userIdDigestHex + ".policy", lower-cased in
 // the ASCII range.
 WString MakePolicyFilePath(const WString& folder, const WString& providerName,
@@ -16,5 +18,7 @@ WString MakePolicyFileSearchPattern(const WString& folder, const WString& provid
 // True only for the exact form this program writes for that provider, without regard to ASCII case;
 // so the files of a provider whose name merely begins with "<provider>-" are not taken.
 bool IsPolicyFileNameOf(const WString& providerName, const WString& fileName);
+
+}  // namespace luma::policy
 
 #endif  // LUMA_POLICY_CORE_POLICY_FILE_NAME_H_

@@ -2,11 +2,17 @@
 
 #include <map>
 
+namespace luma::policy {
+
 const WCHAR* const kUndefinedVariableValue = WSTR("<undef>");
+
+}  // namespace luma::policy
 
 namespace {
 std::shared_ptr<CVariableProvider> g_variableProvider;
 }  // namespace
+
+namespace luma::policy {
 
 CMutexObj& FilterSingletonLock() {
   // Made on first use, so that a filter built while static objects are constructed finds it too.
@@ -24,3 +30,5 @@ std::shared_ptr<CVariableProvider> ProcessVariableProviderLocked(const CSystemNa
   }
   return g_variableProvider;
 }
+
+}  // namespace luma::policy

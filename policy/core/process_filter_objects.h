@@ -12,6 +12,8 @@
 #include "policy/core/built_in_variables.h"
 #include "policy/core/variable_provider.h"
 
+namespace luma::policy {
+
 // Guards only the creation of the process-wide filter objects.
 CMutexObj& FilterSingletonLock();
 
@@ -22,11 +24,15 @@ extern const WCHAR* const kUndefinedVariableValue;  // "<undef>"
 // calls ignore it. The caller holds FilterSingletonLock.
 std::shared_ptr<CVariableProvider> ProcessVariableProviderLocked(const CSystemNameSource& source);
 
+}  // namespace luma::policy
+
 template <typename T>
 struct CProcessFilterObjects {
   std::shared_ptr<CAttributeFilterFactory<T>> factory;
   std::shared_ptr<CVariableProvider> variableProvider;
 };
+
+namespace luma::policy {
 
 // The factory for items of type T and the variable provider, made on the first call: the factory gets
 // its built-in attributes from `registerBuiltInAttributes`, the provider its values from `source`.
@@ -42,5 +48,7 @@ CProcessFilterObjects<T> GetProcessFilterObjects(
   }
   return {s_factory, ProcessVariableProviderLocked(source)};
 }
+
+}  // namespace luma::policy
 
 #endif  // LUMA_POLICY_CORE_PROCESS_FILTER_OBJECTS_H_

@@ -1,5 +1,7 @@
 #include "policy/core/setting_list.h"
 
+namespace luma::policy {
+
 std::vector<WString> SplitSettingList(const std::vector<WString>& entries) {
   std::vector<WString> items;
   for (const WString& entry : entries) {
@@ -17,3 +19,5 @@ std::vector<WString> SplitSettingList(const std::vector<WString>& entries) {
   }
   return items;
 }
+
+}  // namespace luma::policy

@@ -8,8 +8,12 @@
 
 #include "foundation/core/platform.h"
 
+namespace luma::policy {
+
 // Removes every space character from each entry, splits the rest at every "," and ";" and returns
 // the non-empty pieces in order.
 std::vector<WString> SplitSettingList(const std::vector<WString>& entries);
+
+}  // namespace luma::policy
 
 #endif  // LUMA_POLICY_CORE_SETTING_LIST_H_

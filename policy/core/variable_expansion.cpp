@@ -1,5 +1,7 @@
 #include "policy/core/variable_expansion.h"
 
+namespace luma::policy {
+
 bool ExpandFilterVariables(const WString& value, const CVariableProvider& provider, WString& expanded) {
   expanded = value;
   if (expanded.size() < 3) return true;
@@ -12,3 +14,5 @@ bool ExpandFilterVariables(const WString& value, const CVariableProvider& provid
     expanded.replace(open, close - open + 1, provider.GetValue(expanded.substr(open + 1, close - open - 1)));
   }
 }
+
+}  // namespace luma::policy

@@ -5,6 +5,8 @@
 #include "foundation/core/platform.h"
 #include "policy/core/variable_provider.h"
 
+namespace luma::policy {
+
 // A provider's values may hold references again, and one leading back to itself would never end:
 // a value needing more substitutions than this cannot be resolved.
 constexpr int kMaxVariableSubstitutions = 16;
@@ -14,5 +16,7 @@ constexpr int kMaxVariableSubstitutions = 16;
 // fewer than 3 characters are never expanded. Returns false, with `expanded` holding the text reached,
 // when the value needs more than kMaxVariableSubstitutions substitutions.
 bool ExpandFilterVariables(const WString& value, const CVariableProvider& provider, WString& expanded);
+
+}  // namespace luma::policy
 
 #endif  // LUMA_POLICY_CORE_VARIABLE_EXPANSION_H_

@@ -123,6 +123,8 @@ bool CCertWrapper::LoadEnhancedKeyUsages() {
   return true;
 }
 
+namespace luma::policy {
+
 WString GetSubjectName(PCCERT_CONTEXT certificate) { return NameToString(certificate, false); }
 
 WString GetIssuerName(PCCERT_CONTEXT certificate) { return NameToString(certificate, true); }
@@ -140,3 +142,5 @@ WString GetUserPrincipalName(PCCERT_CONTEXT certificate) {
   }
   return FallbackUserPrincipalName(certificate);
 }
+
+}  // namespace luma::policy

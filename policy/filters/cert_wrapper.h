@@ -46,11 +46,15 @@ class CCertWrapper {
   WString authorityKeyIdentifier_;
 };
 
+namespace luma::policy {
+
 // Certificate texts of the legacy filters; each is empty when the certificate gives none.
 // The subject and issuer in X.500 form, most specific name first ("CN=..., O=..., C=...").
 WString GetSubjectName(PCCERT_CONTEXT certificate);
 WString GetIssuerName(PCCERT_CONTEXT certificate);
 // The first user principal name among the alternative names.
 WString GetUserPrincipalName(PCCERT_CONTEXT certificate);
+
+}  // namespace luma::policy
 
 #endif  // LUMA_POLICY_FILTERS_CERT_WRAPPER_H_

@@ -19,12 +19,12 @@ std::vector<std::unique_ptr<CCertFilter>> CloneAll(const std::vector<std::unique
 CCertificateFilter::CCertificateFilter(const WString& name, const WString& filterText) : name(name) {
   const WString trimmed = luma::TrimWhitespace(filterText);
   if (!trimmed.empty() && trimmed.front() == WSTR('(')) {
-    const auto objects = GetCertFilterObjects();
+    const auto objects = luma::policy::GetCertFilterObjects();
     expression = std::make_shared<CCertificateExpression>(objects.factory, objects.variableProvider);
     // A text that does not parse leaves a root that matches nothing.
     expression->Parse(filterText);
   } else {
-    legacyFilters = ParseCertFilterList(filterText);
+    legacyFilters = luma::policy::ParseCertFilterList(filterText);
   }
 }
 

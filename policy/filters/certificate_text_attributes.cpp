@@ -32,7 +32,7 @@ CCertSubjectDNFilter::CCertSubjectDNFilter(const WString& name, const WString& p
 }
 
 bool CCertSubjectDNFilter::GetValue(const CertFilterItem& certificate, WString& text) const {
-  text = GetSubjectName(certificate);
+  text = luma::policy::GetSubjectName(certificate);
   return !text.empty();
 }
 
@@ -43,7 +43,7 @@ CCertIssuerDNFilter::CCertIssuerDNFilter(const WString& name, const WString& par
 }
 
 bool CCertIssuerDNFilter::GetValue(const CertFilterItem& certificate, WString& text) const {
-  text = GetIssuerName(certificate);
+  text = luma::policy::GetIssuerName(certificate);
   return !text.empty();
 }
 

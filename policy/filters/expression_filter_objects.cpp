@@ -2,6 +2,8 @@
 
 #include "policy/filters/system_name_source.h"
 
+namespace luma::policy {
+
 void RegisterBuiltInAttributes(CAttributeFilterFactory<CertFilterItem>& factory) {
   factory.Register(WSTR("KeyUsage"), CCertKeyUsageAttributeFilter());
   factory.Register(WSTR("ExtendedKeyUsage"), CCertExtendedKeyUsageAttributeFilter());
@@ -24,3 +26,5 @@ CProcessFilterObjects<CertFilterItem> GetCertFilterObjects() {
   static const CWindowsSystemNameSource systemNames;
   return GetProcessFilterObjects<CertFilterItem>(RegisterBuiltInAttributes, systemNames);
 }
+
+}  // namespace luma::policy

@@ -1,5 +1,7 @@
 #include "policy/filters/legacy_cert_filter_list.h"
 
+namespace luma::policy {
+
 std::unique_ptr<CCertFilter> MakeCertFilter(const LegacyFilterItem& item) {
   switch (item.attribute) {
     case LegacyFilterAttribute::KEY_USAGE:
@@ -31,3 +33,5 @@ std::vector<std::unique_ptr<CCertFilter>> ParseCertFilterList(const WString& tex
   }
   return filters;
 }
+
+}  // namespace luma::policy

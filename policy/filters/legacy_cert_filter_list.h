@@ -9,7 +9,11 @@
 #include "policy/core/legacy_filter_list.h"
 #include "policy/filters/legacy_cert_filters.h"
 
+namespace luma::policy {
+
 std::unique_ptr<CCertFilter> MakeCertFilter(const LegacyFilterItem& item);
 std::vector<std::unique_ptr<CCertFilter>> ParseCertFilterList(const WString& text);
+
+}  // namespace luma::policy
 
 #endif  // LUMA_POLICY_FILTERS_LEGACY_CERT_FILTER_LIST_H_

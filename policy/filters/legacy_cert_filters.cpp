@@ -30,83 +30,87 @@ std::uint32_t KeyUsageOf(CCertWrapper& wrapper) {
 }  // namespace
 
 CKeyUsageCertFilter::CKeyUsageCertFilter(LegacyFilterOperator op, const WString& value)
-    : CCloneableCertFilter(op), mask(KeyUsageMaskOf(value)) {}
+    : CCloneableCertFilter(op), mask(luma::policy::KeyUsageMaskOf(value)) {}
 
 bool CKeyUsageCertFilter::Match(CCertWrapper* certificate) const {
   if (!certificate || mask == 0) return false;
-  return MatchLegacyKeyUsage(op, KeyUsageOf(*certificate), mask);
+  return luma::policy::MatchLegacyKeyUsage(op, KeyUsageOf(*certificate), mask);
 }
 
 CExtendedKeyUsageCertFilter::CExtendedKeyUsageCertFilter(LegacyFilterOperator op, const WString& value)
-    : CCloneableCertFilter(op), usage(EnhancedKeyUsageOidOf(value)) {}
+    : CCloneableCertFilter(op), usage(luma::policy::EnhancedKeyUsageOidOf(value)) {}
 
 bool CExtendedKeyUsageCertFilter::Match(CCertWrapper* certificate) const {
   if (!certificate) return false;
   if (certificate->GetEnhancedKeyUsages().empty()) certificate->LoadEnhancedKeyUsages();
-  return MatchLegacyEnhancedKeyUsages(op, certificate->GetEnhancedKeyUsages(), usage);
+  return luma::policy::MatchLegacyEnhancedKeyUsages(op, certificate->GetEnhancedKeyUsages(), usage);
 }
 
 CAuthorityKeyIdentifierFilter::CAuthorityKeyIdentifierFilter(LegacyFilterOperator op, const WString& value)
-    : CCloneableCertFilter(op), text(LegacyTextValue(value)) {}
+    : CCloneableCertFilter(op), text(luma::policy::LegacyTextValue(value)) {}
 
 bool CAuthorityKeyIdentifierFilter::Match(CCertWrapper* certificate) const {
   if (!certificate) return false;
-  return MatchLegacyIdentifier(op, certificate->GetAuthorityKeyIdentifier(), text);
+  return luma::policy::MatchLegacyIdentifier(op, certificate->GetAuthorityKeyIdentifier(), text);
 }
 
 CIssuerDNFilter::CIssuerDNFilter(LegacyFilterOperator op, const WString& value)
-    : CCloneableCertFilter(op), text(LegacyTextValue(value)) {}
+    : CCloneableCertFilter(op), text(luma::policy::LegacyTextValue(value)) {}
 
 bool CIssuerDNFilter::Match(CCertWrapper* certificate) const {
   if (!certificate || !certificate->GetCertificate()) return false;
-  return MatchLegacyText(op, luma::ToUpperCase(GetIssuerName(certificate->GetCertificate())), text);
+  return luma::policy::MatchLegacyText(
+      op, luma::ToUpperCase(luma::policy::GetIssuerName(certificate->GetCertificate())), text);
 }
 
 CSubjectDNFilter::CSubjectDNFilter(LegacyFilterOperator op, const WString& value)
-    : CCloneableCertFilter(op), text(LegacyTextValue(value)) {}
+    : CCloneableCertFilter(op), text(luma::policy::LegacyTextValue(value)) {}
 
 bool CSubjectDNFilter::Match(CCertWrapper* certificate) const {
   if (!certificate || !certificate->GetCertificate()) return false;
-  return MatchLegacyText(op, luma::ToUpperCase(GetSubjectName(certificate->GetCertificate())), text);
+  return luma::policy::MatchLegacyText(
+      op, luma::ToUpperCase(luma::policy::GetSubjectName(certificate->GetCertificate())), text);
 }
 
 CUPNFilter::CUPNFilter(LegacyFilterOperator op, const WString& value)
-    : CCloneableCertFilter(op), text(LegacyTextValue(value)) {}
+    : CCloneableCertFilter(op), text(luma::policy::LegacyTextValue(value)) {}
 
 bool CUPNFilter::Match(CCertWrapper* certificate) const {
   if (!certificate || !certificate->GetCertificate()) return false;
-  return MatchLegacyText(op, luma::ToUpperCase(GetUserPrincipalName(certificate->GetCertificate())), text);
+  return luma::policy::MatchLegacyText(
+      op, luma::ToUpperCase(luma::policy::GetUserPrincipalName(certificate->GetCertificate())), text);
 }
 
 CLifetimeFilter::CLifetimeFilter(LegacyFilterOperator op, const WString& value)
-    : CCloneableCertFilter(op), days(LegacyNumberValue(value)) {}
+    : CCloneableCertFilter(op), days(luma::policy::LegacyNumberValue(value)) {}
 
 bool CLifetimeFilter::Match(CCertWrapper* certificate) const {
   if (!certificate || !certificate->GetCertificate()) return false;
   const CERT_INFO& info = *certificate->GetCertificate()->pCertInfo;
-  return MatchLegacyNumber(
-      op, CertificateLifetimeDays(FileTimeValue(info.NotBefore), FileTimeValue(info.NotAfter)), days);
+  return luma::policy::MatchLegacyNumber(
+      op, luma::policy::CertificateLifetimeDays(FileTimeValue(info.NotBefore), FileTimeValue(info.NotAfter)),
+      days);
 }
 
 CRemainingLifetimeFilter::CRemainingLifetimeFilter(LegacyFilterOperator op, const WString& value)
-    : CCloneableCertFilter(op), days(LegacyNumberValue(value)) {}
+    : CCloneableCertFilter(op), days(luma::policy::LegacyNumberValue(value)) {}
 
 bool CRemainingLifetimeFilter::Match(CCertWrapper* certificate) const {
   if (!certificate || !certificate->GetCertificate()) return false;
   FILETIME now = {};
   GetSystemTimeAsFileTime(&now);
   const CERT_INFO& info = *certificate->GetCertificate()->pCertInfo;
-  return MatchLegacyNumber(op, CertificateRemainingDays(FileTimeValue(now), FileTimeValue(info.NotAfter)),
-                           days);
+  return luma::policy::MatchLegacyNumber(
+      op, luma::policy::CertificateRemainingDays(FileTimeValue(now), FileTimeValue(info.NotAfter)), days);
 }
 
 CKeyLengthFilter::CKeyLengthFilter(LegacyFilterOperator op, const WString& value)
-    : CCloneableCertFilter(op), bits(LegacyNumberValue(value)) {}
+    : CCloneableCertFilter(op), bits(luma::policy::LegacyNumberValue(value)) {}
 
 bool CKeyLengthFilter::Match(CCertWrapper* certificate) const {
   if (!certificate || !certificate->GetCertificate()) return false;
   const DWORD length = CertGetPublicKeyLength(
       X509_ASN_ENCODING,
       const_cast<CERT_PUBLIC_KEY_INFO*>(&certificate->GetCertificate()->pCertInfo->SubjectPublicKeyInfo));
-  return MatchLegacyNumber(op, length, bits);
+  return luma::policy::MatchLegacyNumber(op, length, bits);
 }

@@ -12,18 +12,18 @@ CPinPolicy::CPinPolicy(const luma::policy::PinPolicyFields& fields)
     : version(fields.version),
       maxPinCacheTime(fields.maxPinCacheTime),
       maxPinCacheReuse(fields.maxPinCacheReuse),
-      nextPinChange(TicksToFileTime(fields.nextPinChange)),
+      nextPinChange(luma::policy::TicksToFileTime(fields.nextPinChange)),
       pinConstraints(fields.pinConstraints) {}
 
 bool CPinPolicy::HasNoPin() const { return pinConstraints.minLength == 0 && pinConstraints.maxLength == 0; }
 
 bool CPinPolicy::IsTransportPin() const {
   luma::policy::CalendarTime local;
-  return FileTimeToLocalCalendar(nextPinChange, local) && local.year < 2000;
+  return luma::policy::FileTimeToLocalCalendar(nextPinChange, local) && local.year < 2000;
 }
 
-bool CPinPolicy::IsPinChangeDue() const { return !HasNoPin() && IsPast(nextPinChange); }
+bool CPinPolicy::IsPinChangeDue() const { return !HasNoPin() && luma::policy::IsPast(nextPinChange); }
 
 int CPinPolicy::GetDaysUntilPinChange() const {
-  return HasNoPin() ? std::numeric_limits<int>::max() : DaysUntil(nextPinChange);
+  return HasNoPin() ? std::numeric_limits<int>::max() : luma::policy::DaysUntil(nextPinChange);
 }

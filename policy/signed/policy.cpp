@@ -19,14 +19,14 @@ CPolicy::CPolicy(const CPolicyProviderSettings& provider, const std::list<CSecur
       persistent(false) {
   CSecureBuffer content;
   try {
-    VerifySignedPolicy(provider, encoded, trustedSigners, content);
+    luma::policy::VerifySignedPolicy(provider, encoded, trustedSigners, content);
   } catch (const CWindowsException& error) {
     throw CPolicyException(error.GetErrorText());
   }
   const luma::policy::PolicyFields fields = luma::policy::DecodePolicy(content);
   version = fields.version;
-  thisUpdate = TicksToFileTime(fields.thisUpdate);
-  nextUpdate = TicksToFileTime(fields.nextUpdate);
+  thisUpdate = luma::policy::TicksToFileTime(fields.thisUpdate);
+  nextUpdate = luma::policy::TicksToFileTime(fields.nextUpdate);
   issuerId = fields.issuerId;
   issuerIcon = fields.issuerIcon;
   issuerEncCert = fields.issuerEncCert;
@@ -59,6 +59,6 @@ bool CPolicy::IsSameContent(const CPolicy& other, bool& sameThisUpdate) const {
   return same;
 }
 
-bool CPolicy::IsOutdated() const { return IsPast(nextUpdate); }
+bool CPolicy::IsOutdated() const { return luma::policy::IsPast(nextUpdate); }
 
-int CPolicy::GetDaysUntilNextUpdate() const { return DaysUntil(nextUpdate); }
+int CPolicy::GetDaysUntilNextUpdate() const { return luma::policy::DaysUntil(nextUpdate); }

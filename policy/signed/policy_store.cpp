@@ -36,6 +36,8 @@ bool FlushFile(const std::wstring& path) {
 
 }  // namespace
 
+namespace luma::policy {
+
 CPolicyProviderSettings MakePolicyProviderSettings(const CProviderConfig& config) {
   CPolicyProviderSettings settings;
   settings.providerName = config.name;
@@ -126,3 +128,5 @@ void SetCertificateDisabled(const CCertificatePolicy& certificate, bool disabled
 bool IsCertificateDisabled(const CCertificatePolicy& certificate) {
   return IsCertificateDisabled(certificate.GetEncodedCertificate());
 }
+
+}  // namespace luma::policy

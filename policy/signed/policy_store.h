@@ -15,6 +15,8 @@
 #include "policy/signed/policy.h"
 #include "policy/signed/policy_provider_settings.h"
 
+namespace luma::policy {
+
 // What verifying the provider's policies needs of its configuration.
 CPolicyProviderSettings MakePolicyProviderSettings(const CProviderConfig& config);
 
@@ -40,5 +42,7 @@ void SetCertificateDisabled(const CCertificatePolicy& certificate, bool disabled
 bool IsCertificateDisabled(const CCertificatePolicy& certificate);
 void SetCertificateDisabled(const CSecureBuffer& encodedCertificate, bool disabled);
 bool IsCertificateDisabled(const CSecureBuffer& encodedCertificate);
+
+}  // namespace luma::policy
 
 #endif  // LUMA_POLICY_SIGNED_POLICY_STORE_H_

@@ -6,6 +6,8 @@
 using luma::policy::CalendarTime;
 using luma::policy::FileTimeTicks;
 
+namespace luma::policy {
+
 FILETIME TicksToFileTime(FileTimeTicks ticks) {
   FILETIME time;
   time.dwLowDateTime = static_cast<DWORD>(ticks);
@@ -42,3 +44,5 @@ bool IsPast(const FILETIME& time) {
   GetSystemTimeAsFileTime(&now);
   return CompareFileTime(&now, &time) > 0;
 }
+
+}  // namespace luma::policy

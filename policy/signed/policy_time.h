@@ -6,6 +6,8 @@
 
 #include "policy/core/policy_der_reader.h"
 
+namespace luma::policy {
+
 FILETIME TicksToFileTime(luma::policy::FileTimeTicks ticks);
 luma::policy::FileTimeTicks FileTimeToTicks(const FILETIME& time);
 // Local calendar fields of a UTC time; false when the conversion fails.
@@ -16,5 +18,7 @@ luma::policy::CalendarTime CurrentUtcCalendar();
 int DaysUntil(const FILETIME& time);
 // True when the current UTC time is later than the time.
 bool IsPast(const FILETIME& time);
+
+}  // namespace luma::policy
 
 #endif  // LUMA_POLICY_SIGNED_POLICY_TIME_H_

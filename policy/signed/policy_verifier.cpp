@@ -127,7 +127,7 @@ bool HasSignedPolicyContentType(const CSecureBuffer& encoded) {
   return contentType != nullptr && contentType->cValue == 1 &&
          luma::der::ReadWholeElement(contentType->rgValue[0].pbData, contentType->rgValue[0].cbData, value) &&
          value.tag == luma::der::kTagOid && luma::der::DecodeOid(value.content, value.contentSize, dotted) &&
-         dotted == kPolicyContentType;
+         dotted == luma::policy::kPolicyContentType;
 }
 
 bool IsSignedByTrustedCertificate(PCCERT_CONTEXT signer, const std::list<CSecureBuffer>& trustedSigners) {
@@ -181,6 +181,8 @@ DWORD ValidateSignerChain(PCCERT_CONTEXT signer, DWORD validationPolicy) {
 }
 
 }  // namespace
+
+namespace luma::policy {
 
 std::wstring GetSignedContentType(const CSecureBuffer& encoded) {
   MessageHandle message = OpenDecodedMessage(encoded);
@@ -238,3 +240,5 @@ void VerifySignedPolicy(const CPolicyProviderSettings& settings, const CSecureBu
   if (!accepted) FailWithSystemText(pendingError);
   content = CSecureBuffer(size, data);
 }
+
+}  // namespace luma::policy

@@ -9,6 +9,8 @@
 #include "foundation/core/secure_buffer.h"
 #include "policy/signed/policy_provider_settings.h"
 
+namespace luma::policy {
+
 // Dotted text of the message's inner content type; empty when it cannot be read.
 std::wstring GetSignedContentType(const CSecureBuffer& encoded);
 
@@ -20,5 +22,7 @@ std::wstring GetSignedContentType(const CSecureBuffer& encoded);
 // CPolicyException.
 void VerifySignedPolicy(const CPolicyProviderSettings& settings, const CSecureBuffer& encoded,
                         const std::list<CSecureBuffer>& trustedSigners, CSecureBuffer& content);
+
+}  // namespace luma::policy
 
 #endif  // LUMA_POLICY_SIGNED_POLICY_VERIFIER_H_

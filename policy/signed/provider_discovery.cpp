@@ -11,6 +11,8 @@ constexpr DWORD kMaxSubKeyName = 260;
 
 }  // namespace
 
+namespace luma::policy {
+
 CProviderDiscoverySource GetSystemProviderDiscoverySource() {
   CProviderDiscoverySource source;
   source.locations = {{HKEY_LOCAL_MACHINE, kMachineProviders},
@@ -90,3 +92,5 @@ CProviderContextMap CreateProviderContexts(
   }
   return contexts;
 }
+
+}  // namespace luma::policy

@@ -35,6 +35,8 @@ struct CProviderDiscoverySource {
   const CConfigEnvironment* environment;
 };
 
+namespace luma::policy {
+
 // HKLM "SOFTWARE\nuvak\lumaPassV\Provider", HKLM and HKCU "SOFTWARE\Policies\nuvak\lumaPassV\Provider";
 // the user's switches under HKCU "SOFTWARE\nuvak\lumaPassV\Provider"; the system's environment.
 CProviderDiscoverySource GetSystemProviderDiscoverySource();
@@ -63,5 +65,7 @@ bool IsProviderConfigValid(const CProviderConfig& config);
 // their policies is left to the caller.
 CProviderContextMap CreateProviderContexts(
     const CProviderConfigMap& providers, const std::list<std::shared_ptr<CPolicySignerTrustConfig>>& trusts);
+
+}  // namespace luma::policy
 
 #endif  // LUMA_POLICY_SIGNED_PROVIDER_DISCOVERY_H_

@@ -44,11 +44,15 @@ class CFileWriteLock {
 
 }  // namespace
 
+namespace luma::policy {
+
 std::wstring ProviderPrefixFromResource(const CSecureBuffer& resource) {
   std::wstring prefix(resource.size / sizeof(wchar_t), L'\0');
   if (!prefix.empty()) memcpy(&prefix[0], resource.data, prefix.size() * sizeof(wchar_t));
   return prefix;
 }
+
+}  // namespace luma::policy
 
 CPolicySignerTrustConfig::CPolicySignerTrustConfig(const std::wstring& path)
     : CPolicySignerTrustConfig(path, luma::GetFileSignerCertificate) {}
@@ -70,7 +74,7 @@ void CPolicySignerTrustConfig::ReadResources(const std::wstring& path) {
   std::list<CSecureBuffer> prefixes;  // wiped when they go
   module.Collect(L"PROVIDER", prefixes);
   for (const CSecureBuffer& resource : prefixes)
-    providerPrefixes.push_back(ProviderPrefixFromResource(resource));
+    providerPrefixes.push_back(luma::policy::ProviderPrefixFromResource(resource));
 }
 
 bool CPolicySignerTrustConfig::AppliesTo(const std::wstring& providerName) const {
@@ -82,6 +86,8 @@ bool CPolicySignerTrustConfig::AppliesTo(const std::wstring& providerName) const
   }
   return false;
 }
+
+namespace luma::policy {
 
 std::list<std::shared_ptr<CPolicySignerTrustConfig>> LoadPolicySignerTrusts(const std::wstring& folder) {
   return LoadPolicySignerTrusts(folder, luma::GetFileSignerCertificate);
@@ -124,3 +130,5 @@ std::wstring GetTrustDllFolder() {
     path.resize(path.size() * 2);
   }
 }
+
+}  // namespace luma::policy

@@ -36,6 +36,8 @@ class CPolicySignerTrustConfig {
   void ReadResources(const std::wstring& path);
 };
 
+namespace luma::policy {
+
 // The text of a "PROVIDER" resource: its bytes as UTF-16 code units; an odd last byte is ignored.
 std::wstring ProviderPrefixFromResource(const CSecureBuffer& resource);
 
@@ -51,5 +53,7 @@ std::list<CSecureBuffer> GetPolicySignersForProvider(
 
 // The program's trust DLL folder: the folder of the running program followed by "Provider".
 std::wstring GetTrustDllFolder();
+
+}  // namespace luma::policy
 
 #endif  // LUMA_POLICY_SIGNED_TRUST_DLL_H_

@@ -51,7 +51,8 @@ inline CProviderConfig MakeConfig(const std::wstring& folder, const std::wstring
 }
 
 inline CPolicyPtr Decode(const CProviderConfig& config, const std::wstring& name) {
-  return std::make_shared<CPolicy>(MakePolicyProviderSettings(config), TrustedSigners(), SignedPolicy(name));
+  return std::make_shared<CPolicy>(luma::policy::MakePolicyProviderSettings(config), TrustedSigners(),
+                                   SignedPolicy(name));
 }
 
 inline bool FileExists(const std::wstring& path) {

@@ -145,7 +145,7 @@ BOOL CLumaPassVApp::InitInstance() {
 
   // 12. Providers.
   CProviderConfigMap providers;
-  LoadProviderConfigs(providers);
+  luma::policy::LoadProviderConfigs(providers);
   if (providers.empty()) {
     CDebugLog::Log(LOG_INFO, L"No providers available");
     return FALSE;
@@ -185,8 +185,8 @@ BOOL CLumaPassVApp::InitInstance() {
 
   // 21-22. Trust DLLs and one context per provider.
   {
-    const auto trusts = LoadPolicySignerTrusts(applicationDirectory + L"Provider");
-    providerContexts = CreateProviderContexts(providers, trusts);
+    const auto trusts = luma::policy::LoadPolicySignerTrusts(applicationDirectory + L"Provider");
+    providerContexts = luma::policy::CreateProviderContexts(providers, trusts);
   }
   CAutoUpdateList autoUpdates;
   for (const auto& entry : providerContexts) {

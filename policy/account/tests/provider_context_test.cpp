@@ -31,7 +31,7 @@ class ProviderContextTest : public ::testing::Test {
   CPolicyPtr Policy(const wchar_t* name) { return Decode(config, name); }
   std::wstring PathOf(const CPolicy& policy) {
     std::wstring path;
-    GetPolicyFileName(policy, path, config);
+    luma::policy::GetPolicyFileName(policy, path, config);
     return path;
   }
   std::list<CPolicyPtr> Stored() {
@@ -153,7 +153,7 @@ TEST_F(ProviderContextTest, DisablingACertificateNotifiesOnceAndReachesEveryAcco
   EXPECT_THAT(observer.Take(), ElementsAre(L"updated alice"));
   EXPECT_FALSE(alice->certificatePolicies[0]->enabled);
   EXPECT_TRUE(alice->certificatePolicies[1]->enabled);
-  EXPECT_TRUE(IsCertificateDisabled(sign));
+  EXPECT_TRUE(luma::policy::IsCertificateDisabled(sign));
   context->SetCertificateEnabled(sign, false);
   EXPECT_THAT(observer.Take(), IsEmpty()) << "no change, no notification";
 
@@ -164,13 +164,14 @@ TEST_F(ProviderContextTest, DisablingACertificateNotifiesOnceAndReachesEveryAcco
 
   context->SetCertificateEnabled(sign, true);
   EXPECT_THAT(observer.Take(), ElementsAre(L"added bob", L"updated alice"));
-  EXPECT_FALSE(IsCertificateDisabled(sign));
+  EXPECT_FALSE(luma::policy::IsCertificateDisabled(sign));
 }
 
 TEST_F(ProviderContextTest, LoadingTakesTheFilesForThisComputerOnly) {
-  for (const wchar_t* name : {L"alice", L"bob", L"elsewhere"}) SavePolicyFile(config, *Policy(name));
+  for (const wchar_t* name : {L"alice", L"bob", L"elsewhere"})
+    luma::policy::SavePolicyFile(config, *Policy(name));
   ASSERT_EQ(luma::WriteFileData(dir / L"acme-00000000.policy", Text("not a policy")), 0u);
-  SetCertificateDisabled(*Policy(L"alice")->certificatePolicies[1], true);
+  luma::policy::SetCertificateDisabled(*Policy(L"alice")->certificatePolicies[1], true);
 
   EXPECT_EQ(context->LoadPolicies(), 2);
   std::vector<std::wstring> events = observer.Take();

@@ -112,7 +112,7 @@ TEST_F(BrowserAuthConfigTest, NavigationDomainsAreTheTrimmedTextsOfEveryValue) {
 
 TEST(ComputerDnsDomainTest, WineHasNoDnsDomain) {
   if (!luma::testing::RunningUnderWine()) GTEST_SKIP() << "the answer depends on the machine";
-  EXPECT_EQ(QueryComputerDnsDomain(), L"");
+  EXPECT_EQ(luma::policy::QueryComputerDnsDomain(), L"");
 }
 
 }  // namespace

@@ -224,15 +224,16 @@ TEST_F(ProviderConfigTest, MembershipOfTheListedGroups) {
 
 TEST(ProviderEnvironmentTest, WineCannotOpenPhysicalStores) {
   if (!luma::testing::RunningUnderWine()) GTEST_SKIP() << "the answer depends on the machine";
-  EXPECT_FALSE(ProbeProductPhysicalStore());
-  EXPECT_FALSE(GetSystemConfigEnvironment().ProductPhysicalStoreExists());
-  EXPECT_FALSE(GetSystemConfigEnvironment().GetUILanguageName().empty());
+  EXPECT_FALSE(luma::policy::ProbeProductPhysicalStore());
+  EXPECT_FALSE(luma::policy::GetSystemConfigEnvironment().ProductPhysicalStoreExists());
+  EXPECT_FALSE(luma::policy::GetSystemConfigEnvironment().GetUILanguageName().empty());
 }
 
 TEST(ProviderEnvironmentTest, SystemGroupCheckOfAnUnknownGroupFails) {
   bool member = true;
-  EXPECT_NE(GetSystemConfigEnvironment().IsCurrentUserInGroup(L"lumaPassTests No Such Group", member),
-            static_cast<DWORD>(ERROR_SUCCESS));
+  EXPECT_NE(
+      luma::policy::GetSystemConfigEnvironment().IsCurrentUserInGroup(L"lumaPassTests No Such Group", member),
+      static_cast<DWORD>(ERROR_SUCCESS));
   EXPECT_FALSE(member);
 }
 

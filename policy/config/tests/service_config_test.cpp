@@ -79,14 +79,14 @@ TEST(ServiceConfigTest, SplitListRemovesBlanksAndSplitsEachEntry) {
   key.SetNumber(L"", L"Number", 5);
 
   List values{L"kept?"};
-  RegQuerySplitList(key.get(), L"Text", values);
+  luma::policy::RegQuerySplitList(key.get(), L"Text", values);
   EXPECT_EQ(values, (List{L"abcdef", L"0123", L"4567"}));
-  RegQuerySplitList(key.get(), L"Multi", values);
+  luma::policy::RegQuerySplitList(key.get(), L"Multi", values);
   EXPECT_EQ(values, (List{L"DomainUsers", L"x", L"y"}));
-  RegQuerySplitList(key.get(), L"Number", values);
+  luma::policy::RegQuerySplitList(key.get(), L"Number", values);
   EXPECT_TRUE(values.empty());
   values = {L"old"};
-  RegQuerySplitList(key.get(), L"Missing", values);
+  luma::policy::RegQuerySplitList(key.get(), L"Missing", values);
   EXPECT_TRUE(values.empty());
 }
 

@@ -24,7 +24,7 @@ struct RuleCase {
 std::vector<CAppProfileVersionRule> MakeRules(const std::vector<RuleText>& texts) {
   std::vector<CAppProfileVersionRule> rules;
   for (const RuleText& text : texts) rules.emplace_back(text.versionMatch, text.provider, text.certFilter);
-  OrderVersionRules(rules);
+  luma::policy::OrderVersionRules(rules);
   return rules;
 }
 
@@ -90,7 +90,7 @@ TEST(AppProfileRulesTest, TheFirstRuleInMatchingOrderDecides) {
   };
   for (const RuleCase& c : cases) {
     WString provider = WSTR("default"), certFilter = WSTR("default");
-    ApplyVersionRules(MakeRules(c.rules), CVersion(c.version), provider, certFilter);
+    luma::policy::ApplyVersionRules(MakeRules(c.rules), CVersion(c.version), provider, certFilter);
     EXPECT_EQ(provider, WString(c.provider)) << c.description;
     EXPECT_EQ(certFilter, WString(c.certFilter)) << c.description;
   }
@@ -100,7 +100,7 @@ TEST(AppProfileRulesTest, OnlyTheFirstAcceptingRuleIsConsulted) {
   // "<16" accepts 2.0 and names a filter only; ">=2" (tried later) would name a provider, but is not used.
   const auto rules = MakeRules({{WSTR(">=2"), WSTR("P"), WSTR("")}, {WSTR("<16"), WSTR(""), WSTR("F")}});
   WString provider = WSTR("default"), certFilter = WSTR("default");
-  EXPECT_TRUE(ApplyVersionRules(rules, CVersion(WSTR("2.0")), provider, certFilter));
+  EXPECT_TRUE(luma::policy::ApplyVersionRules(rules, CVersion(WSTR("2.0")), provider, certFilter));
   EXPECT_EQ(provider, WSTR("default"));
   EXPECT_EQ(certFilter, WSTR("F"));
 }

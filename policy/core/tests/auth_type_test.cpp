@@ -16,12 +16,14 @@ TEST(AuthTypeTest, NamesCompareWithoutRegardToAsciiCase) {
       {WSTR(" OTP"), AUTH_TYPE_NONE},         {WSTR("OTPX"), AUTH_TYPE_NONE},
       {WSTR("\u00d3TP"), AUTH_TYPE_NONE},  // only A to Z fold
   };
-  for (const auto& c : cases) EXPECT_EQ(AuthTypeFromName(c.name), c.type);
+  for (const auto& c : cases) EXPECT_EQ(luma::policy::AuthTypeFromName(c.name), c.type);
 }
 
 TEST(AuthTypeTest, OnlyKerberosAndNegotiateAreIntegrated) {
   for (int type = AUTH_TYPE_NONE; type <= AUTH_TYPE_BROWSER; ++type) {
-    EXPECT_EQ(IsIntegratedAuthType(type), type == AUTH_TYPE_KERBEROS || type == AUTH_TYPE_NEGOTIATE) << type;
+    EXPECT_EQ(luma::policy::IsIntegratedAuthType(type),
+              type == AUTH_TYPE_KERBEROS || type == AUTH_TYPE_NEGOTIATE)
+        << type;
   }
 }
 

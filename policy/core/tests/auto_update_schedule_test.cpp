@@ -8,26 +8,30 @@ namespace {
 constexpr luma::CacheTime kOleEpoch = 109205ULL * 86400 * luma::kCacheTicksPerSecond;
 
 TEST(AutoUpdateSchedule, OleDatesCountDaysFrom1899) {
-  EXPECT_DOUBLE_EQ(OleDateFromTime(kOleEpoch).days, 0.0);
-  EXPECT_DOUBLE_EQ(OleDateFromTime(kOleEpoch + 36 * 3600 * luma::kCacheTicksPerSecond).days, 1.5);
-  EXPECT_TRUE(OleDateFromTime(kOleEpoch).valid);
-  EXPECT_TRUE(OleDateFromTime(0).valid);
-  EXPECT_FALSE(OleDateFromTime(kOleEpoch + 2958466ULL * 86400 * luma::kCacheTicksPerSecond).valid)
+  EXPECT_DOUBLE_EQ(luma::policy::OleDateFromTime(kOleEpoch).days, 0.0);
+  EXPECT_DOUBLE_EQ(luma::policy::OleDateFromTime(kOleEpoch + 36 * 3600 * luma::kCacheTicksPerSecond).days,
+                   1.5);
+  EXPECT_TRUE(luma::policy::OleDateFromTime(kOleEpoch).valid);
+  EXPECT_TRUE(luma::policy::OleDateFromTime(0).valid);
+  EXPECT_FALSE(
+      luma::policy::OleDateFromTime(kOleEpoch + 2958466ULL * 86400 * luma::kCacheTicksPerSecond).valid)
       << "past the year 9999";
 }
 
 TEST(AutoUpdateSchedule, AnIntervalIsPastOnlyAfterItsEndAndBetweenValidDates) {
   const COleDate never;  // day 0: a context that never succeeded
-  const COleDate now = OleDateFromTime(kOleEpoch + 400000ULL * 86400 * luma::kCacheTicksPerSecond);
-  EXPECT_TRUE(IsIntervalPast(now, never, 0xFFFFFFFF));
-  const COleDate last = OleDateFromTime(kOleEpoch + 10 * 86400 * luma::kCacheTicksPerSecond);
-  const COleDate hourLater = OleDateFromTime(kOleEpoch + (10 * 86400 + 3601) * luma::kCacheTicksPerSecond);
-  EXPECT_TRUE(IsIntervalPast(hourLater, last, 3600));
-  EXPECT_FALSE(IsIntervalPast(hourLater, last, 3602));
+  const COleDate now =
+      luma::policy::OleDateFromTime(kOleEpoch + 400000ULL * 86400 * luma::kCacheTicksPerSecond);
+  EXPECT_TRUE(luma::policy::IsIntervalPast(now, never, 0xFFFFFFFF));
+  const COleDate last = luma::policy::OleDateFromTime(kOleEpoch + 10 * 86400 * luma::kCacheTicksPerSecond);
+  const COleDate hourLater =
+      luma::policy::OleDateFromTime(kOleEpoch + (10 * 86400 + 3601) * luma::kCacheTicksPerSecond);
+  EXPECT_TRUE(luma::policy::IsIntervalPast(hourLater, last, 3600));
+  EXPECT_FALSE(luma::policy::IsIntervalPast(hourLater, last, 3602));
   COleDate invalid = last;
   invalid.valid = false;
-  EXPECT_FALSE(IsIntervalPast(hourLater, invalid, 0));
-  EXPECT_FALSE(IsIntervalPast(invalid, never, 0));
+  EXPECT_FALSE(luma::policy::IsIntervalPast(hourLater, invalid, 0));
+  EXPECT_FALSE(luma::policy::IsIntervalPast(invalid, never, 0));
 }
 
 }  // namespace

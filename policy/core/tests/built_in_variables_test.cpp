@@ -11,7 +11,7 @@ using Variables = std::map<WString, WString>;
 
 Variables Read(const CFakeSystemNames& source) {
   Variables variables;
-  GetBuiltInVariables(source, variables);
+  luma::policy::GetBuiltInVariables(source, variables);
   return variables;
 }
 

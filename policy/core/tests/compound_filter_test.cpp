@@ -237,22 +237,22 @@ TEST_F(CompoundFilterTest, AndAndOrStopAtTheFirstDecidingSubFilter) {
 }
 
 TEST_F(CompoundFilterTest, RefusesNestingDeeperThanTheBound) {
-  const auto deepest = Parsed(Nested(kMaxFilterNesting));
+  const auto deepest = Parsed(Nested(luma::policy::kMaxFilterNesting));
   EXPECT_TRUE(deepest->Match(item));
 
-  const WString tooDeep = Nested(kMaxFilterNesting + 1);
+  const WString tooDeep = Nested(luma::policy::kMaxFilterNesting + 1);
   auto filter = Make();
   EXPECT_FALSE(filter->Parse(tooDeep));
   EXPECT_EQ(filter->ErrorText(), WSTR("Filter nested deeper than 64 levels '") + tooDeep + WSTR("'"));
-  EXPECT_EQ(filter->ErrorPosition(), 2 * kMaxFilterNesting);  // the "(" that opens level 65
+  EXPECT_EQ(filter->ErrorPosition(), 2 * luma::policy::kMaxFilterNesting);  // the "(" that opens level 65
 
   const WString brackets(100000, WSTR('('));
   EXPECT_FALSE(filter->Parse(brackets));
-  EXPECT_EQ(filter->ErrorPosition(), kMaxFilterNesting);
+  EXPECT_EQ(filter->ErrorPosition(), luma::policy::kMaxFilterNesting);
   WString operators;
   for (int i = 0; i < 50000; ++i) operators += WSTR("(!");
   EXPECT_FALSE(filter->Parse(operators));
-  EXPECT_EQ(filter->ErrorPosition(), 2 * kMaxFilterNesting);
+  EXPECT_EQ(filter->ErrorPosition(), 2 * luma::policy::kMaxFilterNesting);
 }
 
 TEST_F(CompoundFilterTest, OneParsedTreeServesSeveralThreads) {

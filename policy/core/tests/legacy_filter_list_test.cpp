@@ -17,7 +17,7 @@ struct Expected {
 };
 
 void ExpectItems(const WString& text, const std::vector<Expected>& expected) {
-  const auto items = ParseLegacyFilterList(text);
+  const auto items = luma::policy::ParseLegacyFilterList(text);
   ASSERT_EQ(items.size(), expected.size()) << Narrow(text);
   for (std::size_t i = 0; i < items.size(); ++i) {
     EXPECT_EQ(items[i].attribute, expected[i].attribute) << Narrow(text) << " item " << i;
@@ -46,7 +46,7 @@ TEST(LegacyFilterListTest, KnowsTheNineNamesExactly) {
   }
   for (const WCHAR* other : {WSTR("K"), WSTR("KUX"), WSTR("ku"), WSTR("Ku"), WSTR("EK"), WSTR("SAN")}) {
     Attr ignored;
-    EXPECT_FALSE(LegacyFilterAttributeOf(other, ignored)) << Narrow(other);
+    EXPECT_FALSE(luma::policy::LegacyFilterAttributeOf(other, ignored)) << Narrow(other);
   }
 }
 

@@ -45,12 +45,13 @@ TEST(LegacyFilterRulesTest, KeyUsageOperatorsAndTheEmptyMask) {
       {0x00, 0x00, false, false, false, false},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(MatchLegacyKeyUsage(Op::INCLUDES, c.keyUsage, c.mask), c.includes)
+    EXPECT_EQ(luma::policy::MatchLegacyKeyUsage(Op::INCLUDES, c.keyUsage, c.mask), c.includes)
         << c.keyUsage << "/" << c.mask;
-    EXPECT_EQ(MatchLegacyKeyUsage(Op::EXCLUDES, c.keyUsage, c.mask), c.excludes)
+    EXPECT_EQ(luma::policy::MatchLegacyKeyUsage(Op::EXCLUDES, c.keyUsage, c.mask), c.excludes)
         << c.keyUsage << "/" << c.mask;
-    EXPECT_EQ(MatchLegacyKeyUsage(Op::EQUALS, c.keyUsage, c.mask), c.equals) << c.keyUsage << "/" << c.mask;
-    EXPECT_EQ(MatchLegacyKeyUsage(Op::NOT_EQUALS, c.keyUsage, c.mask), c.notEquals)
+    EXPECT_EQ(luma::policy::MatchLegacyKeyUsage(Op::EQUALS, c.keyUsage, c.mask), c.equals)
+        << c.keyUsage << "/" << c.mask;
+    EXPECT_EQ(luma::policy::MatchLegacyKeyUsage(Op::NOT_EQUALS, c.keyUsage, c.mask), c.notEquals)
         << c.keyUsage << "/" << c.mask;
   }
 }
@@ -71,7 +72,7 @@ TEST(LegacyFilterRulesTest, EnhancedKeyUsageNotEqualsNeedsExactlyOneOtherUsage) 
   for (const auto& c : cases) {
     const bool expected[] = {c.includes, c.excludes, c.equals, c.notEquals};
     for (int i = 0; i < 4; ++i)
-      EXPECT_EQ(MatchLegacyEnhancedKeyUsages(kOps[i], c.usages, client), expected[i])
+      EXPECT_EQ(luma::policy::MatchLegacyEnhancedKeyUsages(kOps[i], c.usages, client), expected[i])
           << "operator " << i << " over " << c.usages.size() << " usages";
   }
 }
@@ -90,28 +91,28 @@ TEST(LegacyFilterRulesTest, TextsCompareWholeOrByContainment) {
   for (const auto& c : cases) {
     const bool expected[] = {c.includes, c.excludes, c.equals, c.notEquals};
     for (int i = 0; i < 4; ++i)
-      EXPECT_EQ(MatchLegacyText(kOps[i], subject, c.text), expected[i])
+      EXPECT_EQ(luma::policy::MatchLegacyText(kOps[i], subject, c.text), expected[i])
           << Narrow(c.text) << " operator " << i;
   }
   // The authority key identifier has no containment.
-  EXPECT_FALSE(MatchLegacyIdentifier(Op::INCLUDES, WSTR("AB12"), WSTR("AB")));
-  EXPECT_TRUE(MatchLegacyIdentifier(Op::INCLUDES, WSTR("AB12"), WSTR("AB12")));
-  EXPECT_TRUE(MatchLegacyIdentifier(Op::EQUALS, WSTR("AB12"), WSTR("AB12")));
-  EXPECT_TRUE(MatchLegacyIdentifier(Op::EXCLUDES, WSTR("AB12"), WSTR("AB")));
-  EXPECT_FALSE(MatchLegacyIdentifier(Op::NOT_EQUALS, WSTR("AB12"), WSTR("AB12")));
-  EXPECT_EQ(LegacyTextValue(WSTR("  cn=Alice\t")), WSTR("CN=ALICE"));
+  EXPECT_FALSE(luma::policy::MatchLegacyIdentifier(Op::INCLUDES, WSTR("AB12"), WSTR("AB")));
+  EXPECT_TRUE(luma::policy::MatchLegacyIdentifier(Op::INCLUDES, WSTR("AB12"), WSTR("AB12")));
+  EXPECT_TRUE(luma::policy::MatchLegacyIdentifier(Op::EQUALS, WSTR("AB12"), WSTR("AB12")));
+  EXPECT_TRUE(luma::policy::MatchLegacyIdentifier(Op::EXCLUDES, WSTR("AB12"), WSTR("AB")));
+  EXPECT_FALSE(luma::policy::MatchLegacyIdentifier(Op::NOT_EQUALS, WSTR("AB12"), WSTR("AB12")));
+  EXPECT_EQ(luma::policy::LegacyTextValue(WSTR("  cn=Alice\t")), WSTR("CN=ALICE"));
 }
 
 TEST(LegacyFilterRulesTest, NumbersCompareUnsignedAndValuesReadLikeTheRuntime) {
-  EXPECT_TRUE(MatchLegacyNumber(Op::INCLUDES, 2048, 2048));
-  EXPECT_TRUE(MatchLegacyNumber(Op::INCLUDES, 4096, 2048));
-  EXPECT_FALSE(MatchLegacyNumber(Op::INCLUDES, 1024, 2048));
-  EXPECT_TRUE(MatchLegacyNumber(Op::EXCLUDES, 1024, 2048));
-  EXPECT_TRUE(MatchLegacyNumber(Op::EQUALS, 0, 0));
-  EXPECT_TRUE(MatchLegacyNumber(Op::NOT_EQUALS, 1, 0));
+  EXPECT_TRUE(luma::policy::MatchLegacyNumber(Op::INCLUDES, 2048, 2048));
+  EXPECT_TRUE(luma::policy::MatchLegacyNumber(Op::INCLUDES, 4096, 2048));
+  EXPECT_FALSE(luma::policy::MatchLegacyNumber(Op::INCLUDES, 1024, 2048));
+  EXPECT_TRUE(luma::policy::MatchLegacyNumber(Op::EXCLUDES, 1024, 2048));
+  EXPECT_TRUE(luma::policy::MatchLegacyNumber(Op::EQUALS, 0, 0));
+  EXPECT_TRUE(luma::policy::MatchLegacyNumber(Op::NOT_EQUALS, 1, 0));
   // A negative value is a very large unsigned one.
-  EXPECT_FALSE(MatchLegacyNumber(Op::INCLUDES, 4096, -1));
-  EXPECT_TRUE(MatchLegacyNumber(Op::EXCLUDES, 4096, -1));
+  EXPECT_FALSE(luma::policy::MatchLegacyNumber(Op::INCLUDES, 4096, -1));
+  EXPECT_TRUE(luma::policy::MatchLegacyNumber(Op::EXCLUDES, 4096, -1));
 
   const struct {
     const WCHAR* text;
@@ -128,25 +129,26 @@ TEST(LegacyFilterRulesTest, NumbersCompareUnsignedAndValuesReadLikeTheRuntime) {
       {WSTR("99999999999"), 2147483647},
       {WSTR("-99999999999"), -2147483647 - 1},
   };
-  for (const auto& v : values) EXPECT_EQ(LegacyNumberValue(v.text), v.value) << Narrow(v.text);
+  for (const auto& v : values) EXPECT_EQ(luma::policy::LegacyNumberValue(v.text), v.value) << Narrow(v.text);
 }
 
 TEST(LegacyFilterRulesTest, DayCountsUse64BitSecondsAcrossThe2009Limit) {
   // Lifetime: whole seconds, then whole days.
-  EXPECT_EQ(CertificateLifetimeDays(FileTime(2024, 1, 1), FileTime(2025, 1, 1)), 366u);
-  EXPECT_EQ(CertificateLifetimeDays(FileTime(2024, 1, 1), FileTime(2024, 1, 1, 86399)), 0u);
-  EXPECT_EQ(CertificateLifetimeDays(FileTime(2025, 1, 1), FileTime(2024, 1, 1)), 0u);
-  EXPECT_EQ(CertificateLifetimeDays(FileTime(1950, 1, 1), FileTime(2150, 1, 1)), 73049u);  // beyond 2^32 s
+  EXPECT_EQ(luma::policy::CertificateLifetimeDays(FileTime(2024, 1, 1), FileTime(2025, 1, 1)), 366u);
+  EXPECT_EQ(luma::policy::CertificateLifetimeDays(FileTime(2024, 1, 1), FileTime(2024, 1, 1, 86399)), 0u);
+  EXPECT_EQ(luma::policy::CertificateLifetimeDays(FileTime(2025, 1, 1), FileTime(2024, 1, 1)), 0u);
+  EXPECT_EQ(luma::policy::CertificateLifetimeDays(FileTime(1950, 1, 1), FileTime(2150, 1, 1)),
+            73049u);  // beyond 2^32 s
 
   // Remaining: 0 at and after the end, and within the last day.
   const auto now = FileTime(2026, 12, 10, 3600);
-  EXPECT_EQ(CertificateRemainingDays(now, FileTime(2027, 12, 10, 3600)), 365u);
-  EXPECT_EQ(CertificateRemainingDays(now, FileTime(2026, 12, 11)), 0u);
-  EXPECT_EQ(CertificateRemainingDays(now, now), 0u);
-  EXPECT_EQ(CertificateRemainingDays(now, FileTime(2026, 1, 1)), 0u);
+  EXPECT_EQ(luma::policy::CertificateRemainingDays(now, FileTime(2027, 12, 10, 3600)), 365u);
+  EXPECT_EQ(luma::policy::CertificateRemainingDays(now, FileTime(2026, 12, 11)), 0u);
+  EXPECT_EQ(luma::policy::CertificateRemainingDays(now, now), 0u);
+  EXPECT_EQ(luma::policy::CertificateRemainingDays(now, FileTime(2026, 1, 1)), 0u);
   // Expired before 2009: 32-bit seconds wrapped and showed tens of thousands of days left.
-  EXPECT_EQ(CertificateRemainingDays(now, FileTime(2008, 6, 30)), 0u);
-  EXPECT_EQ(CertificateRemainingDays(FileTime(2008, 1, 1), FileTime(2010, 1, 1)), 731u);
+  EXPECT_EQ(luma::policy::CertificateRemainingDays(now, FileTime(2008, 6, 30)), 0u);
+  EXPECT_EQ(luma::policy::CertificateRemainingDays(FileTime(2008, 1, 1), FileTime(2010, 1, 1)), 731u);
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ TEST(LegacyKeywordTablesTest, KeyUsageKeywordsGiveTheirBitsInAnyCase) {
       {WSTR("digital Signature"), 0},    {WSTR(" digitalSignature"), 0},
       {WSTR("=digitalSignature"), 0},    {WSTR(""), 0},
   };
-  for (const auto& c : cases) EXPECT_EQ(KeyUsageMaskOf(c.keyword), c.mask) << Narrow(c.keyword);
+  for (const auto& c : cases) EXPECT_EQ(luma::policy::KeyUsageMaskOf(c.keyword), c.mask) << Narrow(c.keyword);
 }
 
 TEST(LegacyKeywordTablesTest, EnhancedKeyUsageKeywordsGiveTheirIdentifiersOthersStayAsWritten) {
@@ -43,7 +43,8 @@ TEST(LegacyKeywordTablesTest, EnhancedKeyUsageKeywordsGiveTheirIdentifiersOthers
       {WSTR("1.3.6.1.5.5.7.3.2"), WSTR("1.3.6.1.5.5.7.3.2")},
       {WSTR("Id-Unknown"), WSTR("Id-Unknown")},
   };
-  for (const auto& c : cases) EXPECT_EQ(EnhancedKeyUsageOidOf(c.keyword), c.oid) << Narrow(c.keyword);
+  for (const auto& c : cases)
+    EXPECT_EQ(luma::policy::EnhancedKeyUsageOidOf(c.keyword), c.oid) << Narrow(c.keyword);
 }
 
 }  // namespace

@@ -5,11 +5,12 @@
 namespace {
 
 TEST(PolicyFileName, PathIsLowerCasedWithEightDigestDigits) {
-  EXPECT_EQ(MakePolicyFilePath(WSTR("D:\\Store"), WSTR("ACME"), WSTR("0123abcd99887766")),
+  EXPECT_EQ(luma::policy::MakePolicyFilePath(WSTR("D:\\Store"), WSTR("ACME"), WSTR("0123abcd99887766")),
             WSTR("d:\\store\\acme-0123abcd.policy"));
-  EXPECT_EQ(MakePolicyFilePath(WSTR("D:\\Store"), WSTR("Acme"), WSTR("0123abcd")),
-            MakePolicyFilePath(WSTR("D:\\Store"), WSTR("ACME"), WSTR("0123abcd")));
-  EXPECT_EQ(MakePolicyFileSearchPattern(WSTR("D:\\Store"), WSTR("ACME")), WSTR("D:\\Store\\ACME-*.policy"));
+  EXPECT_EQ(luma::policy::MakePolicyFilePath(WSTR("D:\\Store"), WSTR("Acme"), WSTR("0123abcd")),
+            luma::policy::MakePolicyFilePath(WSTR("D:\\Store"), WSTR("ACME"), WSTR("0123abcd")));
+  EXPECT_EQ(luma::policy::MakePolicyFileSearchPattern(WSTR("D:\\Store"), WSTR("ACME")),
+            WSTR("D:\\Store\\ACME-*.policy"));
 }
 
 TEST(PolicyFileName, OnlyTheExactFormOfTheProviderIsAccepted) {
@@ -32,7 +33,7 @@ TEST(PolicyFileName, OnlyTheExactFormOfTheProviderIsAccepted) {
       {WSTR(""), false},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(IsPolicyFileNameOf(WSTR("ACME"), c.name), c.accepted)
+    EXPECT_EQ(luma::policy::IsPolicyFileNameOf(WSTR("ACME"), c.name), c.accepted)
         << testing::PrintToString(WString(c.name).size());
   }
 }

@@ -29,12 +29,13 @@ TEST(ProcessFilterObjectsTest, AreMadeOnceUnderTheLockAndSharedByEveryFilter) {
   CFakeSystemNames later;
   later.userNames = {{UserNameFormat::UserPrincipal, WSTR("mallory@elsewhere.test")}};
 
-  const auto objects = GetProcessFilterObjects<TestItem>(&RegisterTestAttributes, first);
+  const auto objects = luma::policy::GetProcessFilterObjects<TestItem>(&RegisterTestAttributes, first);
   std::vector<CProcessFilterObjects<TestItem>> seen(8);
   std::vector<std::thread> threads;
   for (auto& s : seen)
-    threads.emplace_back(
-        [&s, &later] { s = GetProcessFilterObjects<TestItem>(&RegisterTestAttributes, later); });
+    threads.emplace_back([&s, &later] {
+      s = luma::policy::GetProcessFilterObjects<TestItem>(&RegisterTestAttributes, later);
+    });
   for (auto& t : threads) t.join();
 
   EXPECT_EQ(g_registrations, 1);

@@ -19,7 +19,7 @@ TEST(SettingListTest, SplitsEntriesAtCommaAndSemicolonWithoutBlanks) {
       {{WSTR("tab\tkept")}, {WSTR("tab\tkept")}},  // only the space character is removed
       {{}, {}},
   };
-  for (const auto& c : cases) EXPECT_EQ(SplitSettingList(c.entries), c.items);
+  for (const auto& c : cases) EXPECT_EQ(luma::policy::SplitSettingList(c.entries), c.items);
 }
 
 }  // namespace

@@ -188,7 +188,8 @@ class PinCacheRule : public ::testing::TestWithParam<PinRuleCase> {};
 TEST_P(PinCacheRule, AppliesTheLimitsOfThePinPolicy) {
   const PinRuleCase& c = GetParam();
   const CPinCacheLimits limits{c.maxTime, c.maxReuse};
-  EXPECT_EQ(IsCachedPinValid(limits, kStart, kStart + c.ageSeconds * luma::kCacheTicksPerSecond, c.uses),
+  EXPECT_EQ(luma::policy::IsCachedPinValid(limits, kStart, kStart + c.ageSeconds * luma::kCacheTicksPerSecond,
+                                           c.uses),
             c.valid);
 }
 
@@ -203,8 +204,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PinCacheRule, APinStoredBeforeTheClockWasSetBackIsInvalid) {
-  EXPECT_FALSE(IsCachedPinValid(CPinCacheLimits{60, 0}, kStart, kStart - 1, 0));
-  EXPECT_FALSE(IsCachedPinValid(CPinCacheLimits{60, 5}, kStart, kStart - luma::kCacheTicksPerSecond, 0));
+  EXPECT_FALSE(luma::policy::IsCachedPinValid(CPinCacheLimits{60, 0}, kStart, kStart - 1, 0));
+  EXPECT_FALSE(
+      luma::policy::IsCachedPinValid(CPinCacheLimits{60, 5}, kStart, kStart - luma::kCacheTicksPerSecond, 0));
 }
 
 }  // namespace

@@ -37,7 +37,7 @@ TEST(VariableExpansionTest, ExpandsTheLastOpenedReferenceUntilNoneIsLeft) {
   };
   for (const auto& c : cases) {
     WString expanded;
-    EXPECT_TRUE(ExpandFilterVariables(c.value, provider, expanded)) << Narrow(c.value);
+    EXPECT_TRUE(luma::policy::ExpandFilterVariables(c.value, provider, expanded)) << Narrow(c.value);
     EXPECT_EQ(expanded, c.expected) << Narrow(c.value);
   }
 }
@@ -45,16 +45,16 @@ TEST(VariableExpansionTest, ExpandsTheLastOpenedReferenceUntilNoneIsLeft) {
 TEST(VariableExpansionTest, StopsAtTheSubstitutionBound) {
   const auto provider = MakeProvider();
   WString expanded;
-  EXPECT_FALSE(ExpandFilterVariables(WSTR("{SELF}"), provider, expanded));
-  EXPECT_FALSE(ExpandFilterVariables(WSTR("{TWICE}"), provider, expanded));
+  EXPECT_FALSE(luma::policy::ExpandFilterVariables(WSTR("{SELF}"), provider, expanded));
+  EXPECT_FALSE(luma::policy::ExpandFilterVariables(WSTR("{TWICE}"), provider, expanded));
   EXPECT_LE(expanded.size(), 17u * 7u);
 
   WString sixteen, seventeen;
-  for (int i = 0; i < kMaxVariableSubstitutions; ++i) sixteen += WSTR("{B}");
+  for (int i = 0; i < luma::policy::kMaxVariableSubstitutions; ++i) sixteen += WSTR("{B}");
   seventeen = sixteen + WSTR("{B}");
-  EXPECT_TRUE(ExpandFilterVariables(sixteen, provider, expanded));
-  EXPECT_EQ(expanded.size(), 2u * kMaxVariableSubstitutions);
-  EXPECT_FALSE(ExpandFilterVariables(seventeen, provider, expanded));
+  EXPECT_TRUE(luma::policy::ExpandFilterVariables(sixteen, provider, expanded));
+  EXPECT_EQ(expanded.size(), 2u * luma::policy::kMaxVariableSubstitutions);
+  EXPECT_FALSE(luma::policy::ExpandFilterVariables(seventeen, provider, expanded));
 }
 
 }  // namespace

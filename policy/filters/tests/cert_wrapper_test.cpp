@@ -83,16 +83,16 @@ TEST_F(CertWrapperTest, KeyUsageCacheStartsUnreadAndKeepsWhatTheFilterStores) {
 }
 
 TEST_F(CertWrapperTest, NamesAreRenderedMostSpecificFirst) {
-  EXPECT_EQ(GetSubjectName(client_.get()), L"CN=Client One, OU=Users, O=Test, C=DE");
-  EXPECT_EQ(GetIssuerName(client_.get()), L"CN=Test Filter CA, O=Test, C=DE");
-  EXPECT_EQ(GetSubjectName(device_.get()), L"CN=EC Device");
-  EXPECT_TRUE(GetSubjectName(nullptr).empty());
+  EXPECT_EQ(luma::policy::GetSubjectName(client_.get()), L"CN=Client One, OU=Users, O=Test, C=DE");
+  EXPECT_EQ(luma::policy::GetIssuerName(client_.get()), L"CN=Test Filter CA, O=Test, C=DE");
+  EXPECT_EQ(luma::policy::GetSubjectName(device_.get()), L"CN=EC Device");
+  EXPECT_TRUE(luma::policy::GetSubjectName(nullptr).empty());
 }
 
 TEST_F(CertWrapperTest, UserPrincipalNameFromTheAlternativeNames) {
-  EXPECT_EQ(GetUserPrincipalName(client_.get()), L"client.one@corp.example.test");
-  EXPECT_TRUE(GetUserPrincipalName(server_.get()).empty());  // DNS name only
-  EXPECT_TRUE(GetUserPrincipalName(device_.get()).empty());  // no alternative names
+  EXPECT_EQ(luma::policy::GetUserPrincipalName(client_.get()), L"client.one@corp.example.test");
+  EXPECT_TRUE(luma::policy::GetUserPrincipalName(server_.get()).empty());  // DNS name only
+  EXPECT_TRUE(luma::policy::GetUserPrincipalName(device_.get()).empty());  // no alternative names
 }
 
 }  // namespace

@@ -37,7 +37,7 @@ class CertAttributeFiltersTest : public ::testing::Test {
   }
 
   std::unique_ptr<CCompoundFilter<CertFilterItem>> Parse(const std::wstring& text) const {
-    const auto objects = GetCertFilterObjects();
+    const auto objects = luma::policy::GetCertFilterObjects();
     auto filter =
         std::make_unique<CCompoundFilter<CertFilterItem>>(objects.factory, objects.variableProvider);
     filter->Parse(text);
@@ -62,7 +62,8 @@ class CertAttributeFiltersTest : public ::testing::Test {
       const auto filter = Parse(text);
       // The message quotes the condition without its brackets.
       const std::wstring condition = std::wstring(text).substr(1, wcslen(text) - 2);
-      EXPECT_EQ(filter->ErrorText(), kInvalidParameterOrOperation + condition + L"'") << Narrow(text);
+      EXPECT_EQ(filter->ErrorText(), luma::policy::kInvalidParameterOrOperation + condition + L"'")
+          << Narrow(text);
       EXPECT_FALSE(filter->Match(client_.get())) << Narrow(text);
     }
   }
@@ -240,18 +241,18 @@ TEST_F(CertAttributeFiltersTest, FactoryKnowsTheFifteenAttributesByNameInAnyCase
                                   L"CertificatePolicy",
                                   L"CertificateTemplate",
                                   L"KeyType"};
-  const auto objects = GetCertFilterObjects();
+  const auto objects = luma::policy::GetCertFilterObjects();
   for (const wchar_t* name : names) {
     EXPECT_NE(objects.factory->Create(name, L"", AttributeFilterOperator::EQUALS, L"1"), nullptr)
         << Narrow(name);
   }
   EXPECT_EQ(objects.factory->Create(L"Issuer", L"", AttributeFilterOperator::EQUALS, L"1"), nullptr);
   // The same objects on every call.
-  EXPECT_EQ(GetCertFilterObjects().factory, objects.factory);
-  EXPECT_EQ(GetCertFilterObjects().variableProvider, objects.variableProvider);
+  EXPECT_EQ(luma::policy::GetCertFilterObjects().factory, objects.factory);
+  EXPECT_EQ(luma::policy::GetCertFilterObjects().variableProvider, objects.variableProvider);
 
   const auto unknown = Parse(L"(Issuer=x)");
-  EXPECT_EQ(unknown->ErrorText(), std::wstring(kUnsupportedAttribute) + L"Issuer'");
+  EXPECT_EQ(unknown->ErrorText(), std::wstring(luma::policy::kUnsupportedAttribute) + L"Issuer'");
 }
 
 TEST_F(CertAttributeFiltersTest, ToStringAndClonesKeepTheDerivedFields) {
@@ -270,9 +271,9 @@ TEST_F(CertAttributeFiltersTest, ToStringAndClonesKeepTheDerivedFields) {
 }
 
 TEST_F(CertAttributeFiltersTest, VariablesInValuesAreResolvedBeforeTheAttributeSeesThem) {
-  auto variables = std::make_shared<CMapVariableProvider>(kUndefinedVariableValue);
+  auto variables = std::make_shared<CMapVariableProvider>(luma::policy::kUndefinedVariableValue);
   variables->SetVariables({{L"user_upn", L"client.one@corp.example.test"}});
-  const auto objects = GetCertFilterObjects();
+  const auto objects = luma::policy::GetCertFilterObjects();
   CCompoundFilter<CertFilterItem> known(objects.factory, variables);
   ASSERT_TRUE(known.Parse(L"(&(SubjectAltName:UPN={USER_UPN})(KeyUsage~=digitalSignature))"));
   EXPECT_TRUE(known.Match(client_.get()));

@@ -7,8 +7,8 @@
 namespace {
 
 TEST(CertFilterListTest, EachNameMakesItsClassInTextOrder) {
-  const auto filters =
-      ParseCertFilterList(L"KU+a; EKU-b;AKI=c;IDN!d;SDN+e;UPN+f;CLT+1;RLT+2;LEN+3;ku+x;XYZ+1;LEN;;");
+  const auto filters = luma::policy::ParseCertFilterList(
+      L"KU+a; EKU-b;AKI=c;IDN!d;SDN+e;UPN+f;CLT+1;RLT+2;LEN+3;ku+x;XYZ+1;LEN;;");
   const std::type_info* expected[] = {
       &typeid(CKeyUsageCertFilter),
       &typeid(CExtendedKeyUsageCertFilter),
@@ -28,7 +28,8 @@ TEST(CertFilterListTest, EachNameMakesItsClassInTextOrder) {
 }
 
 TEST(CertFilterListTest, KeywordsAreResolvedWhenTheItemIsBuilt) {
-  const auto filters = ParseCertFilterList(L"KU+decipherOnly;KU+nothing;EKU+id-kp-clientauth;EKU+1.2.3");
+  const auto filters =
+      luma::policy::ParseCertFilterList(L"KU+decipherOnly;KU+nothing;EKU+id-kp-clientauth;EKU+1.2.3");
   ASSERT_EQ(filters.size(), 4u);
   EXPECT_EQ(static_cast<const CKeyUsageCertFilter&>(*filters[0]).Mask(), 0x8000u);
   EXPECT_EQ(static_cast<const CKeyUsageCertFilter&>(*filters[1]).Mask(), 0u);

@@ -35,7 +35,7 @@ class CertFilterTest : public ::testing::Test {
 
   // Which of client, server, device and old the one item of `text` matches, as four letters.
   std::string Matches(const std::wstring& text) {
-    const auto filters = ParseCertFilterList(text);
+    const auto filters = luma::policy::ParseCertFilterList(text);
     EXPECT_EQ(filters.size(), 1u) << std::string(text.begin(), text.end());
     if (filters.size() != 1) return "?";
     return MatchesOf(*filters.front());
@@ -145,7 +145,7 @@ TEST_F(CertFilterTest, ClonesKeepClassOperatorAndValue) {
                                 L"RLT=0",
                                 L"LEN-2048"};
   for (const auto& text : texts) {
-    const auto filters = ParseCertFilterList(text);
+    const auto filters = luma::policy::ParseCertFilterList(text);
     ASSERT_EQ(filters.size(), 1u);
     const auto clone = filters.front()->Clone();
     ASSERT_TRUE(clone);
@@ -156,7 +156,8 @@ TEST_F(CertFilterTest, ClonesKeepClassOperatorAndValue) {
 }
 
 TEST_F(CertFilterTest, KeyUsageIsReadOnceIntoTheWrapperAndANullWrapperMatchesNothing) {
-  const auto filters = ParseCertFilterList(L"KU+keyEncipherment;EKU-id-kp-clientAuth;SDN-x;LEN-1;RLT-1");
+  const auto filters =
+      luma::policy::ParseCertFilterList(L"KU+keyEncipherment;EKU-id-kp-clientAuth;SDN-x;LEN-1;RLT-1");
   ASSERT_EQ(filters.size(), 5u);
   CCertWrapper wrapper(client_.get());
   EXPECT_TRUE(filters[0]->Match(&wrapper));
@@ -167,7 +168,7 @@ TEST_F(CertFilterTest, KeyUsageIsReadOnceIntoTheWrapperAndANullWrapperMatchesNot
 }
 
 TEST_F(CertFilterTest, UserPrincipalNameItems) {
-  if (GetUserPrincipalName(client_.get()).empty())
+  if (luma::policy::GetUserPrincipalName(client_.get()).empty())
     GTEST_SKIP() << "this platform reads no principal name from the alternative names";
   ExpectCases({
       {L"UPN+client.one@", "c---"},

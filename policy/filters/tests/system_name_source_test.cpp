@@ -63,7 +63,7 @@ TEST_F(SystemNameSourceTest, DomainMemberGetsEveryVariableTrimmed) {
   script_.computer = {{0, L"PC7 "}, {1, L"pc7"}, {2, L" corp.example.test"}, {3, L"pc7.corp.example.test"}};
   script_.user = {{8, L"alice@CORP.EXAMPLE.TEST"}, {2, L"CORP\\alice"}};
   std::map<std::wstring, std::wstring> variables;
-  GetBuiltInVariables(source_, variables);
+  luma::policy::GetBuiltInVariables(source_, variables);
   const std::map<std::wstring, std::wstring> expected = {{L"COMPUTER_NETBIOS_HOSTNAME", L"PC7"},
                                                          {L"COMPUTER_DNS_HOSTNAME", L"pc7"},
                                                          {L"COMPUTER_DNS_DOMAIN", L"corp.example.test"},
@@ -100,7 +100,7 @@ TEST(SystemNamesTest, TheSystemAnswersTheLoginNameAndAPrincipalNameFallback) {
   EXPECT_EQ(netbios, plain);
 
   std::map<std::wstring, std::wstring> variables;
-  GetBuiltInVariables(system, variables);
+  luma::policy::GetBuiltInVariables(system, variables);
   ASSERT_EQ(variables.count(L"USER_LOGIN_NAME"), 1u);
   ASSERT_EQ(variables.count(L"USER_UPN"), 1u);  // the principal name, else one made of the account name
   EXPECT_FALSE(variables[L"USER_LOGIN_NAME"].empty());
@@ -110,12 +110,12 @@ TEST(SystemNamesTest, TheSystemAnswersTheLoginNameAndAPrincipalNameFallback) {
 }
 
 TEST(SystemNamesTest, ProcessProviderIgnoresCaseAndReadsUndefinedNamesAsUndef) {
-  const auto provider = GetCertFilterObjects().variableProvider;
+  const auto provider = luma::policy::GetCertFilterObjects().variableProvider;
   ASSERT_TRUE(provider);
   EXPECT_EQ(provider->GetValue(L"user_login_name"), provider->GetValue(L"USER_LOGIN_NAME"));
   EXPECT_NE(provider->GetValue(L"USER_LOGIN_NAME"), L"<undef>");
   EXPECT_EQ(provider->GetValue(L"NOT_A_VARIABLE"), L"<undef>");
-  EXPECT_EQ(provider->GetValue(L""), kUndefinedVariableValue);
+  EXPECT_EQ(provider->GetValue(L""), luma::policy::kUndefinedVariableValue);
 }
 
 }  // namespace

@@ -13,9 +13,12 @@ namespace {
 using namespace policy_test;
 
 TEST(PolicyFileNames, DigestOfTheUpperCasedUserIdUnderTheLowerCasedProvider) {
-  EXPECT_EQ(GetPolicyFileName(L"D:\\Store", L"ACME", L"alice"), L"d:\\store\\acme-165174fe.policy");
-  EXPECT_EQ(GetPolicyFileName(L"D:\\Store", L"Acme", L"ALICE"), L"d:\\store\\acme-165174fe.policy");
-  EXPECT_EQ(GetPolicyFileName(L"D:\\Store", L"ACME", L"bob"), L"d:\\store\\acme-fdd66cdd.policy");
+  EXPECT_EQ(luma::policy::GetPolicyFileName(L"D:\\Store", L"ACME", L"alice"),
+            L"d:\\store\\acme-165174fe.policy");
+  EXPECT_EQ(luma::policy::GetPolicyFileName(L"D:\\Store", L"Acme", L"ALICE"),
+            L"d:\\store\\acme-165174fe.policy");
+  EXPECT_EQ(luma::policy::GetPolicyFileName(L"D:\\Store", L"ACME", L"bob"),
+            L"d:\\store\\acme-fdd66cdd.policy");
 }
 
 class PolicyStoreTest : public ::testing::Test {
@@ -24,7 +27,7 @@ class PolicyStoreTest : public ::testing::Test {
   CProviderConfig config = MakeConfig(dir.path() + L"\\store");
   std::wstring PathOf(const CPolicy& policy) {
     std::wstring path;
-    GetPolicyFileName(policy, path, config);
+    luma::policy::GetPolicyFileName(policy, path, config);
     return path;
   }
 };
@@ -32,29 +35,29 @@ class PolicyStoreTest : public ::testing::Test {
 TEST_F(PolicyStoreTest, SavedPoliciesLoadBackWithTheirBytes) {
   const CPolicyPtr alice = Decode(config, L"alice");
   const CPolicyPtr bob = Decode(config, L"bob");
-  SavePolicyFile(config, *alice);  // creates the folder
-  SavePolicyFile(config, *bob);
+  luma::policy::SavePolicyFile(config, *alice);  // creates the folder
+  luma::policy::SavePolicyFile(config, *bob);
   EXPECT_EQ(FileBytes(PathOf(*alice)), alice->raw);
 
   std::list<CPolicyPtr> loaded;
-  LoadPolicyFiles(config, TrustedSigners(), loaded);
+  luma::policy::LoadPolicyFiles(config, TrustedSigners(), loaded);
   ASSERT_EQ(loaded.size(), 2u);
   for (const CPolicyPtr& policy : loaded) {
     EXPECT_EQ(policy->providerName, L"ACME");
     EXPECT_EQ(policy->raw, policy->userId == L"alice" ? alice->raw : bob->raw);
   }
 
-  DeletePolicyFile(config, *alice);
+  luma::policy::DeletePolicyFile(config, *alice);
   EXPECT_FALSE(FileExists(PathOf(*alice)));
   loaded.clear();
-  LoadPolicyFiles(config, TrustedSigners(), loaded);
+  luma::policy::LoadPolicyFiles(config, TrustedSigners(), loaded);
   ASSERT_EQ(loaded.size(), 1u);
   EXPECT_EQ(loaded.front()->userId, L"bob");
 }
 
 TEST_F(PolicyStoreTest, OnlyValidFilesOfThisProviderAreLoaded) {
   const CPolicyPtr alice = Decode(config, L"alice");
-  SavePolicyFile(config, *alice);
+  luma::policy::SavePolicyFile(config, *alice);
   const std::wstring folder = config.PolicyStore;
   const std::wstring garbage = folder + L"\\acme-00000000.policy";
   ASSERT_EQ(luma::WriteFileData(garbage, CSecureBuffer(3, "bad")), 0u);
@@ -68,7 +71,7 @@ TEST_F(PolicyStoreTest, OnlyValidFilesOfThisProviderAreLoaded) {
   ASSERT_TRUE(CreateDirectoryW((folder + L"\\acme-33333333.policy").c_str(), nullptr));
 
   std::list<CPolicyPtr> loaded;
-  LoadPolicyFiles(config, TrustedSigners(), loaded);
+  luma::policy::LoadPolicyFiles(config, TrustedSigners(), loaded);
   ASSERT_EQ(loaded.size(), 1u);
   EXPECT_EQ(loaded.front()->userId, L"alice");
   EXPECT_TRUE(FileExists(garbage)) << "a bad file is left in place";
@@ -76,22 +79,22 @@ TEST_F(PolicyStoreTest, OnlyValidFilesOfThisProviderAreLoaded) {
   EXPECT_TRUE(FileExists(foreign));
 
   std::list<CPolicyPtr> none;
-  LoadPolicyFiles(MakeConfig(dir.path() + L"\\missing"), TrustedSigners(), none);
+  luma::policy::LoadPolicyFiles(MakeConfig(dir.path() + L"\\missing"), TrustedSigners(), none);
   EXPECT_TRUE(none.empty());
 }
 
 TEST_F(PolicyStoreTest, AnInterruptedRewriteLeavesTheOldFileWhole) {
   const CPolicyPtr alice = Decode(config, L"alice");
   const CPolicyPtr later = Decode(config, L"alice_later");
-  SavePolicyFile(config, *alice);
+  luma::policy::SavePolicyFile(config, *alice);
   const std::wstring pending = PathOf(*alice) + L".new";
   // The new bytes cannot be written: the step before the swap fails.
   ASSERT_TRUE(CreateDirectoryW(pending.c_str(), nullptr));
-  SavePolicyFile(config, *later);
+  luma::policy::SavePolicyFile(config, *later);
   EXPECT_EQ(FileBytes(PathOf(*alice)), alice->raw);
 
   RemoveDirectoryW(pending.c_str());
-  SavePolicyFile(config, *later);
+  luma::policy::SavePolicyFile(config, *later);
   EXPECT_EQ(FileBytes(PathOf(*alice)), later->raw);
   EXPECT_FALSE(FileExists(pending));
 }
@@ -119,17 +122,17 @@ class DisabledCertificatesTest : public ::testing::Test {
 };
 
 TEST_F(DisabledCertificatesTest, ANonZeroDwordNamedByTheDigestDisables) {
-  EXPECT_FALSE(IsCertificateDisabled(certificate));
-  SetCertificateDisabled(certificate, true);
-  EXPECT_TRUE(IsCertificateDisabled(certificate));
+  EXPECT_FALSE(luma::policy::IsCertificateDisabled(certificate));
+  luma::policy::SetCertificateDisabled(certificate, true);
+  EXPECT_TRUE(luma::policy::IsCertificateDisabled(certificate));
   DWORD type = 0, value = 0, size = sizeof(value);
   ASSERT_EQ(
       RegQueryValueExW(key.get(), valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size),
       ERROR_SUCCESS);
   EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
   EXPECT_EQ(value, 1u);
-  SetCertificateDisabled(certificate, false);
-  EXPECT_FALSE(IsCertificateDisabled(certificate));
+  luma::policy::SetCertificateDisabled(certificate, false);
+  EXPECT_FALSE(luma::policy::IsCertificateDisabled(certificate));
   EXPECT_NE(RegQueryValueExW(key.get(), valueName.c_str(), nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS)
       << "enabling deletes the value";
 }
@@ -137,16 +140,16 @@ TEST_F(DisabledCertificatesTest, ANonZeroDwordNamedByTheDigestDisables) {
 TEST_F(DisabledCertificatesTest, OtherValuesCountAsEnabled) {
   const DWORD zero = 0, seven = 7;
   SetRaw(REG_DWORD, &zero, sizeof(zero));
-  EXPECT_FALSE(IsCertificateDisabled(certificate));
+  EXPECT_FALSE(luma::policy::IsCertificateDisabled(certificate));
   SetRaw(REG_DWORD, &seven, sizeof(seven));
-  EXPECT_TRUE(IsCertificateDisabled(certificate));
+  EXPECT_TRUE(luma::policy::IsCertificateDisabled(certificate));
   SetRaw(REG_SZ, L"1", 4);
-  EXPECT_FALSE(IsCertificateDisabled(certificate));
+  EXPECT_FALSE(luma::policy::IsCertificateDisabled(certificate));
   SetRaw(REG_BINARY, &seven, sizeof(seven));
-  EXPECT_FALSE(IsCertificateDisabled(certificate));
+  EXPECT_FALSE(luma::policy::IsCertificateDisabled(certificate));
   const BYTE shortValue[2] = {1, 0};
   SetRaw(REG_DWORD, shortValue, sizeof(shortValue));
-  EXPECT_FALSE(IsCertificateDisabled(certificate));
+  EXPECT_FALSE(luma::policy::IsCertificateDisabled(certificate));
 }
 
 }  // namespace
@@ -156,15 +159,15 @@ namespace {
 TEST(PolicySignerSettings, TheProvidersSignerFilterAcceptsSignersWithoutTrustModules) {
   CProviderConfig config = policy_test::MakeConfig(L"C:\\unused");
   const CSecureBuffer signedPolicy = policy_test::SignedPolicy(L"alice");
-  EXPECT_FALSE(MakePolicyProviderSettings(config).signerFilter) << "no condition: no filter";
-  EXPECT_THROW(CPolicy(MakePolicyProviderSettings(config), {}, signedPolicy), CPolicyException);
+  EXPECT_FALSE(luma::policy::MakePolicyProviderSettings(config).signerFilter) << "no condition: no filter";
+  EXPECT_THROW(CPolicy(luma::policy::MakePolicyProviderSettings(config), {}, signedPolicy), CPolicyException);
 
   config.PolicySignerCertificateFilter = CCertificateFilter(L"", L"(KeyUsage~=digitalSignature)");
-  const CPolicy accepted(MakePolicyProviderSettings(config), {}, signedPolicy);
+  const CPolicy accepted(luma::policy::MakePolicyProviderSettings(config), {}, signedPolicy);
   EXPECT_EQ(accepted.providerName, L"ACME");
 
   config.PolicySignerCertificateFilter = CCertificateFilter(L"", L"(KeyLength>=8192)");
-  EXPECT_THROW(CPolicy(MakePolicyProviderSettings(config), {}, signedPolicy), CPolicyException);
+  EXPECT_THROW(CPolicy(luma::policy::MakePolicyProviderSettings(config), {}, signedPolicy), CPolicyException);
 }
 
 }  // namespace

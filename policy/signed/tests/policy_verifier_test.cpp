@@ -17,7 +17,7 @@ std::wstring VerifyError(const std::string& fixture, const std::list<CSecureBuff
                          const CPolicyProviderSettings& settings = CPolicyProviderSettings()) {
   CSecureBuffer content;
   try {
-    VerifySignedPolicy(settings, ReadPolicyFixture(fixture), trusted, content);
+    luma::policy::VerifySignedPolicy(settings, ReadPolicyFixture(fixture), trusted, content);
   } catch (const CPolicyException& error) {
     return error.GetMessage();
   }
@@ -27,10 +27,11 @@ std::wstring VerifyError(const std::string& fixture, const std::list<CSecureBuff
 const std::wstring kUntrustedRoot = luma::FormatSystemErrorMessage(0x800B0109, false);
 
 TEST(PolicyVerifierTest, ContentTypeOfSignedMessages) {
-  EXPECT_EQ(luma::NarrowToWide(kPolicyContentType), GetSignedContentType(ReadPolicyFixture("valid.p7")));
-  EXPECT_EQ(L"1.2.840.113549.1.7.1", GetSignedContentType(ReadPolicyFixture("data_type.p7")));
-  EXPECT_EQ(L"", GetSignedContentType(ReadPolicyFixture("not_a_message.p7")));
-  EXPECT_EQ(L"", GetSignedContentType(CSecureBuffer()));
+  EXPECT_EQ(luma::NarrowToWide(luma::policy::kPolicyContentType),
+            luma::policy::GetSignedContentType(ReadPolicyFixture("valid.p7")));
+  EXPECT_EQ(L"1.2.840.113549.1.7.1", luma::policy::GetSignedContentType(ReadPolicyFixture("data_type.p7")));
+  EXPECT_EQ(L"", luma::policy::GetSignedContentType(ReadPolicyFixture("not_a_message.p7")));
+  EXPECT_EQ(L"", luma::policy::GetSignedContentType(CSecureBuffer()));
 }
 
 TEST(PolicyVerifierTest, TrustedPolicyGivesItsContentWithoutOctetStringWrapping) {
@@ -38,7 +39,8 @@ TEST(PolicyVerifierTest, TrustedPolicyGivesItsContentWithoutOctetStringWrapping)
   for (const char* fixture : {"valid.p7", "valid_with_ca.p7", "hand_signed.p7"}) {
     CSecureBuffer content;
     EXPECT_EQ(L"", VerifyError(fixture, TrustedSigners())) << fixture;
-    VerifySignedPolicy(CPolicyProviderSettings(), ReadPolicyFixture(fixture), TrustedSigners(), content);
+    luma::policy::VerifySignedPolicy(CPolicyProviderSettings(), ReadPolicyFixture(fixture), TrustedSigners(),
+                                     content);
     EXPECT_EQ(ReadPolicyFixture("valid.der"), content) << fixture;
   }
 }
@@ -48,7 +50,8 @@ TEST(PolicyVerifierTest, TrustedPolicyGivesItsContentWithoutOctetStringWrapping)
 TEST(PolicyVerifierTest, SignedContentTypeMustBeThePolicyType) {
   for (const char* fixture : {"data_relabelled.p7", "no_content_type.p7", "two_content_types.p7",
                               "two_content_type_values.p7", "valid_noattr.p7", "empty_attributes.p7"}) {
-    EXPECT_EQ(luma::NarrowToWide(kPolicyContentType), GetSignedContentType(ReadPolicyFixture(fixture)))
+    EXPECT_EQ(luma::NarrowToWide(luma::policy::kPolicyContentType),
+              luma::policy::GetSignedContentType(ReadPolicyFixture(fixture)))
         << fixture;
     EXPECT_EQ(L"Unexpected content type for policy", VerifyError(fixture, TrustedSigners())) << fixture;
   }

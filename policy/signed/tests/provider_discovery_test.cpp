@@ -46,7 +46,7 @@ class ProviderDiscoveryTest : public ::testing::Test {
   // "NAME=Display" of every provider found, in map order.
   std::wstring Discover() const {
     CProviderConfigMap providers;
-    LoadProviderConfigs(providers, source);
+    luma::policy::LoadProviderConfigs(providers, source);
     std::wstring found;
     for (const auto& provider : providers) {
       EXPECT_EQ(provider.first, provider.second.name);
@@ -106,23 +106,23 @@ TEST_F(ProviderDiscoveryTest, IncompleteDefinitionsAreNotOfferedAndMissingLocati
 
 TEST_F(ProviderDiscoveryTest, UserSwitchIsReadOnlyAsAFourByteDword) {
   bool disabled = true;
-  EXPECT_FALSE(IsProviderDisabledForUser(L"Acme", disabled, source));
+  EXPECT_FALSE(luma::policy::IsProviderDisabledForUser(L"Acme", disabled, source));
   EXPECT_TRUE(disabled);  // unchanged
 
   userSwitches.SetNumber(L"Acme", L"Disabled", 0);
-  EXPECT_TRUE(IsProviderDisabledForUser(L"acme", disabled, source));
+  EXPECT_TRUE(luma::policy::IsProviderDisabledForUser(L"acme", disabled, source));
   EXPECT_FALSE(disabled);
 
   userSwitches.SetNumber(L"Acme", L"Disabled", 2);
-  EXPECT_TRUE(IsProviderDisabledForUser(L"Acme", disabled, source));
+  EXPECT_TRUE(luma::policy::IsProviderDisabledForUser(L"Acme", disabled, source));
   EXPECT_TRUE(disabled);
 
   disabled = false;
   const unsigned long long wide = 1;
   userSwitches.SetRaw(L"Acme", L"Disabled", REG_QWORD, &wide, sizeof(wide));
-  EXPECT_FALSE(IsProviderDisabledForUser(L"Acme", disabled, source));
+  EXPECT_FALSE(luma::policy::IsProviderDisabledForUser(L"Acme", disabled, source));
   userSwitches.SetText(L"Acme", L"Disabled", L"1");
-  EXPECT_FALSE(IsProviderDisabledForUser(L"Acme", disabled, source));
+  EXPECT_FALSE(luma::policy::IsProviderDisabledForUser(L"Acme", disabled, source));
   EXPECT_FALSE(disabled);
 }
 
@@ -130,9 +130,9 @@ TEST_F(ProviderDiscoveryTest, EveryProviderGetsAContextOfItsOwn) {
   Define(machine, L"Acme", L"Acme one");
   Define(machine, L"Zed", L"Zed one");
   CProviderConfigMap providers;
-  LoadProviderConfigs(providers, source);
+  luma::policy::LoadProviderConfigs(providers, source);
 
-  const CProviderContextMap contexts = CreateProviderContexts(providers, {});
+  const CProviderContextMap contexts = luma::policy::CreateProviderContexts(providers, {});
   ASSERT_EQ(contexts.size(), 2u);
   EXPECT_EQ(contexts.at(L"ACME")->config.Name, L"Acme one");
   EXPECT_EQ(contexts.at(L"ZED")->config.Name, L"Zed one");
@@ -149,15 +149,15 @@ TEST(ProviderBindingTest, ProvidersTrustTheSignersOfTheTrustDllsThatApplyToThem)
   const CSecureBuffer alice = policy_test::SignedPolicy(L"alice");
   ASSERT_FALSE(alice.empty());
 
-  CProviderContextMap contexts = CreateProviderContexts(
-      providers, LoadPolicySignerTrusts(folder, luma::testing::TrustOnly(operatorSigner)));
+  CProviderContextMap contexts = luma::policy::CreateProviderContexts(
+      providers, luma::policy::LoadPolicySignerTrusts(folder, luma::testing::TrustOnly(operatorSigner)));
   CPolicyPtr policy;
   EXPECT_NO_THROW(contexts.at(L"ACME-TEST")->CreatePolicy(policy, alice));
   EXPECT_THROW(contexts.at(L"ZED")->CreatePolicy(policy, alice), CPolicyException);
 
   // Signed by an operator that is not trusted, the same DLL gives nothing.
-  contexts = CreateProviderContexts(
-      providers, LoadPolicySignerTrusts(
+  contexts = luma::policy::CreateProviderContexts(
+      providers, luma::policy::LoadPolicySignerTrusts(
                      folder, luma::testing::TrustOnly(luma::testing::TrustCertificate("other_signer"))));
   EXPECT_THROW(contexts.at(L"ACME-TEST")->CreatePolicy(policy, alice), CPolicyException);
 }

@@ -118,16 +118,16 @@ TEST_F(TrustDllTest, UnsignedAlteredAndMissingDllsAddNothing) {
 
 TEST_F(TrustDllTest, UntrustedSignerAddsNothing) {
   // The operators' signer is trusted, the other one is not.
-  const auto trusts = LoadPolicySignerTrusts(TrustPath("Provider"), TrustOnly(trustedSigner));
+  const auto trusts = luma::policy::LoadPolicySignerTrusts(TrustPath("Provider"), TrustOnly(trustedSigner));
 
   ASSERT_EQ(trusts.size(),
             1u);  // the altered DLL and trust.dll (a name of the wrong form) are not read either
   EXPECT_EQ(trusts.front()->signer, trustedSigner);
   const std::vector<CSecureBuffer> expected = {TrustCertificate("policy_signer_1"),
                                                TrustCertificate("policy_signer_2")};
-  EXPECT_EQ(AsVector(GetPolicySignersForProvider(trusts, L"AcmeCorp")), expected);
-  EXPECT_TRUE(GetPolicySignersForProvider(trusts, L"BETA").empty());
-  EXPECT_TRUE(GetPolicySignersForProvider(trusts, L"AC").empty());
+  EXPECT_EQ(AsVector(luma::policy::GetPolicySignersForProvider(trusts, L"AcmeCorp")), expected);
+  EXPECT_TRUE(luma::policy::GetPolicySignersForProvider(trusts, L"BETA").empty());
+  EXPECT_TRUE(luma::policy::GetPolicySignersForProvider(trusts, L"AC").empty());
   EXPECT_FALSE(DllEntryPointRan());
 }
 
@@ -135,7 +135,7 @@ TEST_F(TrustDllTest, TheSystemsSignatureCheckDecidesInTheFolder) {
   if (luma::VerifyFileTrust(TrustDll("acme-trust-0-0-1.dll")) != 0) {
     GTEST_SKIP() << "the throw-away test root is not trusted on this machine";
   }
-  const auto trusts = LoadPolicySignerTrusts(TrustPath("Provider"));
+  const auto trusts = luma::policy::LoadPolicySignerTrusts(TrustPath("Provider"));
 
   // Both correctly signed DLLs; neither the unsigned, the altered nor the badly named one.
   ASSERT_EQ(trusts.size(), 2u);
@@ -144,13 +144,13 @@ TEST_F(TrustDllTest, TheSystemsSignatureCheckDecidesInTheFolder) {
   EXPECT_EQ(std::count(signers.begin(), signers.end(), trustedSigner), 1);
   EXPECT_EQ(std::count(signers.begin(), signers.end(), TrustCertificate("other_signer")), 1);
   // The empty prefix of the other DLL brings its certificate to every provider, after ACME's own.
-  EXPECT_EQ(GetPolicySignersForProvider(trusts, L"acme-test").size(), 3u);
-  EXPECT_EQ(AsVector(GetPolicySignersForProvider(trusts, L"Zed")),
+  EXPECT_EQ(luma::policy::GetPolicySignersForProvider(trusts, L"acme-test").size(), 3u);
+  EXPECT_EQ(AsVector(luma::policy::GetPolicySignersForProvider(trusts, L"Zed")),
             std::vector<CSecureBuffer>{TrustCertificate("policy_signer_3")});
 }
 
 TEST(TrustDllFolderTest, IsTheProviderFolderBesideTheProgram) {
-  const std::wstring folder = GetTrustDllFolder();
+  const std::wstring folder = luma::policy::GetTrustDllFolder();
   const std::string program = TestDataPath("");
   const std::wstring programFolder(program.begin(), program.end() - std::string("testdata\\").size());
   EXPECT_EQ(folder, programFolder + L"Provider");
