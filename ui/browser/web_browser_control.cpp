@@ -328,7 +328,6 @@ void CWebBrowserControl::Navigate(const wchar_t* url) {
   UrlMkSetSessionOption(URLMON_OPTION_USERAGENT_REFRESH, nullptr, 0, 0);
   const std::wstring agent = handler->GetUserAgent();
   if (!agent.empty()) {
-    CDebugLog::Log(LOG_DEBUG, L"Browser control user agent: '%s'", agent.c_str());
     const int bytes = WideCharToMultiByte(CP_ACP, 0, agent.c_str(), static_cast<int>(agent.size()), nullptr,
                                           0, nullptr, nullptr);
     if (bytes > 0) {

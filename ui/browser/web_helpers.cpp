@@ -9,6 +9,9 @@
 
 #include <vector>
 
+#include "foundation/win/system_utils.h"
+#include "ui/core/http_headers.h"
+
 namespace luma::ui {
 namespace {
 
@@ -30,13 +33,17 @@ class CWipedChars {
   std::vector<wchar_t> chars;
 };
 
-// The text the platform wrote: its reported length counts the terminating zero, so the text ends at
-// the first zero within it.
-std::wstring TextOf(CWipedChars& buffer, DWORD reported) {
+// The named cookie of the text the platform wrote. Its reported length counts the terminating zero,
+// so the text ends at the first zero within it; and some platforms hand back every cookie of the
+// address whatever the name, so the named one is picked out of the list.
+std::wstring TextOf(CWipedChars& buffer, DWORD reported, const std::wstring& name) {
   const DWORD limit = reported < buffer.size() ? reported : buffer.size();
   DWORD length = 0;
   while (length < limit && buffer.data()[length] != L'\0') ++length;
-  return std::wstring(buffer.data(), length);
+  std::wstring list(buffer.data(), length);
+  std::wstring cookie = SelectCookie(list, name);
+  WipeString(list);
+  return cookie;
 }
 
 using EmptyCacheFunction = BOOL(WINAPI*)(LPSTR, DWORD);
@@ -59,7 +66,7 @@ std::wstring GetCookieByName(const CNavigationContext& context, const std::wstri
   DWORD size = first.size();  // in characters
   if (InternetGetCookieExW(url.c_str(), name.c_str(), first.data(), &size, INTERNET_COOKIE_HTTPONLY,
                            nullptr)) {
-    return TextOf(first, size);
+    return TextOf(first, size, name);
   }
   if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || size == 0 || size >= kMaxCookieCapacity)
     return std::wstring();
@@ -69,7 +76,7 @@ std::wstring GetCookieByName(const CNavigationContext& context, const std::wstri
                             nullptr)) {
     return std::wstring();
   }
-  return TextOf(second, secondSize);
+  return TextOf(second, secondSize, name);
 }
 
 bool ExpireCookie(const std::wstring& url, const std::wstring& name) {

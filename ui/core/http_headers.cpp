@@ -41,4 +41,25 @@ void ParseHttpHeaders(const std::wstring& block, std::vector<CHttpHeader>& heade
   }
 }
 
+std::wstring SelectCookie(const std::wstring& list, const std::wstring& name) {
+  if (list.find(L'=') == std::wstring::npos) return list;
+  if (name.empty()) return std::wstring();
+  size_t start = 0;
+  while (start < list.size()) {
+    size_t end = list.find(L';', start);
+    if (end == std::wstring::npos) end = list.size();
+    size_t begin = start;
+    while (begin < end && IsSpace(list[begin])) ++begin;
+    size_t stop = end;
+    while (stop > begin && IsSpace(list[stop - 1])) --stop;
+    const size_t equals = list.find(L'=', begin);
+    if (equals != std::wstring::npos && equals < stop && equals - begin == name.size() &&
+        list.compare(begin, name.size(), name) == 0) {
+      return list.substr(begin, stop - begin);
+    }
+    start = end + 1;
+  }
+  return std::wstring();
+}
+
 }  // namespace luma::ui

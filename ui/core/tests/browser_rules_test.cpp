@@ -32,6 +32,27 @@ TEST(HttpHeadersTest, LineWithoutNameGivesEmptyPair) {
   EXPECT_EQ((CHttpHeader{L"NoColon", L""}), ParseHttpHeaderLine(L"NoColon"));
 }
 
+TEST(HttpHeadersTest, SelectCookiePicksTheNamedCookieOfAList) {
+  struct Case {
+    const wchar_t* list;
+    const wchar_t* name;
+    const wchar_t* expected;
+  } cases[] = {
+      {L"AL_SESS-S=abc", L"AL_SESS-S", L"AL_SESS-S=abc"},
+      {L"lang=de; AL_SESS-S=abc=; other=1", L"AL_SESS-S", L"AL_SESS-S=abc="},
+      {L"AL_SESS-SX=1;  AL_SESS-S=two ", L"AL_SESS-S", L"AL_SESS-S=two"},
+      {L"al_sess-s=lower", L"AL_SESS-S", L""},  // names compare exactly
+      {L"lang=de", L"AL_SESS-S", L""},
+      {L"bare-value", L"AL_SESS-S", L"bare-value"},
+      {L"", L"AL_SESS-S", L""},
+      {L"a=1;;; ;b=2", L"b", L"b=2"},
+      {L"a=1", L"", L""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.expected, SelectCookie(c.list, c.name)) << c.list;
+  }
+}
+
 TEST(BrowserKeysTest, SwallowsNewWindowPrintAndNavigationKeysButLetsEditingAndAltGrPass) {
   const CBrowserKeyState none;
   CBrowserKeyState ctrl;
