@@ -353,6 +353,44 @@ TEST_F(GuiHandlerUnattendedTest, AbandonedAuthenticationLockIsTakenOverAndReleas
   EXPECT_TRUE(AuthenticationWindows().empty()) << "nothing to ask";
 }
 
+// The same certificate making qualified signatures: the user confirms each one.
+class GuiHandlerQualifiedTest : public GuiHandlerUnattendedTest {
+ protected:
+  void ConfigureAccount() override {
+    GuiHandlerUnattendedTest::ConfigureAccount();
+    adjustCertificate = [](CCertificatePolicy& certificate) {
+      certificate.pinPolicy.pinConstraints = CPinConstraints();
+      certificate.certificateType.flags[CCertificateType::kQualifiedSignature] = true;
+    };
+  }
+};
+
+TEST_F(GuiHandlerQualifiedTest, QualifiedSignatureIsMadeOnlyWhenConfirmed) {
+  for (const bool confirm : {false, true}) {
+    SCOPED_TRACE(confirm ? "confirmed" : "cancelled");
+    CSigner signer;
+    std::wstring shown;
+    CDialogDriver driver;
+    driver.Start([&](CDialogDriver& d) {
+      HWND window = d.WaitForWindow(kCaption, 30000);
+      ASSERT_NE(window, nullptr);
+      shown = d.Text(CDialogDriver::Control(window, IDC_AUTH_STATUS_TEXT));
+      d.Click(GetDlgItem(window, confirm ? IDOK : IDCANCEL));
+    });
+    signer.Start(table, provider, key, Hash());
+    driver.Join();
+    signer.Join();
+    EXPECT_NE(std::wstring::npos, shown.find(L"qualified certificate")) << shown;
+    if (confirm) {
+      ASSERT_EQ(0, signer.status);
+      EXPECT_TRUE(Verifies(signer.signature));
+    } else {
+      EXPECT_EQ(kCancelledByUser, signer.status);
+    }
+  }
+  EXPECT_EQ(1u, CountRequests(service.Requests(), "RsaPkcs1Sign"));
+}
+
 // A password login without a login page here, for a certificate without password: the dialog
 // would have no page, so the request is cancelled without showing one.
 class GuiHandlerNoLoginPageTest : public GuiHandlerUnattendedTest {
