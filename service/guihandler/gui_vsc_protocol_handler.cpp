@@ -12,6 +12,7 @@
 #include "service/authdlg/message_pages.h"
 #include "service/authdlg/otp_property_page.h"
 #include "service/authdlg/vsc_property_page.h"
+#include "service/weblogin/browser_property_page.h"
 #include "ui/framework/apply_worker.h"
 
 namespace luma::ui {
@@ -120,8 +121,6 @@ AuthSituation CGUIVSCProtocolHandler::Situation(CAuthContext& context) const {
   AuthSituation situation;
   const std::shared_ptr<CAuthConfig> method = context.providerContext->config.GetAuthConfig();
   situation.authType = method ? method->type : 0;
-  // Without a browser page the browser method has no login page here.
-  if (situation.authType == kAuthTypeBrowser && !browserPages) situation.authType = 0;
   situation.interactive = context.IsInteractive();
   situation.accountReady = context.CanAuthenticateSilently();
   situation.pinReady = context.IsPinCached();
@@ -164,7 +163,7 @@ DWORD CGUIVSCProtocolHandler::AuthenticateWithLock(const CCertContext& context,
         dialog.AddPage(std::make_shared<COTPPropertyPage>(*authContext, &result));
         break;
       case AuthPage::kBrowserLogin:
-        if (auto browser = browserPages(*authContext, &result)) dialog.AddPage(std::move(browser));
+        dialog.AddPage(std::make_shared<CBrowserPropertyPage>(*authContext, &result));
         break;
       case AuthPage::kCheck:
         dialog.AddPage(std::make_shared<CCheckPropertyPage>(*authContext, &result, true, false, 0, 0, 0, 0));

@@ -12,7 +12,6 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -24,7 +23,6 @@
 namespace luma::ui {
 
 class CBasePropertySheet;
-class CPropertyPage;
 
 // The windows of the handler's dialogs that are open; once closed, every dialog that opens is
 // ended at once.
@@ -53,12 +51,6 @@ class CGUIVSCProtocolHandler : public CVSCProtocolHandler {
                      CAuthResult& result) override;
   void ShowError(const CAuthContext& context, const std::wstring& message) override;
 
-  // A login page of the browser method for the account; the default has none, and the method is
-  // then treated like one without a login page of its own.
-  using BrowserPageFactory =
-      std::function<std::shared_ptr<CPropertyPage>(const CAuthContext& context, CAuthResult* result)>;
-  void SetBrowserPageFactory(BrowserPageFactory factory) { browserPages = std::move(factory); }
-
  protected:
   void OnShutdown() override;
 
@@ -71,7 +63,6 @@ class CGUIVSCProtocolHandler : public CVSCProtocolHandler {
   AuthSituation Situation(CAuthContext& context) const;
 
   std::shared_ptr<COpenDialogs> openDialogs = std::make_shared<COpenDialogs>();
-  BrowserPageFactory browserPages;
 };
 
 }  // namespace luma::ui

@@ -18,10 +18,12 @@
 #include "plugins/common/bcrypt_hash.h"
 #include "plugins/ksp/ksp_functions.h"
 #include "plugins/ksp/ksp_module.h"
+#include "policy/config/browser_auth_config.h"
 #include "service/authdlg/auth_resource_ids.h"
 #include "service/exchange/tests/openssl_tool.h"
 #include "service/guihandler/gui_vsc_protocol_handler.h"
 #include "service/handler/tests/requests/handler_request_fixture.h"
+#include "service/weblogin/weblogin_resource_ids.h"
 #include "ui/testing/dialog_driver.h"
 #include "ui/testing/screenshot.h"
 
@@ -389,6 +391,55 @@ TEST_F(GuiHandlerQualifiedTest, QualifiedSignatureIsMadeOnlyWhenConfirmed) {
     }
   }
   EXPECT_EQ(1u, CountRequests(service.Requests(), "RsaPkcs1Sign"));
+}
+
+// A provider whose login runs in a web browser, without a session yet: the dialog holds the browser
+// login page, which opens its browser frame; the user closes the frame and cancels.
+class GuiHandlerBrowserLoginTest : public GuiHandlerUnattendedTest {
+ protected:
+  void ConfigureAccount() override {
+    GuiHandlerUnattendedTest::ConfigureAccount();
+    adjustProviderConfig = [](CProviderConfig& config) {
+      auto method = std::make_shared<CBrowserAuthConfig>(nullptr);
+      method->service = config.service;
+      method->AuthCookieName = L"AL_SESS-S";
+      method->AutoCloseOnError = 0;
+      config.authConfig = method;
+    };
+  }
+};
+
+TEST_F(GuiHandlerBrowserLoginTest, DialogHoldsTheBrowserLoginPage) {
+  CSigner signer;
+  bool frameOpened = false;
+  CDialogDriver driver;
+  driver.Start([&](CDialogDriver& d) {
+    HWND sheet = nullptr;
+    HWND frame = nullptr;
+    const DWORD start = GetTickCount();
+    while ((sheet == nullptr || frame == nullptr) && GetTickCount() - start < 30000) {
+      for (HWND window : AuthenticationWindows()) {
+        if (CDialogDriver::Control(window, IDC_BROWSER_START) != nullptr) {
+          sheet = window;
+        } else if (GetDlgItem(window, IDCANCEL) == nullptr) {
+          frame = window;
+        }
+      }
+      Sleep(50);
+    }
+    ASSERT_NE(sheet, nullptr) << "the browser login page";
+    ASSERT_NE(frame, nullptr) << "its browser frame";
+    frameOpened = true;
+    PostMessageW(frame, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(d.WaitUntil([&] { return IsWindowEnabled(sheet) != FALSE; }));
+    d.Click(GetDlgItem(sheet, IDCANCEL));
+  });
+  signer.Start(table, provider, key, Hash());
+  driver.Join();
+  signer.Join();
+  EXPECT_TRUE(frameOpened);
+  EXPECT_EQ(kCancelledByUser, signer.status);
+  EXPECT_EQ(0u, CountRequests(service.Requests(), "RsaPkcs1Sign"));
 }
 
 // A password login without a login page here, for a certificate without password: the dialog
