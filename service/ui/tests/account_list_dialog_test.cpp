@@ -7,6 +7,8 @@
 #include "foundation/win/resource_string.h"
 #include "foundation/win/system_utils.h"
 #include "foundation/win/unique_handle.h"
+#include "service/authdlg/auth_dialog_page.h"
+#include "service/authdlg/auth_resource_ids.h"
 #include "service/ui/main_frame.h"
 #include "service/ui/tests/ui_test_support.h"
 #include "service/ui/ui_resource_ids.h"
@@ -401,6 +403,32 @@ TEST_F(AccountListDialogTest, AddAndRefreshRunTheirWizardsAndTheListFollows) {
   EXPECT_TRUE(refreshEnabledAfter);
 }
 
+// Change PIN runs the password change for the selected certificate: the check page, the provider's
+// one-time password login and the change page, in the authentication dialog; a certificate without
+// password has the button disabled.
+TEST_F(AccountListDialogTest, ChangePinRunsCheckLoginAndChangePages) {
+  std::vector<UINT> pages;
+  std::wstring alias;
+  system.runSheet = [&](CBasePropertySheet& sheet) {
+    sheets.push_back(sheet.CaptionId());
+    sheetBusy = dialog->IsBusy();
+    for (int i = 0; i < sheet.GetPageCount(); ++i) pages.push_back(sheet.GetPage(i)->PageTemplateId());
+    if (auto* page = dynamic_cast<CAuthDialogPage*>(sheet.GetPage(0))) {
+      alias = page->Context().certificatePolicy->alias;
+    }
+    return static_cast<INT_PTR>(IDCANCEL);
+  };
+  Run([&](CDialogDriver& d, HWND window) {
+    Select(d, window, L"Alice Encryption");
+    d.Click(GetDlgItem(window, IDC_ACCOUNT_CHANGE_PIN));
+    d.Settle();
+  });
+  EXPECT_EQ(sheets, (std::vector<UINT>{IDS_PIN_CHANGE_CAPTION}));
+  EXPECT_TRUE(sheetBusy);
+  EXPECT_EQ(pages, (std::vector<UINT>{IDD_AUTH_CHECK, IDD_OTP_LOGIN, IDD_PIN_CHANGE}));
+  EXPECT_EQ(alias, alice->certificatePolicies[1]->alias);
+}
+
 // A check box disables its certificate at the provider; the refresh that the change causes is skipped
 // once, so the row stays; the next change rebuilds the list.
 TEST_F(AccountListDialogTest, CheckBoxDisablesTheCertificateWithoutRebuildingTheList) {
@@ -583,7 +611,7 @@ TEST(AccountListTextsTest, EveryTextHasEnglishAndGerman) {
                       IDS_REMOVE,
                       IDS_REFRESH,
                       IDS_REFRESH_ACCOUNT_CAPTION,
-                      IDS_CHANGE_PIN_CAPTION,
+                      IDS_PIN_CHANGE_CAPTION,
                       accounts::kTextRefreshRequired,
                       IDS_APP_TITLE,
                       IDS_SELECT_ACCOUNT,
