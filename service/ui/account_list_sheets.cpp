@@ -9,6 +9,7 @@
 #include "service/authdlg/otp_property_page.h"
 #include "service/authdlg/pin_change_page.h"
 #include "service/certviewer/certificate_viewer.h"
+#include "service/weblogin/browser_property_page.h"
 #include "service/ui/add_account_wizard.h"
 #include "service/ui/refresh_account_wizard.h"
 #include "service/ui/ui_resource_ids.h"
@@ -49,6 +50,8 @@ CAccountSheet MakePinChangeSheet(HWND parent, const CAuthContext& context) {
                                                       plan.nextPages[3]));
   if (plan.login == accounts::LoginPage::kOneTimePassword) {
     sheet->AddPage(std::make_shared<COTPPropertyPage>(context, result.get()));
+  } else if (plan.login == accounts::LoginPage::kBrowser) {
+    sheet->AddPage(std::make_shared<CBrowserPropertyPage>(context, result.get()));
   }
   sheet->AddPage(std::make_shared<CPINChangePage>(context, result.get()));
   return {std::move(sheet), result};
