@@ -49,8 +49,10 @@ build_windows() {
     tail -n 60 "$log"
     return 1
   fi
-  if grep -q 'warning:' "$log"; then
-    grep -B2 -A6 'warning:' "$log" | head -n 80
+  # The linker reports resources it had to drop (two of one type, name and language) without the
+  # word "warning".
+  if grep -qE 'warning:|merge failure' "$log"; then
+    grep -B2 -A6 -E 'warning:|merge failure' "$log" | head -n 80
     echo "build: $tree has warnings"
     return 1
   fi

@@ -4,8 +4,7 @@
 
 #include "ui/resources/ui_resource_ids.h"
 
-// Icons and pictures.
-#define IDI_ATTENTION 129
+// Pictures (the icons are the program's, in ui/resources).
 #define IDB_ABOUT_LOGO 326
 
 // The tray menu and its commands.

@@ -5,6 +5,8 @@
 
 // The program's icon group: title bars of every sheet and the main window.
 #define IDI_LUMAPASSV 1
+// The notification-area icon when an account needs the user.
+#define IDI_ATTENTION 129
 
 // Texts of the sheets' buttons and the automatic cancel.
 #define IDS_AUTH_CAPTION 10001
