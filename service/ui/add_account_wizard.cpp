@@ -3,6 +3,7 @@
 #include "foundation/win/system_utils.h"
 #include "service/ui/add_wizard_login_pages.h"
 #include "service/ui/ui_resource_ids.h"
+#include "service/ui/wizard_browser_pages.h"
 #include "service/ui/wizard_resource_ids.h"
 
 namespace luma {
@@ -192,7 +193,8 @@ std::unique_ptr<CBasePropertySheet> MakeAddAccountSheet(HWND parent, const CProv
         sheet->AddPage(std::make_shared<CAddWizOTPPage>(data));
         break;
       case AddWizardPage::kBrowser:
-        break;  // no browser login page yet: the sheet goes on without one
+        sheet->AddPage(std::make_shared<CAddWizBrowserPage>(data));
+        break;
       case AddWizardPage::kFinish:
         sheet->AddPage(std::make_shared<CAddWizFinishPage>(data));
         break;

@@ -8,6 +8,7 @@
 #include "service/ui/add_account_wizard.h"
 #include "service/ui/add_wizard_login_pages.h"
 #include "service/ui/ui_resource_ids.h"
+#include "service/ui/wizard_browser_pages.h"
 #include "service/ui/wizard_resource_ids.h"
 #include "ui/core/account_wizard_plan.h"
 #include "ui/core/tile_theme.h"
@@ -299,7 +300,8 @@ std::unique_ptr<CBasePropertySheet> MakeRefreshAccountSheet(HWND parent, const C
         sheet->AddPage(std::make_shared<CRefreshWizOTPPage>(data));
         break;
       case RefreshWizardPage::kBrowser:
-        break;  // no browser login page yet: the sheet goes on without one
+        sheet->AddPage(std::make_shared<CRefreshWizBrowserPage>(data));
+        break;
     }
   }
   sheet->m_psh.dwFlags |= PSH_WIZARD;

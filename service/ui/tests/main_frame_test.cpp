@@ -358,7 +358,7 @@ TEST_F(MainFrameTest, AddRequestRunsTheWizardForTheProviderThenOpensTheAccountLi
   using Pages = std::vector<UINT>;
   EXPECT_EQ(wizards[0], (Pages{IDD_ADD_WIZ_FINISH})) << "a password provider: finish page only";
   EXPECT_EQ(wizards[1], (Pages{IDD_ADD_WIZ_OTP, IDD_ADD_WIZ_FINISH}));
-  EXPECT_EQ(wizards[2], (Pages{IDD_ADD_WIZ_FINISH})) << "no browser login page yet";
+  EXPECT_EQ(wizards[2], (Pages{IDD_ADD_WIZ_BROWSER, IDD_ADD_WIZ_FINISH}));
   EXPECT_EQ(wizards[3], (Pages{IDD_ADD_WIZ_CHECK, IDD_ADD_WIZ_FINISH}));
   EXPECT_EQ(listsMade, 4);
   EXPECT_TRUE(messages.empty());

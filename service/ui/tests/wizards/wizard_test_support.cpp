@@ -8,6 +8,7 @@
 
 #include "foundation/win/unique_handle.h"
 #include "policy/config/auth_config.h"
+#include "policy/config/browser_auth_config.h"
 #include "service/auth/tests/auth_test_support.h"
 #include "ui/framework/property_sheet.h"
 #include "ui/framework/window.h"
@@ -94,6 +95,15 @@ void CWizardTest::SetUp() {
 CProviderContextPtr CWizardTest::Provider(const std::wstring& name, int authType, bool interactive,
                                           const wchar_t* servicePath) {
   std::shared_ptr<CAuthConfig> method = MethodOf(authType, interactive);
+  if (authType == AUTH_TYPE_BROWSER) {
+    // The service sets anna's session cookie "SESSION" when its login ends at "/vault".
+    auto browser = std::make_shared<CBrowserAuthConfig>(nullptr);
+    browser->service = ConfigFor(service, L"/vault");
+    browser->RegistrationURL = service.Url(L"/vault");
+    browser->AuthCookieName = L"SESSION";
+    browser->AutoCloseOnError = 0;
+    method = browser;
+  }
   if (auto otp = std::dynamic_pointer_cast<COTPConfig>(method)) {
     otp->service = ConfigFor(service, L"/login");
     otp->ServiceParameters = {L"user={user}", L"password={password}", L"otp={otp}"};
