@@ -447,6 +447,41 @@ CSecureBuffer Sha256SignBlock() {
   return CSecureBuffer(static_cast<DWORD>(block.size()), block.data());
 }
 
+// The account's certificate makes qualified signatures: the program asks the user to confirm each
+// one in its authentication dialog. This stands in for the user and confirms every one it sees.
+class CConfirmingUser {
+ public:
+  explicit CConfirmingUser(DWORD processId)
+      : thread([this, processId] {
+          while (!stop.load()) {
+            EnumWindows(&Confirm, static_cast<LPARAM>(processId));
+            Sleep(50);
+          }
+        }) {}
+  ~CConfirmingUser() {
+    stop = true;
+    thread.join();
+  }
+  CConfirmingUser(const CConfirmingUser&) = delete;
+  CConfirmingUser& operator=(const CConfirmingUser&) = delete;
+
+ private:
+  static BOOL CALLBACK Confirm(HWND window, LPARAM processId) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t caption[64] = {};
+    GetWindowTextW(window, caption, 64);
+    if (owner != static_cast<DWORD>(processId) || std::wstring(caption) != L"luma-Pass V - Authentication")
+      return TRUE;
+    HWND ok = GetDlgItem(window, IDOK);
+    if (ok != nullptr && IsWindowEnabled(ok)) PostMessageW(ok, BM_CLICK, 0, 0);
+    return TRUE;
+  }
+
+  std::atomic<bool> stop{false};
+  std::thread thread;
+};
+
 TEST_F(LumaPassVProcessTest, StopWhileSixteenClientsSignAgainstASlowServiceEndsInTime) {
   ASSERT_TRUE(luma::service::testing::TrustTestServiceCa());
   AliceFriendlyName(true);
@@ -473,6 +508,7 @@ TEST_F(LumaPassVProcessTest, StopWhileSixteenClientsSignAgainstASlowServiceEndsI
   }
 
   constexpr int kClients = 16;
+  CConfirmingUser user(program.Id());
   std::atomic<int> finished{0};
   std::vector<DWORD> results(kClients, STILL_ACTIVE);
   std::vector<std::thread> clients;
